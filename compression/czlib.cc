@@ -1,0 +1,148 @@
+#include "compression/czlib.h"
+
+#include <limits>
+#include <memory>
+#include <new>
+
+#include "compression/run_time_error.h"
+
+namespace holvane {
+
+namespace {
+
+constexpr std::int32_t kGzipMode = 31;
+constexpr std::int32_t kGzipHeaderLength = 10;
+constexpr std::int32_t kBufferTooSmall = -5;
+constexpr std::int32_t kBindingFailed = -1;
+
+// The wrapper works in 32-bit signed sizes; a longer string cannot be handed
+// to the binding at all.
+std::int32_t LengthOf(const std::string& data) {
+  if (data.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    throw RunTimeError(ErrorNumber::kOverflow, "строка длиннее 2 147 483 647 байт");
+  }
+  return static_cast<std::int32_t>(data.size());
+}
+
+std::int32_t CheckedAdd(std::int32_t a, std::int32_t b) {
+  std::int32_t sum = 0;
+  if (__builtin_add_overflow(a, b, &sum)) {
+    throw RunTimeError(ErrorNumber::kOverflow, "размер буфера выходит за 32-битный диапазон");
+  }
+  return sum;
+}
+
+std::int32_t CheckedMultiply(std::int32_t a, std::int32_t b) {
+  std::int32_t product = 0;
+  if (__builtin_mul_overflow(a, b, &product)) {
+    throw RunTimeError(ErrorNumber::kOverflow, "размер буфера выходит за 32-битный диапазон");
+  }
+  return product;
+}
+
+const std::uint8_t* BytesOf(const std::string& data) {
+  return reinterpret_cast<const std::uint8_t*>(data.data());
+}
+
+// The error trap of the two in-place methods: every failure becomes the
+// number of its run-time error, and Data has not been touched by then.
+template <typename Body>
+std::int32_t Trapped(Body&& body) noexcept {
+  try {
+    return body();
+  } catch (const RunTimeError& error) {
+    return error.code();
+  } catch (const std::bad_alloc&) {
+    return static_cast<std::int32_t>(ErrorNumber::kOutOfMemory);
+  } catch (const std::length_error&) {
+    return static_cast<std::int32_t>(ErrorNumber::kOutOfMemory);
+  }
+}
+
+// The output buffer of one attempt. Only the bytes the binding reports as
+// written are ever read, so the buffer is not cleared first.
+std::unique_ptr<std::uint8_t[]> MakeBuffer(std::int32_t size) {
+  return std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
+}
+
+void ReplaceWithOutput(std::string& data, const std::uint8_t* buffer, std::int32_t buffer_size,
+                       std::int32_t output_length) {
+  if (output_length < 0 || output_length > buffer_size) {
+    throw RunTimeError(ErrorNumber::kSubscriptOutOfRange,
+                       "длина результата за пределами буфера");
+  }
+  data.assign(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(output_length));
+}
+
+}  // namespace
+
+cZLIB::cZLIB() : cZLIB(DefaultZlibBinding()) {}
+
+cZLIB::cZLIB(ZlibBinding& binding) : binding_(&binding) {}
+
+std::int32_t cZLIB::GetAdler32(std::string Data) const {
+  const std::int32_t start = binding_->adler32(0, nullptr, 0);
+  return binding_->adler32(start, BytesOf(Data), LengthOf(Data));
+}
+
+std::int32_t cZLIB::GetCRC32(std::string Data) const {
+  const std::int32_t start = binding_->crc32(0, nullptr, 0);
+  return binding_->crc32(start, BytesOf(Data), LengthOf(Data));
+}
+
+std::int32_t cZLIB::CompressString(std::string& Data, std::int32_t Mode) const {
+  return Trapped([&]() -> std::int32_t {
+    const std::int32_t n = LengthOf(Data);
+    if (n == 0) return 0;
+    const std::int32_t bound = binding_->compressBound(n);
+    if (bound < 0) {
+      throw RunTimeError(ErrorNumber::kOverflow, "размер сжатых данных выходит за 32-битный диапазон");
+    }
+    std::int32_t output_length = bound;
+    auto buffer = MakeBuffer(bound);
+    if (binding_->compress(buffer.get(), output_length, BytesOf(Data), n, Mode) != 0) {
+      return kBindingFailed;
+    }
+    ReplaceWithOutput(Data, buffer.get(), bound, output_length);
+    return 0;
+  });
+}
+
+std::int32_t cZLIB::UncompressString(std::string& Data, std::int32_t Mode) const {
+  return Trapped([&]() -> std::int32_t {
+    const std::int32_t n = LengthOf(Data);
+    if (n == 0) return 0;
+    const std::uint8_t* input = BytesOf(Data);
+
+    std::int32_t size = 0;
+    if (Mode == kGzipMode) {
+      // The header's fixed fields must be there; their values are zlib's to
+      // judge.
+      if (n < kGzipHeaderLength) {
+        throw RunTimeError(ErrorNumber::kSubscriptOutOfRange,
+                           "член gzip короче своего заголовка");
+      }
+      // Only the two low bytes of ISIZE: a forged trailer cannot demand a
+      // huge first buffer. A start of 0 (an empty member, or one whose size
+      // is a multiple of 65,536) simply grows like any other.
+      size = input[n - 4] + 256 * input[n - 3];
+    } else {
+      size = CheckedMultiply(3, n);
+    }
+
+    for (;;) {
+      std::int32_t output_length = size;
+      auto buffer = MakeBuffer(size);
+      const std::int32_t result = binding_->uncompress(buffer.get(), output_length, input, n, Mode);
+      if (result == kBufferTooSmall) {
+        size = CheckedAdd(size, n);
+        continue;
+      }
+      if (result != 0) return kBindingFailed;
+      ReplaceWithOutput(Data, buffer.get(), size, output_length);
+      return 0;
+    }
+  });
+}
+
+}  // namespace holvane

@@ -1,0 +1,56 @@
+#ifndef HOLVANE_COMPRESSION_CZLIB_H_
+#define HOLVANE_COMPRESSION_CZLIB_H_
+
+#include <cstdint>
+#include <string>
+
+#include "compression/zlib_binding.h"
+
+namespace holvane {
+
+// Compresses and decompresses byte strings in place and computes their
+// checksums through a zlib binding. A byte string is held as its bytes.
+//
+// The object holds nothing but the binding it calls, so one object serves any
+// number of calls in any order.
+//
+// CompressString and UncompressString never throw. They return:
+//   0   success, or nothing to do (an empty Data);
+//  -1   the binding reported a failure;
+//  > 0  the number of the run-time error that stopped the call:
+//       6 overflow (a size outside the 32-bit signed range),
+//       7 out of memory, 9 subscript out of range (a gzip member shorter
+//       than its 10-byte header), 48 the binding cannot be reached.
+// On any result but 0, Data is left exactly as it was.
+class cZLIB {
+ public:
+  cZLIB();
+  // `binding` must outlive the object.
+  explicit cZLIB(ZlibBinding& binding);
+
+  // The Adler-32 checksum of Data's bytes (1 for an empty Data), its 32 bits
+  // as a signed value. Failures of the binding propagate as RunTimeError.
+  std::int32_t GetAdler32(std::string Data) const;
+
+  // The CRC-32 checksum of Data's bytes (0 for an empty Data); a checksum of
+  // 2^31 or more comes back negative. Failures propagate as RunTimeError.
+  std::int32_t GetCRC32(std::string Data) const;
+
+  // Replaces Data by its compressed form, made in a single attempt into a
+  // buffer of compressBound bytes. `Mode` is zlib's windowBits (15 a zlib
+  // stream, 31 a gzip member). An empty Data stays empty and gives 0.
+  std::int32_t CompressString(std::string& Data, std::int32_t Mode) const;
+
+  // Replaces Data, one compressed stream, by its decompressed bytes. `Mode`
+  // as for CompressString. The attempts use output buffers of 3n, 4n, 5n, ...
+  // bytes for an input of n bytes; with Mode 31 they start from the two low
+  // bytes of the gzip trailer's ISIZE field instead and grow by n.
+  std::int32_t UncompressString(std::string& Data, std::int32_t Mode) const;
+
+ private:
+  ZlibBinding* binding_;
+};
+
+}  // namespace holvane
+
+#endif  // HOLVANE_COMPRESSION_CZLIB_H_

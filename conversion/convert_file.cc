@@ -1,0 +1,77 @@
+#include "conversion/convert_file.h"
+
+#include <string>
+
+#include "compression/run_time_error.h"
+#include "conversion/record_stream.h"
+#include "conversion/whole_file.h"
+
+namespace holvane {
+
+namespace {
+
+constexpr std::int32_t kZlibStream = 15;
+
+std::filesystem::path WithSuffix(const std::filesystem::path& input, const char* suffix) {
+  std::filesystem::path result = input;
+  result += suffix;
+  return result;
+}
+
+[[noreturn]] void NotDecompressed(const std::filesystem::path& input, std::int32_t result) {
+  if (result > 0) {
+    throw RunTimeError(static_cast<ErrorNumber>(result),
+                       "не удаётся распаковать «" + DisplayName(input) +
+                           "»: ошибка выполнения " + std::to_string(result));
+  }
+  throw RunTimeError(ErrorNumber::kInvalidFileFormat,
+                     "«" + DisplayName(input) + "» не является потоком zlib или повреждён");
+}
+
+}  // namespace
+
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& input) {
+  return WithSuffix(input, ".tmp");
+}
+
+std::filesystem::path OutputPathFor(const std::filesystem::path& input) {
+  return WithSuffix(input, ".txt");
+}
+
+void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
+                 std::optional<cZLIB>& zlib, FileSystem& file_system) {
+  const std::filesystem::path input = folder / entryName;
+  std::string content = ReadWholeFile(input, file_system);
+
+  if (!zlib) zlib.emplace();
+  // Rendering the raw bytes of a file that does not decompress would write
+  // garbage, so such a file stops here, before anything is written.
+  if (const std::int32_t result = zlib->UncompressString(content, kZlibStream); result != 0) {
+    NotDecompressed(input, result);
+  }
+
+  const std::filesystem::path temporary = TemporaryPathFor(input);
+  WriteWholeFile(temporary, content, file_system);
+  content = std::string();  // the temporary file holds it from here on
+
+  {
+    auto source = file_system.OpenForReading(temporary);
+    auto target = file_system.CreateForWriting(OutputPathFor(input));
+    try {
+      RenderRecordStream(*source, *target);
+    } catch (const RunTimeError&) {
+      // What was rendered before the failure belongs in the output; the
+      // failure itself is the one to report.
+      try {
+        target->Close();
+      } catch (const RunTimeError&) {
+      }
+      throw;
+    }
+    target->Close();
+    source->Close();
+  }
+  file_system.Remove(temporary);
+}
+
+}  // namespace holvane

@@ -1,0 +1,38 @@
+#ifndef HOLVANE_CONVERSION_CONVERT_FILE_H_
+#define HOLVANE_CONVERSION_CONVERT_FILE_H_
+
+#include <filesystem>
+#include <optional>
+
+#include "compression/czlib.h"
+#include "conversion/file_system.h"
+
+namespace holvane {
+
+// The temporary and output files that belong to an input: its whole name with
+// ".tmp" or ".txt" appended ("game.wvl" gives "game.wvl.tmp", "game.wvl.txt").
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& input);
+std::filesystem::path OutputPathFor(const std::filesystem::path& input);
+
+// Converts the file `entryName` in `folder`: decompresses its zlib stream,
+// keeps the result in the temporary file while rendering it as text into the
+// output file (see RenderRecordStream), then deletes the temporary file.
+//
+// `zlib` is the caller's one compression object; it is created here before
+// the first decompression if it does not exist yet, and kept.
+//
+// The input is never changed. Throws RunTimeError on the first failure:
+//   - the input cannot be read;
+//   - it does not decompress (kInvalidFileFormat, or the wrapper's error
+//     number); nothing has been written then, and an existing output is
+//     left as it was;
+//   - the temporary or output file cannot be written, or the record stream
+//     is malformed. The temporary file stays, and the output holds every
+//     entry rendered before the failure;
+//   - the temporary file cannot be deleted.
+void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
+                 std::optional<cZLIB>& zlib, FileSystem& file_system = DefaultFileSystem());
+
+}  // namespace holvane
+
+#endif  // HOLVANE_CONVERSION_CONVERT_FILE_H_

@@ -1,0 +1,291 @@
+#include "conversion/file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "compression/run_time_error.h"
+
+namespace holvane {
+
+namespace {
+
+// Large enough that a record stream of short entries costs few system calls.
+constexpr std::size_t kBufferSize = 64 * 1024;
+
+struct ErrnoMeaning {
+  ErrorNumber number;
+  const char* text;
+};
+
+ErrnoMeaning Meaning(int error) {
+  switch (error) {
+    case ENOENT:
+      return {ErrorNumber::kFileNotFound, "файл не найден"};
+    case ENOTDIR:
+      return {ErrorNumber::kPathNotFound, "путь не найден"};
+    case EACCES:
+    case EPERM:
+      return {ErrorNumber::kPermissionDenied, "доступ запрещён"};
+    case EROFS:
+      return {ErrorNumber::kPermissionDenied, "файловая система только для чтения"};
+    case ENOSPC:
+      return {ErrorNumber::kDiskFull, "нет места на диске"};
+    case EDQUOT:
+      return {ErrorNumber::kDiskFull, "превышена дисковая квота"};
+    case EFBIG:
+      return {ErrorNumber::kDiskFull, "файл слишком велик"};
+    case EIO:
+      return {ErrorNumber::kDeviceIo, "ошибка ввода-вывода"};
+    case EISDIR:
+      return {ErrorNumber::kPathFileAccess, "это папка, а не файл"};
+    case ELOOP:
+      return {ErrorNumber::kPathFileAccess, "это символическая ссылка"};
+    case ENAMETOOLONG:
+      return {ErrorNumber::kPathFileAccess, "слишком длинное имя"};
+    case EMFILE:
+    case ENFILE:
+      return {ErrorNumber::kPathFileAccess, "слишком много открытых файлов"};
+    case ENOMEM:
+      return {ErrorNumber::kOutOfMemory, "недостаточно памяти"};
+    default:
+      return {ErrorNumber::kPathFileAccess, nullptr};
+  }
+}
+
+[[noreturn]] void Fail(std::string_view action, const std::filesystem::path& path, int error) {
+  const ErrnoMeaning meaning = Meaning(error);
+  std::string cause = std::string(action) + " «" + DisplayName(path) + "»: ";
+  if (meaning.text != nullptr) {
+    cause += meaning.text;
+  } else {
+    cause += "системная ошибка " + std::to_string(error) + " (" + std::strerror(error) + ")";
+  }
+  throw RunTimeError(meaning.number, cause);
+}
+
+[[noreturn]] void Refuse(std::string_view action, const std::filesystem::path& path,
+                         std::string_view why) {
+  throw RunTimeError(ErrorNumber::kPathFileAccess,
+                     std::string(action) + " «" + DisplayName(path) + "»: " + std::string(why));
+}
+
+// Owns one descriptor; closing it is checked where the caller asks for it.
+class Descriptor {
+ public:
+  Descriptor() = default;
+  explicit Descriptor(int fd) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Descriptor& operator=(Descriptor&&) = delete;
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  int get() const { return fd_; }
+  bool is_open() const { return fd_ >= 0; }
+
+  // Returns the errno of a failed close, or 0.
+  int Release() {
+    if (fd_ < 0) return 0;
+    const int result = ::close(std::exchange(fd_, -1));
+    return result == 0 ? 0 : errno;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+int OpenNoFollow(const std::filesystem::path& path, int flags, mode_t mode = 0) {
+  int fd = -1;
+  do {
+    fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+class PosixReadableFile final : public ReadableFile {
+ public:
+  PosixReadableFile(std::filesystem::path path, Descriptor fd, std::int64_t length)
+      : path_(std::move(path)), fd_(std::move(fd)), length_(length) {}
+
+  // The file is ours alone while it is open (the conversion wrote it, or it is
+  // an input no one writes meanwhile), so its length is read once, at open,
+  // instead of costing a system call per record.
+  std::int64_t Length() override { return length_; }
+
+  std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
+    std::size_t done = 0;
+    while (done < n) {
+      const std::int64_t at = offset + static_cast<std::int64_t>(done);
+      if (at >= window_start_ &&
+          at < window_start_ + static_cast<std::int64_t>(window_.size())) {
+        const std::size_t skip = static_cast<std::size_t>(at - window_start_);
+        const std::size_t take = std::min(n - done, window_.size() - skip);
+        std::memcpy(dst + done, window_.data() + skip, take);
+        done += take;
+        continue;
+      }
+      const std::size_t wanted = n - done;
+      if (wanted >= kBufferSize) {
+        // A long read goes straight to its destination.
+        const std::size_t got = Pread(at, dst + done, wanted);
+        done += got;
+        if (got < wanted) break;
+        continue;
+      }
+      window_.resize(kBufferSize);
+      const std::size_t got = Pread(at, window_.data(), kBufferSize);
+      window_.resize(got);
+      window_start_ = at;
+      if (got == 0) break;
+    }
+    return done;
+  }
+
+  void Close() override {
+    if (const int error = fd_.Release(); error != 0) Fail("не удаётся закрыть", path_, error);
+  }
+
+ private:
+  // Reads until `n` bytes or the end of the file.
+  std::size_t Pread(std::int64_t offset, char* dst, std::size_t n) {
+    if (!fd_.is_open()) Refuse("не удаётся прочитать", path_, "файл уже закрыт");
+    std::size_t done = 0;
+    while (done < n) {
+      const ssize_t got = ::pread(fd_.get(), dst + done, n - done,
+                                  static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        Fail("не удаётся прочитать", path_, errno);
+      }
+      if (got == 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    return done;
+  }
+
+  std::filesystem::path path_;
+  Descriptor fd_;
+  std::int64_t length_;
+  std::vector<char> window_;
+  std::int64_t window_start_ = 0;
+};
+
+class PosixWritableFile final : public WritableFile {
+ public:
+  PosixWritableFile(std::filesystem::path path, Descriptor fd)
+      : path_(std::move(path)), fd_(std::move(fd)) {
+    buffer_.reserve(kBufferSize);
+  }
+
+  ~PosixWritableFile() override {
+    try {
+      Close();
+    } catch (const RunTimeError&) {
+      // Already failing on another path; that failure is the one reported.
+    }
+  }
+
+  void Append(std::string_view data) override {
+    if (!fd_.is_open()) Refuse("не удаётся записать", path_, "файл уже закрыт");
+    if (buffer_.size() + data.size() > kBufferSize) {
+      Flush();
+      if (data.size() >= kBufferSize) {
+        WriteAll(data);
+        return;
+      }
+    }
+    buffer_.append(data);
+  }
+
+  void Flush() override {
+    if (buffer_.empty()) return;
+    // The buffer is dropped even when the write fails, so that a later Close
+    // does not try the same bytes again and report the failure twice.
+    std::string pending;
+    pending.swap(buffer_);
+    WriteAll(pending);
+  }
+
+  void Close() override {
+    if (!fd_.is_open()) return;
+    try {
+      Flush();
+    } catch (const RunTimeError&) {
+      fd_.Release();
+      throw;
+    }
+    if (const int error = fd_.Release(); error != 0) Fail("не удаётся закрыть", path_, error);
+  }
+
+ private:
+  void WriteAll(std::string_view data) {
+    while (!data.empty()) {
+      const ssize_t wrote = ::write(fd_.get(), data.data(), data.size());
+      if (wrote < 0) {
+        if (errno == EINTR) continue;
+        Fail("не удаётся записать", path_, errno);
+      }
+      data.remove_prefix(static_cast<std::size_t>(wrote));
+    }
+  }
+
+  std::filesystem::path path_;
+  Descriptor fd_;
+  std::string buffer_;
+};
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override {
+    constexpr std::string_view kAction = "не удаётся открыть";
+    // O_NONBLOCK: opening a named pipe must not wait for a writer. It has no
+    // effect on the regular files that are read afterwards.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!fd.is_open()) Fail(kAction, path, errno);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) Fail(kAction, path, errno);
+    if (S_ISDIR(info.st_mode)) Fail(kAction, path, EISDIR);
+    if (!S_ISREG(info.st_mode)) Refuse(kAction, path, "это не обычный файл");
+    return std::make_unique<PosixReadableFile>(path, std::move(fd),
+                                               static_cast<std::int64_t>(info.st_size));
+  }
+
+  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) override {
+    constexpr std::string_view kAction = "не удаётся создать";
+    // Not O_TRUNC: the file is emptied only once it is known to be safe to.
+    Descriptor fd(OpenNoFollow(path, O_WRONLY | O_CREAT | O_NONBLOCK, 0666));
+    if (!fd.is_open()) Fail(kAction, path, errno);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) Fail(kAction, path, errno);
+    if (S_ISDIR(info.st_mode)) Fail(kAction, path, EISDIR);
+    if (!S_ISREG(info.st_mode)) Refuse(kAction, path, "это не обычный файл");
+    if (info.st_nlink > 1) {
+      Refuse(kAction, path, "у файла есть другие жёсткие ссылки, перезапись изменила бы и их");
+    }
+    if (::ftruncate(fd.get(), 0) != 0) Fail(kAction, path, errno);
+    return std::make_unique<PosixWritableFile>(path, std::move(fd));
+  }
+
+  void Remove(const std::filesystem::path& path) override {
+    if (::unlink(path.c_str()) != 0) Fail("не удаётся удалить", path, errno);
+  }
+};
+
+}  // namespace
+
+FileSystem& DefaultFileSystem() {
+  static PosixFileSystem file_system;
+  return file_system;
+}
+
+std::string DisplayName(const std::filesystem::path& path) { return path.string(); }
+
+}  // namespace holvane

@@ -1,0 +1,73 @@
+#ifndef HOLVANE_CONVERSION_FILE_SYSTEM_H_
+#define HOLVANE_CONVERSION_FILE_SYSTEM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string_view>
+
+namespace holvane {
+
+// A file opened for reading at explicit positions. Every failure throws
+// RunTimeError naming the file and the cause.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+
+  // The file's length in bytes.
+  virtual std::int64_t Length() = 0;
+
+  // Reads up to `n` bytes at `offset` into `dst` and returns how many were
+  // read: fewer than `n` only where the file ends.
+  virtual std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) = 0;
+
+  // Releases the file; a failure throws. Later calls do nothing.
+  virtual void Close() = 0;
+};
+
+// A file written sequentially from its first byte. Writes may be held in a
+// buffer until Flush or Close.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+
+  virtual void Append(std::string_view data) = 0;
+
+  // Hands everything appended so far to the file system.
+  virtual void Flush() = 0;
+
+  // Flushes and releases the file; a failure throws. Later calls do nothing.
+  // A file destroyed without Close is flushed and closed on a best-effort
+  // basis, so that what was written before a failure still reaches the disk.
+  virtual void Close() = 0;
+};
+
+// Opens, creates and removes files. The conversion reaches the disk only
+// through this interface, so tests can put faults in its way.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // Opens an existing regular file for reading. The file is never changed.
+  virtual std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) = 0;
+
+  // Creates the file, or empties an existing one, for writing from its first
+  // byte. It refuses, instead of writing through, a name that is a symbolic
+  // link, is not a regular file, or has other hard links (writing there would
+  // change another file, perhaps the input itself).
+  virtual std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) = 0;
+
+  virtual void Remove(const std::filesystem::path& path) = 0;
+};
+
+// The file system of the machine.
+FileSystem& DefaultFileSystem();
+
+// How a file's name appears in messages: as the file system has it (UTF-8
+// on this platform).
+std::string DisplayName(const std::filesystem::path& path);
+
+}  // namespace holvane
+
+#endif  // HOLVANE_CONVERSION_FILE_SYSTEM_H_

@@ -1,0 +1,31 @@
+#ifndef HOLVANE_CONVERSION_RECORD_STREAM_H_
+#define HOLVANE_CONVERSION_RECORD_STREAM_H_
+
+#include "conversion/file_system.h"
+
+namespace holvane {
+
+// Renders the record stream held in `source` as text into `target`.
+//
+// The stream is a run of entries from its first byte to its end, each a
+// signed 32-bit little-endian length n (0 or more), n text bytes and a signed
+// 32-bit little-endian flag. Each entry becomes the flag's marker ("-" for 0,
+// "+" for -1, "?" and CR LF for any other value) followed by the text bytes,
+// unchanged, and CR LF. An entry is started while at least two bytes of the
+// stream remain; a single trailing byte is ignored.
+//
+// `source` is read at explicit positions; `target` is appended to. Neither is
+// opened or closed here.
+//
+// Throws RunTimeError, with the byte offset of the field at fault, when
+//   - a length or flag has fewer than 4 bytes left, or a text runs past the
+//     end of the stream (kInputPastEndOfFile, a truncated stream);
+//   - a length is negative (kInvalidArgument);
+//   - a position leaves the signed 32-bit range (kOverflow);
+// and passes on the file layer's failures. Nothing is written for the entry
+// at fault; everything before it has been appended to `target`.
+void RenderRecordStream(ReadableFile& source, WritableFile& target);
+
+}  // namespace holvane
+
+#endif  // HOLVANE_CONVERSION_RECORD_STREAM_H_

@@ -1,0 +1,27 @@
+#include "conversion/whole_file.h"
+
+#include "compression/run_time_error.h"
+
+namespace holvane {
+
+std::string ReadWholeFile(const std::filesystem::path& path, FileSystem& file_system) {
+  auto file = file_system.OpenForReading(path);
+  const std::int64_t length = file->Length();
+  std::string content(static_cast<std::size_t>(length), ' ');
+  if (file->ReadAt(0, content.data(), content.size()) != content.size()) {
+    // The file shrank between asking its length and reading it.
+    throw RunTimeError(ErrorNumber::kInputPastEndOfFile,
+                       "файл «" + DisplayName(path) + "» стал короче во время чтения");
+  }
+  file->Close();
+  return content;
+}
+
+void WriteWholeFile(const std::filesystem::path& path, std::string_view data,
+                    FileSystem& file_system) {
+  auto file = file_system.CreateForWriting(path);
+  if (!data.empty()) file->Append(data);
+  file->Close();
+}
+
+}  // namespace holvane

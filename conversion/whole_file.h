@@ -1,0 +1,27 @@
+#ifndef HOLVANE_CONVERSION_WHOLE_FILE_H_
+#define HOLVANE_CONVERSION_WHOLE_FILE_H_
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "conversion/file_system.h"
+
+namespace holvane {
+
+// The whole content of the file at `path` (empty for a 0-byte file). The file
+// is opened, read from its first byte and closed within the call, and never
+// changed. Throws RunTimeError when it cannot be opened, read or closed.
+std::string ReadWholeFile(const std::filesystem::path& path,
+                          FileSystem& file_system = DefaultFileSystem());
+
+// Makes the file at `path` hold exactly `data`: it is created if missing,
+// emptied if not, written and closed within the call. Empty data still
+// leaves an empty file. Throws RunTimeError on any failure, including the
+// refusals of FileSystem::CreateForWriting.
+void WriteWholeFile(const std::filesystem::path& path, std::string_view data,
+                    FileSystem& file_system = DefaultFileSystem());
+
+}  // namespace holvane
+
+#endif  // HOLVANE_CONVERSION_WHOLE_FILE_H_

@@ -1,0 +1,75 @@
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <zlib.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace holvane::testing {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "holvane-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  // Tests may leave folders without permissions behind; give them back first.
+  for (auto it = std::filesystem::recursive_directory_iterator(
+           path_, std::filesystem::directory_options::skip_permission_denied, ignored);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+    if (it->is_directory(ignored) && !it->is_symlink(ignored)) {
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, ignored);
+    }
+  }
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string Int32Bytes(std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  std::string bytes(4, '\0');
+  for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>(bits >> (8 * i));
+  return bytes;
+}
+
+std::string RecordStream(std::initializer_list<Entry> entries) {
+  std::string stream;
+  for (const Entry& entry : entries) {
+    stream += Int32Bytes(static_cast<std::int32_t>(entry.text.size()));
+    stream += entry.text;
+    stream += Int32Bytes(entry.flag);
+  }
+  return stream;
+}
+
+std::string ZlibCompress(std::string_view data) {
+  uLongf length = ::compressBound(static_cast<uLong>(data.size()));
+  std::string out(length, '\0');
+  if (::compress(reinterpret_cast<Bytef*>(out.data()), &length,
+                 reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size())) != Z_OK) {
+    throw std::runtime_error("zlib compress failed");
+  }
+  out.resize(length);
+  return out;
+}
+
+std::string ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::filesystem::path& path, std::string_view data) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(data.data(), static_cast<std::streamsize>(data.size()));
+  if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
+}
+
+}  // namespace holvane::testing

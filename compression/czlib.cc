@@ -68,8 +68,7 @@ std::unique_ptr<std::uint8_t[]> MakeBuffer(std::int32_t size) {
 void ReplaceWithOutput(std::string& data, const std::uint8_t* buffer, std::int32_t buffer_size,
                        std::int32_t output_length) {
   if (output_length < 0 || output_length > buffer_size) {
-    throw RunTimeError(ErrorNumber::kSubscriptOutOfRange,
-                       "длина результата за пределами буфера");
+    throw RunTimeError(ErrorNumber::kSubscriptOutOfRange, "длина результата за пределами буфера");
   }
   data.assign(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(output_length));
 }
@@ -96,7 +95,8 @@ std::int32_t cZLIB::CompressString(std::string& Data, std::int32_t Mode) const {
     if (n == 0) return 0;
     const std::int32_t bound = binding_->compressBound(n);
     if (bound < 0) {
-      throw RunTimeError(ErrorNumber::kOverflow, "размер сжатых данных выходит за 32-битный диапазон");
+      throw RunTimeError(ErrorNumber::kOverflow,
+                         "размер сжатых данных выходит за 32-битный диапазон");
     }
     std::int32_t output_length = bound;
     auto buffer = MakeBuffer(bound);
@@ -119,8 +119,7 @@ std::int32_t cZLIB::UncompressString(std::string& Data, std::int32_t Mode) const
       // The header's fixed fields must be there; their values are zlib's to
       // judge.
       if (n < kGzipHeaderLength) {
-        throw RunTimeError(ErrorNumber::kSubscriptOutOfRange,
-                           "член gzip короче своего заголовка");
+        throw RunTimeError(ErrorNumber::kSubscriptOutOfRange, "член gzip короче своего заголовка");
       }
       // Only the two low bytes of ISIZE: a forged trailer cannot demand a
       // huge first buffer. A start of 0 (an empty member, or one whose size

@@ -15,17 +15,15 @@ constexpr int kMemLevel = 8;
 
 class SystemZlibBinding final : public ZlibBinding {
  public:
-  std::int32_t adler32(std::int32_t value, const std::uint8_t* data,
-                       std::int32_t length) override {
+  std::int32_t adler32(std::int32_t value, const std::uint8_t* data, std::int32_t length) override {
     return static_cast<std::int32_t>(
         ::adler32(static_cast<uLong>(static_cast<std::uint32_t>(value)), data,
                   static_cast<uInt>(std::max(length, 0))));
   }
 
   std::int32_t crc32(std::int32_t value, const std::uint8_t* data, std::int32_t length) override {
-    return static_cast<std::int32_t>(
-        ::crc32(static_cast<uLong>(static_cast<std::uint32_t>(value)), data,
-                static_cast<uInt>(std::max(length, 0))));
+    return static_cast<std::int32_t>(::crc32(static_cast<uLong>(static_cast<std::uint32_t>(value)),
+                                             data, static_cast<uInt>(std::max(length, 0))));
   }
 
   std::int32_t compress(std::uint8_t* dest, std::int32_t& dest_length, const std::uint8_t* source,
@@ -67,9 +65,8 @@ class SystemZlibBinding final : public ZlibBinding {
     return static_cast<std::int32_t>(bound);
   }
 
-  std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length,
-                          const std::uint8_t* source, std::int32_t source_length,
-                          std::int32_t mode) override {
+  std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length, const std::uint8_t* source,
+                          std::int32_t source_length, std::int32_t mode) override {
     if (dest_length < 0 || source_length < 0) return Z_STREAM_ERROR;
     z_stream stream{};
     stream.next_in = const_cast<Bytef*>(source);

@@ -21,8 +21,7 @@ class ZlibBinding {
   // 0 for CRC-32). The 32 bits come back as a signed value.
   virtual std::int32_t adler32(std::int32_t value, const std::uint8_t* data,
                                std::int32_t length) = 0;
-  virtual std::int32_t crc32(std::int32_t value, const std::uint8_t* data,
-                             std::int32_t length) = 0;
+  virtual std::int32_t crc32(std::int32_t value, const std::uint8_t* data, std::int32_t length) = 0;
 
   // Compresses `source_length` bytes into `dest`, which holds `dest_length`
   // bytes on entry. Returns 0 (Z_OK) and sets `dest_length` to the compressed

@@ -21,8 +21,8 @@ std::filesystem::path WithSuffix(const std::filesystem::path& input, const char*
 [[noreturn]] void NotDecompressed(const std::filesystem::path& input, std::int32_t result) {
   if (result > 0) {
     throw RunTimeError(static_cast<ErrorNumber>(result),
-                       "не удаётся распаковать «" + DisplayName(input) +
-                           "»: ошибка выполнения " + std::to_string(result));
+                       "не удаётся распаковать «" + DisplayName(input) + "»: ошибка выполнения " +
+                           std::to_string(result));
   }
   throw RunTimeError(ErrorNumber::kInvalidFileFormat,
                      "«" + DisplayName(input) + "» не является потоком zlib или повреждён");

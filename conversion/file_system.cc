@@ -124,8 +124,7 @@ class PosixReadableFile final : public ReadableFile {
     std::size_t done = 0;
     while (done < n) {
       const std::int64_t at = offset + static_cast<std::int64_t>(done);
-      if (at >= window_start_ &&
-          at < window_start_ + static_cast<std::int64_t>(window_.size())) {
+      if (at >= window_start_ && at < window_start_ + static_cast<std::int64_t>(window_.size())) {
         const std::size_t skip = static_cast<std::size_t>(at - window_start_);
         const std::size_t take = std::min(n - done, window_.size() - skip);
         std::memcpy(dst + done, window_.data() + skip, take);

@@ -45,9 +45,8 @@ std::int32_t ReadField(ReadableFile& source, std::int64_t length, std::int32_t p
                        std::string_view what) {
   const std::int64_t remaining = Remaining(length, position);
   unsigned char bytes[kFieldWidth];
-  if (remaining < kFieldWidth ||
-      source.ReadAt(OffsetOf(position), reinterpret_cast<char*>(bytes), kFieldWidth) !=
-          kFieldWidth) {
+  if (remaining < kFieldWidth || source.ReadAt(OffsetOf(position), reinterpret_cast<char*>(bytes),
+                                               kFieldWidth) != kFieldWidth) {
     Truncated(what, position, kFieldWidth, remaining);
   }
   const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
@@ -87,6 +86,9 @@ void RenderRecordStream(ReadableFile& source, WritableFile& target) {
     const std::int64_t remaining = Remaining(length, p);
     if (n > remaining) Truncated("текст записи", p, n, remaining);
 
+    // Likewise a text whose end no position can name fails before it is read.
+    const std::int32_t q = Advance(p, n);
+
     // The text and its line break go out in one piece.
     line.resize(static_cast<std::size_t>(n) + 2);
     if (source.ReadAt(OffsetOf(p), line.data(), static_cast<std::size_t>(n)) !=
@@ -96,12 +98,14 @@ void RenderRecordStream(ReadableFile& source, WritableFile& target) {
     line[line.size() - 2] = '\r';
     line[line.size() - 1] = '\n';
 
-    const std::int32_t q = Advance(p, n);
     const std::int32_t flag = ReadField(source, length, q, "поле флага");
+    // Every check of the entry comes before its first byte goes out, so an
+    // entry that fails leaves nothing of itself in the target.
+    const std::int32_t next = Advance(q, kFieldWidth);
 
     target.Append(MarkerFor(flag));
     target.Append(line);
-    p = Advance(q, kFieldWidth);
+    p = next;
   }
 }
 

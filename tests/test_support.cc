@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -35,11 +36,16 @@ TempDir::~TempDir() {
 std::string Int32Bytes(std::int32_t value) {
   const auto bits = static_cast<std::uint32_t>(value);
   std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>(bits >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    bytes[static_cast<std::size_t>(i)] = static_cast<char>(bits >> (8 * i));
   return bytes;
 }
 
 std::string RecordStream(std::initializer_list<Entry> entries) {
+  return RecordStream(std::vector<Entry>(entries));
+}
+
+std::string RecordStream(const std::vector<Entry>& entries) {
   std::string stream;
   for (const Entry& entry : entries) {
     stream += Int32Bytes(static_cast<std::int32_t>(entry.text.size()));
@@ -49,15 +55,40 @@ std::string RecordStream(std::initializer_list<Entry> entries) {
   return stream;
 }
 
+std::string RenderedText(const std::vector<Entry>& entries) {
+  std::string text;
+  for (const Entry& entry : entries) {
+    text += entry.flag == 0 ? "-" : entry.flag == -1 ? "+" : "?\r\n";
+    text += entry.text;
+    text += "\r\n";
+  }
+  return text;
+}
+
 std::string ZlibCompress(std::string_view data) {
   uLongf length = ::compressBound(static_cast<uLong>(data.size()));
   std::string out(length, '\0');
   if (::compress(reinterpret_cast<Bytef*>(out.data()), &length,
-                 reinterpret_cast<const Bytef*>(data.data()), static_cast<uLong>(data.size())) != Z_OK) {
+                 reinterpret_cast<const Bytef*>(data.data()),
+                 static_cast<uLong>(data.size())) != Z_OK) {
     throw std::runtime_error("zlib compress failed");
   }
   out.resize(length);
   return out;
+}
+
+::testing::AssertionResult SameBytes(std::string_view actual, std::string_view expected) {
+  if (actual == expected) return ::testing::AssertionSuccess();
+  const auto mismatch =
+      std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+  const auto at = static_cast<std::size_t>(mismatch.first - actual.begin());
+  auto excerpt = [at](std::string_view bytes) {
+    return ::testing::PrintToString(std::string(bytes.substr(std::min(at, bytes.size()), 16)));
+  };
+  return ::testing::AssertionFailure()
+         << actual.size() << " bytes where " << expected.size() << " were expected, first "
+         << "difference at offset " << at << ": " << excerpt(actual) << " instead of "
+         << excerpt(expected);
 }
 
 std::string ReadFileBytes(const std::filesystem::path& path) {

@@ -1,11 +1,17 @@
 #ifndef HOLVANE_TESTS_TEST_SUPPORT_H_
 #define HOLVANE_TESTS_TEST_SUPPORT_H_
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "compression/run_time_error.h"
 
 namespace holvane::testing {
 
@@ -34,6 +40,12 @@ struct Entry {
 // The record stream of `entries`: each a 32-bit little-endian length, the
 // text bytes and a 32-bit little-endian flag.
 std::string RecordStream(std::initializer_list<Entry> entries);
+std::string RecordStream(const std::vector<Entry>& entries);
+
+// The text `entries` render to, worked out here from the marker rules rather
+// than by the renderer: "-" for flag 0, "+" for -1, "?" CR LF for any other
+// flag, then the text bytes and CR LF.
+std::string RenderedText(const std::vector<Entry>& entries);
 
 // A signed 32-bit value as its four little-endian bytes.
 std::string Int32Bytes(std::int32_t value);
@@ -41,6 +53,23 @@ std::string Int32Bytes(std::int32_t value);
 // `data` compressed as a zlib stream (windowBits 15) with zlib itself, not
 // through the code under test.
 std::string ZlibCompress(std::string_view data);
+
+// The RunTimeError `action` throws, or nothing when it returns normally (any
+// other exception passes through and fails the test).
+template <typename Action>
+std::optional<RunTimeError> RunTimeErrorOf(Action&& action) {
+  try {
+    action();
+  } catch (const RunTimeError& error) {
+    return error;
+  }
+  return std::nullopt;
+}
+
+// Whether `actual` holds exactly the bytes `expected` does; on a mismatch it
+// tells the lengths and the first differing offset instead of printing
+// strings that may be megabytes long.
+::testing::AssertionResult SameBytes(std::string_view actual, std::string_view expected);
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view data);

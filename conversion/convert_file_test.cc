@@ -1,0 +1,387 @@
+#include "conversion/convert_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <random>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "compression/czlib.h"
+#include "compression/run_time_error.h"
+#include "compression/zlib_binding.h"
+#include "conversion/file_system.h"
+#include "tests/test_support.h"
+
+namespace holvane {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using ::holvane::testing::Entry;
+using ::holvane::testing::Int32Bytes;
+using ::holvane::testing::ReadFileBytes;
+using ::holvane::testing::RecordStream;
+using ::holvane::testing::RenderedText;
+using ::holvane::testing::RunTimeErrorOf;
+using ::holvane::testing::SameBytes;
+using ::holvane::testing::TempDir;
+using ::holvane::testing::WriteFileBytes;
+using ::holvane::testing::ZlibCompress;
+using Names = std::set<std::string>;
+
+constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+
+// Every marker, and text bytes that must pass unchanged: code page 1251
+// Cyrillic ("Привет"), NUL, CR, LF and high bytes.
+const std::vector<Entry>& SampleEntries() {
+  static const std::vector<Entry> entries = {
+      {"\xCF\xF0\xE8\xE2\xE5\xF2", 0}, {"Hello", -1},           {"", 0},
+      {"line\r\nbreak\0z"s, 7},        {"\x80\xFF", kInt32Min}, {"last", -1},
+  };
+  return entries;
+}
+
+// Random texts of random lengths, some longer than the file layer's buffers.
+std::vector<Entry> LongEntries(std::uint32_t seed, std::size_t total) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> kind(0, 99);
+  std::uniform_int_distribution<std::size_t> length(0, 2000);
+  std::vector<Entry> entries;
+  std::size_t size = 0;
+  while (size < total) {
+    const std::size_t n = kind(random) < 2 ? 200000 : length(random);
+    std::string text(n, '\0');
+    for (char& c : text) c = static_cast<char>(byte(random));
+    const int flag_kind = kind(random);
+    entries.push_back({std::move(text), flag_kind < 45 ? 0 : flag_kind < 90 ? -1 : flag_kind});
+    size += 8 + n;
+  }
+  return entries;
+}
+
+Names Listing(const fs::path& folder) {
+  Names names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+std::optional<RunTimeError> Convert(const TempDir& dir, const std::string& name,
+                                    FileSystem& file_system = DefaultFileSystem()) {
+  std::optional<cZLIB> zlib;
+  return RunTimeErrorOf([&] { ConvertFile(dir.path(), name, zlib, file_system); });
+}
+
+void ExpectMentions(const RunTimeError& error, const std::string& name) {
+  EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
+}
+
+TEST(ConvertFileTest, WritesTheOutputBesideTheInputUnderAnyName) {
+  const std::string input = ZlibCompress(RecordStream(SampleEntries()));
+  for (const std::string name :
+       {"game.wvl", "a.b.wvl", "Привет мир.wvl", "no extension", "UPPER.WVL"}) {
+    SCOPED_TRACE(name);
+    TempDir dir;
+    WriteFileBytes(dir / name, input);
+    std::optional<cZLIB> zlib;
+    ConvertFile(dir.path(), name, zlib);
+
+    EXPECT_EQ(Listing(dir.path()), (Names{name, name + ".txt"}));
+    EXPECT_EQ(ReadFileBytes(dir / (name + ".txt")), RenderedText(SampleEntries()));
+    EXPECT_EQ(ReadFileBytes(dir / name), input);
+    EXPECT_TRUE(zlib.has_value());
+  }
+}
+
+TEST(ConvertFileTest, EmptyInputsGiveAnEmptyOutput) {
+  struct Case {
+    const char* what;
+    std::string input;
+  };
+  const std::vector<Case> cases = {
+      {"0-byte file", ""},
+      {"stream without entries", ZlibCompress("")},
+      {"single stray byte", ZlibCompress("\x01")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    WriteFileBytes(dir / "empty.wvl", c.input);
+    const auto error = Convert(dir, "empty.wvl");
+    ASSERT_FALSE(error.has_value()) << error->what();
+    EXPECT_EQ(Listing(dir.path()), (Names{"empty.wvl", "empty.wvl.txt"}));
+    EXPECT_EQ(ReadFileBytes(dir / "empty.wvl.txt"), "");
+  }
+}
+
+// Stands in for zlib, counting the decompressions; `fail` makes them fail as
+// an unreachable binding would.
+class CountingBinding final : public ZlibBinding {
+ public:
+  explicit CountingBinding(bool fail = false) : fail_(fail) {}
+
+  std::int32_t adler32(std::int32_t value, const std::uint8_t* data, std::int32_t length) override {
+    return DefaultZlibBinding().adler32(value, data, length);
+  }
+  std::int32_t crc32(std::int32_t value, const std::uint8_t* data, std::int32_t length) override {
+    return DefaultZlibBinding().crc32(value, data, length);
+  }
+  std::int32_t compress(std::uint8_t* dest, std::int32_t& dest_length, const std::uint8_t* source,
+                        std::int32_t source_length, std::int32_t mode) override {
+    return DefaultZlibBinding().compress(dest, dest_length, source, source_length, mode);
+  }
+  std::int32_t compressBound(std::int32_t source_length) override {
+    return DefaultZlibBinding().compressBound(source_length);
+  }
+  std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length, const std::uint8_t* source,
+                          std::int32_t source_length, std::int32_t mode) override {
+    ++uncompress_calls;
+    if (fail_) throw RunTimeError(ErrorNumber::kBindingUnavailable, "no zlib here");
+    return DefaultZlibBinding().uncompress(dest, dest_length, source, source_length, mode);
+  }
+
+  int uncompress_calls = 0;
+
+ private:
+  bool fail_;
+};
+
+TEST(ConvertFileTest, UsesTheCallersZlibAndKeepsIt) {
+  TempDir dir;
+  WriteFileBytes(dir / "one.wvl", ZlibCompress(RecordStream({{"one", 0}})));
+  WriteFileBytes(dir / "two.wvl", ZlibCompress(RecordStream({{"two", -1}})));
+  CountingBinding binding;
+  std::optional<cZLIB> zlib(std::in_place, binding);
+  const cZLIB* const object = &*zlib;
+
+  ConvertFile(dir.path(), "one.wvl", zlib);
+  const int after_first = binding.uncompress_calls;
+  ConvertFile(dir.path(), "two.wvl", zlib);
+
+  EXPECT_GT(after_first, 0);
+  EXPECT_GT(binding.uncompress_calls, after_first);
+  ASSERT_TRUE(zlib.has_value());
+  EXPECT_EQ(&*zlib, object);
+  EXPECT_EQ(ReadFileBytes(dir / "two.wvl.txt"), "+two\r\n");
+}
+
+// Output rendered from bytes that did not decompress would be garbage, so a
+// failed decompression writes nothing at all and leaves an earlier output.
+TEST(ConvertFileTest, InputThatDoesNotDecompressWritesNothing) {
+  const std::string name = "Привет мир.wvl";
+  const std::string stream = RecordStream(LongEntries(8, 100000));
+  const std::string compressed = ZlibCompress(stream);
+  std::string bad_checksum = compressed;
+  bad_checksum.back() = static_cast<char>(bad_checksum.back() ^ 0x01);
+  struct Case {
+    const char* what;
+    std::string input;
+  };
+  const std::vector<Case> cases = {
+      {"plain text", "this was never compressed\r\n"},
+      {"record stream left uncompressed", stream},
+      {"zlib stream cut in half", compressed.substr(0, compressed.size() / 2)},
+      {"zlib stream without its checksum", compressed.substr(0, compressed.size() - 4)},
+      {"zlib header only", compressed.substr(0, 2)},
+      {"wrong checksum", bad_checksum},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    WriteFileBytes(dir / name, c.input);
+
+    auto error = Convert(dir, name);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->number(), ErrorNumber::kInvalidFileFormat);
+    ExpectMentions(*error, name);
+    EXPECT_EQ(Listing(dir.path()), (Names{name}));
+
+    const std::string previous = "an earlier run's output\r\n";
+    WriteFileBytes(dir / (name + ".txt"), previous);
+    error = Convert(dir, name);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->number(), ErrorNumber::kInvalidFileFormat);
+    EXPECT_EQ(Listing(dir.path()), (Names{name, name + ".txt"}));
+    EXPECT_EQ(ReadFileBytes(dir / (name + ".txt")), previous);
+    EXPECT_TRUE(ReadFileBytes(dir / name) == c.input);
+  }
+}
+
+TEST(ConvertFileTest, ZlibFailureKeepsItsNumber) {
+  TempDir dir;
+  const std::string input = ZlibCompress(RecordStream(SampleEntries()));
+  WriteFileBytes(dir / "game.wvl", input);
+  CountingBinding binding(/*fail=*/true);
+  std::optional<cZLIB> zlib(std::in_place, binding);
+
+  const auto error = RunTimeErrorOf([&] { ConvertFile(dir.path(), "game.wvl", zlib); });
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->number(), ErrorNumber::kBindingUnavailable);
+  ExpectMentions(*error, "game.wvl");
+  EXPECT_EQ(Listing(dir.path()), (Names{"game.wvl"}));
+}
+
+TEST(ConvertFileTest, InputThatCannotBeReadWritesNothing) {
+  TempDir dir;
+  auto error = Convert(dir, "missing.wvl");
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->number(), ErrorNumber::kFileNotFound);
+  ExpectMentions(*error, "missing.wvl");
+  EXPECT_EQ(Listing(dir.path()), Names{});
+
+  fs::create_directory(dir / "folder.wvl");
+  error = Convert(dir, "folder.wvl");
+  ASSERT_TRUE(error.has_value());
+  ExpectMentions(*error, "folder.wvl");
+  EXPECT_EQ(Listing(dir.path()), (Names{"folder.wvl"}));
+}
+
+// A stream that breaks part-way keeps the temporary file (the decompressed
+// stream, for a look at what went wrong) and an output holding exactly the
+// entries before the break, also when they are still in the output's buffer.
+// Longer files left by an earlier run must not show through.
+TEST(ConvertFileTest, MalformedStreamKeepsTemporaryAndEntriesBefore) {
+  struct Case {
+    const char* what;
+    std::vector<Entry> entries;
+    std::string tail;
+    ErrorNumber number;
+  };
+  const std::vector<Case> cases = {
+      {"text past the end", SampleEntries(), Int32Bytes(10) + "abc",
+       ErrorNumber::kInputPastEndOfFile},
+      {"negative length", SampleEntries(), Int32Bytes(-1) + Int32Bytes(0),
+       ErrorNumber::kInvalidArgument},
+      {"two stray bytes", SampleEntries(), "\x01\x00"s, ErrorNumber::kInputPastEndOfFile},
+      {"break after many buffers of output", LongEntries(9, 700000), Int32Bytes(5) + "ab",
+       ErrorNumber::kInputPastEndOfFile},
+  };
+  const std::string stale(1 << 20, 'Z');
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const std::string stream = RecordStream(c.entries) + c.tail;
+    const std::string input = ZlibCompress(stream);
+    WriteFileBytes(dir / "a.b.wvl", input);
+    WriteFileBytes(dir / "a.b.wvl.tmp", stale);
+    WriteFileBytes(dir / "a.b.wvl.txt", stale);
+
+    const auto error = Convert(dir, "a.b.wvl");
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->number(), c.number);
+    EXPECT_EQ(Listing(dir.path()), (Names{"a.b.wvl", "a.b.wvl.tmp", "a.b.wvl.txt"}));
+    EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "a.b.wvl.tmp"), stream));
+    EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "a.b.wvl.txt"), RenderedText(c.entries)));
+    EXPECT_TRUE(ReadFileBytes(dir / "a.b.wvl") == input);
+  }
+}
+
+// Writing through a link would change another file, perhaps the input.
+TEST(ConvertFileTest, RefusesToWriteThroughLinksOrIntoFolders) {
+  const std::string name = "a.b.wvl";
+  const std::string kSentinel = "sentinel bytes\r\n";
+  struct Case {
+    const char* what;
+    std::string refused;  // the name that must not be written
+    std::function<void(const fs::path& dir)> make;
+  };
+  const std::vector<Case> cases = {
+      {".txt a symbolic link to another file", name + ".txt",
+       [&](const fs::path& dir) { fs::create_symlink("sentinel", dir / (name + ".txt")); }},
+      {".txt a hard link to the input", name + ".txt",
+       [&](const fs::path& dir) { fs::create_hard_link(dir / name, dir / (name + ".txt")); }},
+      {".txt a folder", name + ".txt",
+       [&](const fs::path& dir) { fs::create_directory(dir / (name + ".txt")); }},
+      {".tmp a symbolic link to the input", name + ".tmp",
+       [&](const fs::path& dir) { fs::create_symlink(name, dir / (name + ".tmp")); }},
+      {".tmp a hard link to the input", name + ".tmp",
+       [&](const fs::path& dir) { fs::create_hard_link(dir / name, dir / (name + ".tmp")); }},
+      {".tmp a symbolic link to nothing", name + ".tmp",
+       [&](const fs::path& dir) { fs::create_symlink("never made", dir / (name + ".tmp")); }},
+  };
+  const std::string input = ZlibCompress(RecordStream(SampleEntries()));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    WriteFileBytes(dir / name, input);
+    WriteFileBytes(dir / "sentinel", kSentinel);
+    c.make(dir.path());
+    const auto type = fs::symlink_status(dir / c.refused).type();
+
+    const auto error = Convert(dir, name);
+    ASSERT_TRUE(error.has_value());
+    ExpectMentions(*error, c.refused);
+    EXPECT_TRUE(ReadFileBytes(dir / name) == input);
+    EXPECT_EQ(ReadFileBytes(dir / "sentinel"), kSentinel);
+    EXPECT_EQ(fs::symlink_status(dir / c.refused).type(), type);
+    EXPECT_FALSE(fs::exists(dir / "never made"));
+  }
+}
+
+// The real file system, but the output's disk fills up after `room` bytes.
+class FillingFileSystem final : public FileSystem {
+ public:
+  explicit FillingFileSystem(std::size_t room) : room_(room) {}
+
+  std::unique_ptr<ReadableFile> OpenForReading(const fs::path& path) override {
+    return DefaultFileSystem().OpenForReading(path);
+  }
+
+  std::unique_ptr<WritableFile> CreateForWriting(const fs::path& path) override {
+    auto file = DefaultFileSystem().CreateForWriting(path);
+    if (path.extension() != ".txt") return file;
+    return std::make_unique<Filling>(std::move(file), room_);
+  }
+
+  void Remove(const fs::path& path) override { DefaultFileSystem().Remove(path); }
+
+ private:
+  class Filling final : public WritableFile {
+   public:
+    Filling(std::unique_ptr<WritableFile> file, std::size_t room)
+        : file_(std::move(file)), room_(room) {}
+
+    void Append(std::string_view data) override {
+      if (data.size() > room_) throw RunTimeError(ErrorNumber::kDiskFull, "the disk is full");
+      room_ -= data.size();
+      file_->Append(data);
+    }
+    void Flush() override { file_->Flush(); }
+    void Close() override { file_->Close(); }
+
+   private:
+    std::unique_ptr<WritableFile> file_;
+    std::size_t room_;
+  };
+
+  std::size_t room_;
+};
+
+TEST(ConvertFileTest, OutputThatCannotBeWrittenKeepsTheTemporary) {
+  TempDir dir;
+  const std::string stream = RecordStream(SampleEntries());
+  WriteFileBytes(dir / "game.wvl", ZlibCompress(stream));
+  FillingFileSystem file_system(/*room=*/20);
+
+  const auto error = Convert(dir, "game.wvl", file_system);
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->number(), ErrorNumber::kDiskFull);
+  EXPECT_EQ(Listing(dir.path()), (Names{"game.wvl", "game.wvl.tmp", "game.wvl.txt"}));
+  EXPECT_EQ(ReadFileBytes(dir / "game.wvl.tmp"), stream);
+  const std::string text = ReadFileBytes(dir / "game.wvl.txt");
+  EXPECT_LE(text.size(), 20u);
+  EXPECT_EQ(text, RenderedText(SampleEntries()).substr(0, text.size()));
+}
+
+}  // namespace
+}  // namespace holvane

@@ -1,0 +1,342 @@
+#include "conversion/whole_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <future>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "compression/run_time_error.h"
+#include "conversion/file_system.h"
+#include "tests/test_support.h"
+
+namespace holvane {
+namespace {
+
+namespace fs = std::filesystem;
+using ::holvane::testing::ReadFileBytes;
+using ::holvane::testing::RunTimeErrorOf;
+using ::holvane::testing::SameBytes;
+using ::holvane::testing::TempDir;
+using ::holvane::testing::WriteFileBytes;
+
+std::string RandomBytes(std::uint32_t seed, std::size_t n) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::string bytes(n, '\0');
+  for (char& c : bytes) c = static_cast<char>(byte(random));
+  return bytes;
+}
+
+void ExpectNamesFile(const std::optional<RunTimeError>& error, const fs::path& path) {
+  ASSERT_TRUE(error.has_value());
+  const std::string name = path.filename().string();
+  EXPECT_NE(error->cause().find(name), std::string::npos) << error->cause();
+  EXPECT_NE(std::string(error->what()).find(name), std::string::npos) << error->what();
+}
+
+// Runs `action` on another thread. Should it still be blocked after a few
+// seconds (opening a named pipe waits for the other end unless told not to),
+// the test fails and the pipe is opened from the other end with `release`
+// (O_RDONLY or O_WRONLY), so the thread can finish.
+std::optional<RunTimeError> WithoutWaitingOnPipe(const fs::path& pipe,
+                                                 const std::function<void()>& action, int release) {
+  auto outcome = std::async(std::launch::async, [&] { return RunTimeErrorOf(action); });
+  if (outcome.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    ADD_FAILURE() << "blocked on the named pipe " << pipe;
+    const int fd = ::open(pipe.c_str(), release | O_NONBLOCK);
+    outcome.wait_for(std::chrono::seconds(1));
+    if (fd >= 0) ::close(fd);
+  }
+  return outcome.get();
+}
+
+void MakePipe(const fs::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }
+
+TEST(WholeFileTest, RoundTripsExactBytes) {
+  std::string every_byte;
+  for (int b = 0; b < 256; ++b) every_byte += static_cast<char>(b);
+  struct Case {
+    const char* what;
+    std::string data;
+  };
+  const std::vector<Case> cases = {
+      {"nothing", ""},
+      {"one byte", "a"},
+      {"every byte value", every_byte},
+      {"UTF-8 Cyrillic", "Привет мир\r\n"},
+      {"one byte short of a buffer", RandomBytes(1, 65535)},
+      {"a buffer", RandomBytes(2, 65536)},
+      {"one byte over a buffer", RandomBytes(3, 65537)},
+      {"several buffers", RandomBytes(4, 200000)},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path written = dir / (std::string(c.what) + ".written");
+    WriteWholeFile(written, c.data);
+    EXPECT_TRUE(SameBytes(ReadFileBytes(written), c.data));
+
+    const fs::path read = dir / (std::string(c.what) + ".read");
+    WriteFileBytes(read, c.data);
+    EXPECT_TRUE(SameBytes(ReadWholeFile(read), c.data));
+    EXPECT_TRUE(SameBytes(ReadFileBytes(read), c.data)) << "reading changed the file";
+  }
+}
+
+TEST(WholeFileTest, WriteLeavesExactlyTheNewBytes) {
+  struct Case {
+    const char* what;
+    std::optional<std::string> before;
+    std::string data;
+  };
+  const std::vector<Case> cases = {
+      {"missing, written empty", std::nullopt, ""},
+      {"longer file, written shorter", std::string(100000, 'Z'), "short"},
+      {"longer file, written empty", std::string(100000, 'Z'), ""},
+      {"shorter file, written longer", "ab", RandomBytes(5, 70000)},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const fs::path path = dir / c.what;
+    if (c.before) WriteFileBytes(path, *c.before);
+    WriteWholeFile(path, c.data);
+    ASSERT_TRUE(fs::is_regular_file(path));
+    EXPECT_TRUE(SameBytes(ReadFileBytes(path), c.data));
+  }
+}
+
+TEST(WholeFileTest, ReadFailuresNameTheFile) {
+  TempDir dir;
+  fs::create_directory(dir / "папка");
+  struct Case {
+    const char* what;
+    fs::path path;
+    std::optional<ErrorNumber> number;
+  };
+  const std::vector<Case> cases = {
+      {"missing", dir / "missing.wvl", ErrorNumber::kFileNotFound},
+      {"missing, Cyrillic name", dir / "Привет мир.wvl", ErrorNumber::kFileNotFound},
+      {"a folder", dir / "папка", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto error = RunTimeErrorOf([&] { ReadWholeFile(c.path); });
+    ExpectNamesFile(error, c.path);
+    if (c.number && error) {
+      EXPECT_EQ(error->number(), *c.number);
+    }
+  }
+}
+
+TEST(WholeFileTest, ReadOfNamedPipeFailsWithoutWaiting) {
+  TempDir dir;
+  const fs::path pipe = dir / "pipe.wvl";
+  MakePipe(pipe);
+  const auto error = WithoutWaitingOnPipe(
+      pipe, [&] { ReadWholeFile(pipe); }, O_WRONLY);
+  ExpectNamesFile(error, pipe);
+}
+
+// A file whose length promises more than it delivers, as when it shrinks
+// while being read.
+class ShrinkingFileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<ReadableFile> OpenForReading(const fs::path&) override {
+    class Shrinking final : public ReadableFile {
+     public:
+      std::int64_t Length() override { return 10; }
+      std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
+        const std::size_t take = offset < 5 ? std::min(n, static_cast<std::size_t>(5 - offset)) : 0;
+        std::fill_n(dst, take, 'a');
+        return take;
+      }
+      void Close() override {}
+    };
+    return std::make_unique<Shrinking>();
+  }
+  std::unique_ptr<WritableFile> CreateForWriting(const fs::path&) override { return nullptr; }
+  void Remove(const fs::path&) override {}
+};
+
+// A disk that takes every byte into its buffer and reports itself full only
+// when they are flushed, as a real one may.
+class FullOnFlushFileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<ReadableFile> OpenForReading(const fs::path&) override { return nullptr; }
+  std::unique_ptr<WritableFile> CreateForWriting(const fs::path&) override {
+    class FullOnFlush final : public WritableFile {
+     public:
+      void Append(std::string_view data) override { pending_ += data.size(); }
+      void Flush() override {
+        if (pending_ > 0) throw RunTimeError(ErrorNumber::kDiskFull, "no room left");
+      }
+      void Close() override {
+        if (!closed_) {
+          closed_ = true;
+          Flush();
+        }
+      }
+
+     private:
+      std::size_t pending_ = 0;
+      bool closed_ = false;
+    };
+    return std::make_unique<FullOnFlush>();
+  }
+  void Remove(const fs::path&) override {}
+};
+
+TEST(WholeFileFaultsTest, ShortReadIsAnErrorNotPadding) {
+  ShrinkingFileSystem file_system;
+  const auto error = RunTimeErrorOf([&] { ReadWholeFile("shrinking.wvl", file_system); });
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->number(), ErrorNumber::kInputPastEndOfFile);
+  EXPECT_NE(error->cause().find("shrinking.wvl"), std::string::npos) << error->cause();
+}
+
+TEST(WholeFileFaultsTest, FailureWhenClosingIsReported) {
+  FullOnFlushFileSystem file_system;
+  const auto error = RunTimeErrorOf([&] { WriteWholeFile("out.tmp", "data", file_system); });
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->number(), ErrorNumber::kDiskFull);
+}
+
+// Writing must never go through a name to some other file, nor into
+// something that is not a plain file.
+TEST(FileSystemCreateForWritingTest, RefusesNamesThatLeadElsewhere) {
+  const std::string kSentinel = "sentinel bytes\n";
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path& name, const fs::path& sentinel)> make;
+  };
+  const std::vector<Case> cases = {
+      {"symbolic link to a file",
+       [](const fs::path& name, const fs::path& sentinel) { fs::create_symlink(sentinel, name); }},
+      {"symbolic link to nothing",
+       [](const fs::path& name, const fs::path& sentinel) {
+         fs::create_symlink(sentinel.parent_path() / "never made", name);
+       }},
+      {"hard link to another name",
+       [](const fs::path& name, const fs::path& sentinel) {
+         fs::create_hard_link(sentinel, name);
+       }},
+      {"folder", [](const fs::path& name, const fs::path&) { fs::create_directory(name); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    const fs::path sentinel = dir / "sentinel.wvl";
+    const fs::path name = dir / "refused.txt";
+    WriteFileBytes(sentinel, kSentinel);
+    c.make(name, sentinel);
+    const auto before = fs::symlink_status(name).type();
+
+    const auto error = RunTimeErrorOf([&] { WriteWholeFile(name, "new bytes"); });
+    ExpectNamesFile(error, name);
+    EXPECT_EQ(ReadFileBytes(sentinel), kSentinel);
+    EXPECT_EQ(fs::symlink_status(name).type(), before);
+    EXPECT_FALSE(fs::exists(dir / "never made"));
+  }
+}
+
+TEST(FileSystemCreateForWritingTest, RefusesNamedPipeWithoutWaiting) {
+  TempDir dir;
+  const fs::path pipe = dir / "pipe.txt";
+  MakePipe(pipe);
+  const auto error = WithoutWaitingOnPipe(
+      pipe, [&] { WriteWholeFile(pipe, "data"); }, O_RDONLY);
+  ExpectNamesFile(error, pipe);
+}
+
+TEST(FileSystemReadableFileTest, ReadAtServesAnyRange) {
+  TempDir dir;
+  const fs::path path = dir / "data.bin";
+  const std::string data = RandomBytes(11, 300000);
+  WriteFileBytes(path, data);
+  auto file = DefaultFileSystem().OpenForReading(path);
+  EXPECT_EQ(file->Length(), static_cast<std::int64_t>(data.size()));
+
+  // Reads within a buffer, across its edges, longer than one, backwards,
+  // and at or past the end.
+  std::vector<std::pair<std::int64_t, std::size_t>> reads = {
+      {0, 10},     {65530, 20},  {65536, 4},  {70000, 65536}, {100, 200000},
+      {5, 100},    {299990, 10}, {299997, 8}, {300000, 5},    {300100, 5},
+      {0, 300000}, {0, 300010},  {131071, 2}, {65535, 1},     {0, 0}};
+  std::mt19937 random(12);
+  std::uniform_int_distribution<std::int64_t> offset(0, 300100);
+  std::uniform_int_distribution<std::size_t> length(0, 140000);
+  for (int i = 0; i < 300; ++i) reads.emplace_back(offset(random), length(random));
+
+  for (const auto& [at, n] : reads) {
+    SCOPED_TRACE("reading " + std::to_string(n) + " bytes at " + std::to_string(at));
+    std::string got(n, '\0');
+    const std::size_t count = file->ReadAt(at, got.data(), n);
+    got.resize(count);
+    const std::string expected = at < static_cast<std::int64_t>(data.size())
+                                     ? data.substr(static_cast<std::size_t>(at), n)
+                                     : "";
+    ASSERT_TRUE(SameBytes(got, expected));
+  }
+  file->Close();
+  file->Close();
+}
+
+TEST(FileSystemWritableFileTest, AppendsOfAnySizeArriveInOrder) {
+  TempDir dir;
+  const fs::path path = dir / "out.txt";
+  auto file = DefaultFileSystem().CreateForWriting(path);
+  std::string expected;
+  std::uint32_t seed = 20;
+  for (const std::size_t n : {1, 0, 65535, 1, 65536, 3, 65537, 100000, 7, 65534, 2}) {
+    const std::string piece = RandomBytes(seed++, n);
+    file->Append(piece);
+    expected += piece;
+  }
+  file->Close();
+  file->Close();
+  EXPECT_TRUE(SameBytes(ReadFileBytes(path), expected));
+}
+
+// The conversion relies on each of these to get what it wrote to the disk.
+TEST(FileSystemWritableFileTest, BytesReachTheDiskOnFlushAndOnDestruction) {
+  TempDir dir;
+  const fs::path path = dir / "out.txt";
+  {
+    auto file = DefaultFileSystem().CreateForWriting(path);
+    file->Append("first");
+    file->Flush();
+    EXPECT_EQ(ReadFileBytes(path), "first");
+    file->Append(" second");
+  }
+  EXPECT_EQ(ReadFileBytes(path), "first second");
+}
+
+TEST(FileSystemRemoveTest, RemovesAndReportsAMissingFile) {
+  TempDir dir;
+  const fs::path path = dir / "Привет мир.wvl.tmp";
+  WriteFileBytes(path, "data");
+  DefaultFileSystem().Remove(path);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(path)));
+
+  const auto error = RunTimeErrorOf([&] { DefaultFileSystem().Remove(path); });
+  ExpectNamesFile(error, path);
+  if (error) {
+    EXPECT_EQ(error->number(), ErrorNumber::kFileNotFound);
+  }
+}
+
+}  // namespace
+}  // namespace holvane

@@ -1,0 +1,34 @@
+// Writes the bundled example files into the folder given on the command line:
+//   holvane_make_examples examples/
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "compression/czlib.h"
+#include "examples/example_set.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    return 2;
+  }
+  const std::filesystem::path folder = argv[1];
+  const holvane::cZLIB zlib;
+  for (const auto& example : holvane::examples::ExampleFiles()) {
+    std::string data = holvane::examples::EncodeRecordStream(example.entries);
+    if (const std::int32_t result = zlib.CompressString(data, 15); result != 0) {
+      std::fprintf(stderr, "%s: compression failed (%d)\n", example.name.c_str(), result);
+      return 1;
+    }
+    const std::filesystem::path path = folder / example.name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    if (!out.flush()) {
+      std::fprintf(stderr, "%s: cannot write\n", path.c_str());
+      return 1;
+    }
+    std::printf("%s\n", path.c_str());
+  }
+  return 0;
+}

@@ -1,0 +1,52 @@
+// The bundled examples must hold what their generator says they hold: a
+// change to the generator without making the files again fails here.
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "conversion/convert_file.h"
+#include "examples/example_set.h"
+#include "tests/test_support.h"
+
+namespace holvane {
+namespace {
+
+std::string ExpectedText(const std::vector<examples::ExampleEntry>& entries) {
+  std::string text;
+  for (const auto& entry : entries) {
+    text += entry.flag == 0 ? "-" : entry.flag == -1 ? "+" : "?\r\n";
+    text += entry.text + "\r\n";
+  }
+  return text;
+}
+
+TEST(BundledExamplesTest, EachConvertsToItsEntries) {
+  testing::TempDir dir;
+  std::optional<cZLIB> zlib;
+  const auto files = examples::ExampleFiles();
+  ASSERT_FALSE(files.empty());
+  for (const auto& example : files) {
+    SCOPED_TRACE(example.name);
+    const std::filesystem::path source = std::filesystem::path(HOLVANE_EXAMPLES_DIR) / example.name;
+    std::filesystem::copy_file(source, dir / example.name);
+    ConvertFile(dir.path(), example.name, zlib);
+    EXPECT_EQ(testing::ReadFileBytes(dir / (example.name + ".txt")), ExpectedText(example.entries));
+    EXPECT_FALSE(std::filesystem::exists(dir / (example.name + ".tmp")));
+  }
+}
+
+TEST(BundledExamplesTest, CoverEveryMarkerAndCyrillicText) {
+  bool plus = false, minus = false, unknown = false, cyrillic = false;
+  for (const auto& example : examples::ExampleFiles()) {
+    for (const auto& entry : example.entries) {
+      plus |= entry.flag == -1;
+      minus |= entry.flag == 0;
+      unknown |= entry.flag != 0 && entry.flag != -1;
+      for (char c : entry.text) cyrillic |= static_cast<unsigned char>(c) >= 0xC0;
+    }
+  }
+  EXPECT_TRUE(plus && minus && unknown && cyrillic);
+}
+
+}  // namespace
+}  // namespace holvane

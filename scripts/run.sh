@@ -1,13 +1,26 @@
 #!/usr/bin/env bash
-# Builds the program and runs it: converts a copy of the bundled examples and
-# shows the text it wrote (the files are in code page 1251; shown as UTF-8).
+# Builds the program and starts it on a copy of the bundled examples.
+#
+# With a display (DISPLAY or WAYLAND_DISPLAY set) it opens the window in that
+# folder. Without one it says so, converts the examples with holvane-convert
+# instead and shows the text it wrote (the files are in code page 1251, shown
+# here as UTF-8).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja
-cmake --build build --target holvane-convert
-work=build/examples-run
+cmake --build build --target holvane holvane-convert
+
+work=$PWD/build/examples-run
 rm -rf "$work" && mkdir -p "$work" && cp examples/*.wvl "$work"/
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  cd "$work"
+  exec ../main_window/holvane
+fi
+
+echo "No display here: the window needs one (set DISPLAY, or run this under xvfb-run)." >&2
+echo "Converting the examples in $work with holvane-convert instead." >&2
 build/cli/holvane-convert "$work"/*.wvl
 for text in "$work"/*.txt; do
   echo "== $text"

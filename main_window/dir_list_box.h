@@ -1,0 +1,66 @@
+#ifndef HOLVANE_MAIN_WINDOW_DIR_LIST_BOX_H_
+#define HOLVANE_MAIN_WINDOW_DIR_LIST_BOX_H_
+
+#include <QStringList>
+#include <QTreeWidget>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "main_window/change_event.h"
+
+namespace holvane::ui {
+
+// The folder list: the folder it is on, with its ancestors from the root down
+// above it and its subfolders below it. Opening an entry (double-click or
+// Enter) moves the list there; highlighting one does not.
+class DirListBox : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  // `drives` as DriveListBox lists them. Starts on `start_folder` without
+  // raising Change; when that folder cannot be listed, on the root.
+  DirListBox(const std::vector<std::string>& drives, const QString& start_folder,
+             QWidget* parent = nullptr);
+
+  // The full path of the folder shown.
+  QString Path() const;
+
+  // Moves the list to the folder `path` and raises Change, unless it is
+  // already there. A drive's text (DriveListBox::Drive) stands for the folder
+  // last shown on that drive in this run, or the drive's root, as a drive
+  // letter does on the platforms that have them: writing the current drive's
+  // text leaves the list where it is. (The user opening the root in the list
+  // goes to the root.)
+  //
+  // Throws RunTimeError when the folder cannot be listed; nothing has changed
+  // then. When Change's handler fails, the list goes back to the folder it
+  // showed and the failure passes on.
+  void setPath(const QString& path);
+
+  // Raised after Path has changed, inside the write that changed it.
+  ChangeEvent Change;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  // Where a write of `path` leads: the folder itself, or for a drive's text,
+  // the folder last shown on that drive.
+  QString Resolve(const QString& path) const;
+  void ChangeTo(const QString& folder);
+  // The user's opening of an entry: the exact folder, with a failure reported
+  // instead of passed on.
+  void Open(QTreeWidgetItem* item);
+  void Show(const QString& folder, const QStringList& subfolders);
+
+  std::vector<std::string> drives_;
+  std::map<std::string, QString> last_folder_on_drive_;
+  QString path_;
+  QStringList subfolders_;
+};
+
+}  // namespace holvane::ui
+
+#endif  // HOLVANE_MAIN_WINDOW_DIR_LIST_BOX_H_

@@ -1,0 +1,47 @@
+#include "main_window/drive_list_box.h"
+
+#include <QStyle>
+#include <algorithm>
+#include <exception>
+
+#include "main_window/drives.h"
+#include "main_window/folders.h"
+#include "main_window/paths.h"
+#include "main_window/run_time.h"
+
+namespace holvane::ui {
+
+DriveListBox::DriveListBox(const std::vector<std::string>& drives, const QString& start_folder,
+                           QWidget* parent)
+    : QComboBox(parent) {
+  const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+  for (const std::string& drive : drives) addItem(icon, FromPath(drive));
+  const std::string start = ToPath(AbsoluteFolder(start_folder)).native();
+  chosen_ = std::max(findText(FromPath(DriveOf(start, drives))), count() > 0 ? 0 : -1);
+  setCurrentIndex(chosen_);
+  connect(this, &QComboBox::activated, this, [this](int index) {
+    try {
+      Choose(index);
+    } catch (const std::exception& error) {
+      ReportUntrappedError(window(), error);
+    }
+  });
+}
+
+QString DriveListBox::Drive() const { return currentText(); }
+
+void DriveListBox::setDrive(const QString& drive) {
+  const int index = findText(drive);
+  if (index < 0) return;
+  setCurrentIndex(index);
+  Choose(index);
+}
+
+void DriveListBox::Choose(int index) {
+  if (index == chosen_) return;
+  chosen_ = index;
+  // The list keeps showing the new drive even when its handler fails.
+  Change.Raise();
+}
+
+}  // namespace holvane::ui

@@ -1,0 +1,41 @@
+#ifndef HOLVANE_MAIN_WINDOW_DRIVE_LIST_BOX_H_
+#define HOLVANE_MAIN_WINDOW_DRIVE_LIST_BOX_H_
+
+#include <QComboBox>
+#include <string>
+#include <vector>
+
+#include "main_window/change_event.h"
+
+namespace holvane::ui {
+
+// A drop-down of the machine's drives, shown by their mount points.
+class DriveListBox : public QComboBox {
+  Q_OBJECT
+
+ public:
+  // Lists `drives` (see SelectDrives) and starts on the one that holds
+  // `start_folder`, without raising Change.
+  DriveListBox(const std::vector<std::string>& drives, const QString& start_folder,
+               QWidget* parent = nullptr);
+
+  // The chosen drive, as a text DirListBox::setPath accepts.
+  QString Drive() const;
+
+  // Chooses `drive`, one of the listed ones, as the user would, raising
+  // Change when it differs from the chosen one. A failure of Change's handler
+  // passes to the caller.
+  void setDrive(const QString& drive);
+
+  // Raised after a different drive has been chosen.
+  ChangeEvent Change;
+
+ private:
+  void Choose(int index);
+
+  int chosen_ = -1;
+};
+
+}  // namespace holvane::ui
+
+#endif  // HOLVANE_MAIN_WINDOW_DRIVE_LIST_BOX_H_

@@ -1,0 +1,16 @@
+#include <QApplication>
+#include <QIcon>
+
+#include "main_window/frm_main.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Holvane"));
+  QApplication::setApplicationVersion(QStringLiteral(HOLVANE_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral("holvane"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/holvane.ico")));
+
+  holvane::ui::frmMain window;
+  window.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,753 @@
+// Runs the built holvane-convert as a person or a script would, with its
+// standard error on a pipe or on a pseudo-terminal, and checks what it writes
+// to disk, to both streams and its exit status.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "compression/czlib.h"
+#include "compression/run_time_error.h"
+#include "conversion/convert_file.h"
+#include "tests/test_support.h"
+
+namespace holvane {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+using ::holvane::testing::Entry;
+using ::holvane::testing::Int32Bytes;
+using ::holvane::testing::ReadFileBytes;
+using ::holvane::testing::RecordStream;
+using ::holvane::testing::RenderedText;
+using ::holvane::testing::RunTimeErrorOf;
+using ::holvane::testing::SameBytes;
+using ::holvane::testing::TempDir;
+using ::holvane::testing::WriteFileBytes;
+using ::holvane::testing::ZlibCompress;
+using Arguments = std::vector<std::string>;
+
+constexpr std::string_view kPrefix = "holvane-convert: ";
+constexpr std::string_view kUsage = "Использование: holvane-convert";
+constexpr std::string_view kClearLine = "\r\033[K";
+
+// ---------------------------------------------------------------------------
+// Running the program
+
+struct Result {
+  int status = -1;  // the exit status, or -1 when a signal ended the program
+  std::string out;
+  std::string err;
+};
+
+struct How {
+  bool stderr_on_terminal = false;
+  unsigned short columns = 200;
+  fs::path working_folder;
+};
+
+How OnTerminal(unsigned short columns = 200, const fs::path& working_folder = {}) {
+  How how;
+  how.stderr_on_terminal = true;
+  how.columns = columns;
+  how.working_folder = working_folder;
+  return how;
+}
+
+void CloseOnExec(int fd) { ::fcntl(fd, F_SETFD, FD_CLOEXEC); }
+
+// Reads every stream until its writers are gone, whichever fills first, so a
+// child blocked on a full pipe cannot stall the test.
+void Drain(std::vector<std::pair<int, std::string*>> streams) {
+  while (!streams.empty()) {
+    std::vector<pollfd> fds;
+    for (const auto& [fd, sink] : streams) fds.push_back({fd, POLLIN, 0});
+    if (::poll(fds.data(), fds.size(), -1) < 0) {
+      if (errno == EINTR) continue;
+      throw std::system_error(errno, std::generic_category(), "poll");
+    }
+    for (std::size_t i = fds.size(); i-- > 0;) {
+      if (fds[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+      if (n > 0) {
+        streams[i].second->append(buffer, static_cast<std::size_t>(n));
+      } else if (n < 0 && errno == EINTR) {
+        continue;
+      } else {
+        // A pseudo-terminal's master reports EIO, not end of file, once the
+        // last slave is closed.
+        ::close(fds[i].fd);
+        streams.erase(streams.begin() + static_cast<std::ptrdiff_t>(i));
+      }
+    }
+  }
+}
+
+Result RunConvert(const Arguments& arguments, const How& how = {}) {
+  std::vector<std::string> argv_strings{HOLVANE_CONVERT_PATH};
+  argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& argument : argv_strings) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  const std::string folder = how.working_folder.string();
+
+  int out[2];
+  if (::pipe(out) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+  int err_read = -1;
+  int err_write = -1;
+  if (how.stderr_on_terminal) {
+    // Raw, so the terminal hands over the bytes as written (no CR added
+    // before each LF).
+    termios mode{};
+    ::cfmakeraw(&mode);
+    winsize size{};
+    size.ws_row = 24;
+    size.ws_col = how.columns;
+    if (::openpty(&err_read, &err_write, nullptr, &mode, &size) != 0) {
+      throw std::system_error(errno, std::generic_category(), "openpty");
+    }
+  } else {
+    int err[2];
+    if (::pipe(err) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+    err_read = err[0];
+    err_write = err[1];
+  }
+  for (int fd : {out[0], out[1], err_read, err_write}) CloseOnExec(fd);
+
+  const pid_t pid = ::fork();
+  if (pid < 0) throw std::system_error(errno, std::generic_category(), "fork");
+  if (pid == 0) {
+    const int null = ::open("/dev/null", O_RDONLY);
+    if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(out[1], 1) < 0 || ::dup2(err_write, 2) < 0) {
+      ::_exit(126);
+    }
+    if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(out[1]);
+  ::close(err_write);
+
+  Result result;
+  Drain({{out[0], &result.out}, {err_read, &result.err}});
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// Samples and what to compare
+
+std::vector<Entry> Sample(int seed) {
+  return {{"file " + std::to_string(seed), 0},
+          {"\xCF\xF0\xE8\xE2\xE5\xF2", -1},  // "Привет" in code page 1251
+          {"line\r\nbreak\0z"s, seed + 7},
+          {"", 0}};
+}
+
+void WriteSample(const fs::path& path, int seed) {
+  WriteFileBytes(path, ZlibCompress(RecordStream(Sample(seed))));
+}
+
+enum class Fault { kNotZlib, kTruncatedRecords, kNegativeLength };
+
+void PrintTo(Fault fault, std::ostream* out) {
+  switch (fault) {
+    case Fault::kNotZlib:
+      *out << "NotZlib";
+      return;
+    case Fault::kTruncatedRecords:
+      *out << "TruncatedRecords";
+      return;
+    case Fault::kNegativeLength:
+      *out << "NegativeLength";
+      return;
+  }
+}
+
+std::string Faulty(Fault fault) {
+  const std::string records = RecordStream({{"first", 0}, {"second", -1}});
+  switch (fault) {
+    case Fault::kNotZlib:
+      return "plain text, not a zlib stream";
+    case Fault::kTruncatedRecords:
+      return ZlibCompress(records.substr(0, records.size() - 3));
+    case Fault::kNegativeLength:
+      return ZlibCompress(RecordStream({{"first", 0}}) + Int32Bytes(-1) + "xxxxxxxx");
+  }
+  return {};
+}
+
+std::string CountLine(int converted) {
+  return "Файлов успешно декомпилировано: " + std::to_string(converted) + ".\n";
+}
+
+std::vector<std::string> Lines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    lines.emplace_back(text.substr(0, end));
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+  return text.find(part) != std::string_view::npos;
+}
+
+// Whether `line` is one failure report for `file`: the program's prefix, the
+// file's name, and a cause after it.
+::testing::AssertionResult ReportsFailureOf(const std::string& line, const fs::path& file) {
+  const std::size_t at = line.find(file.string());
+  if (!line.starts_with(kPrefix) || at == std::string::npos ||
+      line.size() <= at + file.string().size() + 2) {
+    return ::testing::AssertionFailure() << "«" << line << "» is no failure report for " << file;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Every file and folder under `root` (symbolic links not followed), each with
+// its bytes, a folder's marked as such, a link's as its target.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+  std::map<std::string, std::string> snapshot;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const std::string name = fs::relative(entry.path(), root).string();
+    if (entry.is_symlink()) {
+      snapshot[name] = "link to " + fs::read_symlink(entry.path()).string();
+    } else if (entry.is_directory()) {
+      snapshot[name] = "folder";
+    } else {
+      snapshot[name] = ReadFileBytes(entry.path());
+    }
+  }
+  return snapshot;
+}
+
+void ExpectSameTree(const fs::path& actual, const fs::path& expected) {
+  const auto got = Snapshot(actual);
+  const auto want = Snapshot(expected);
+  std::vector<std::string> got_names;
+  std::vector<std::string> want_names;
+  for (const auto& [name, bytes] : got) got_names.push_back(name);
+  for (const auto& [name, bytes] : want) want_names.push_back(name);
+  ASSERT_EQ(got_names, want_names);
+  for (const auto& [name, bytes] : want) EXPECT_TRUE(SameBytes(got.at(name), bytes)) << name;
+}
+
+// ---------------------------------------------------------------------------
+// One bad file among good ones
+
+class CliBadFileAmongGood : public ::testing::TestWithParam<Fault> {};
+
+TEST_P(CliBadFileAmongGood, ReportsItOnceAndConvertsTheRest) {
+  TempDir dir;
+  WriteSample(dir / "a.wvl", 1);
+  WriteFileBytes(dir / "b.wvl", Faulty(GetParam()));
+  WriteSample(dir / "c.wvl", 3);
+
+  const Result result = RunConvert({dir.path().string()});
+
+  EXPECT_EQ(result.status, 1);
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), 1u) << result.err;
+  EXPECT_TRUE(ReportsFailureOf(lines[0], dir / "b.wvl"));
+  EXPECT_EQ(result.out, CountLine(2));
+  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "a.wvl.txt"), RenderedText(Sample(1))));
+  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "c.wvl.txt"), RenderedText(Sample(3))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, CliBadFileAmongGood,
+                         ::testing::Values(Fault::kNotZlib, Fault::kTruncatedRecords,
+                                           Fault::kNegativeLength),
+                         [](const auto& info) { return ::testing::PrintToString(info.param); });
+
+// ---------------------------------------------------------------------------
+// Which files a folder stands for, and in what order
+
+TEST(CliFolder, ConvertsOnlyWhatTheFileListShows) {
+  TempDir dir;
+  for (const char* name : {"a.wvl", "B.WVL", "c.Wvl"}) WriteSample(dir / name, 1);
+  // Each of these would fail to convert, so taking any of them shows.
+  for (const char* name : {".hidden.wvl", "d.txt", "e.wvl.bak", "wvl", "f.wvl2"}) {
+    WriteFileBytes(dir / name, Faulty(Fault::kNotZlib));
+  }
+  fs::create_directory(dir / "folder.wvl");
+  fs::create_directory(dir / "sub");
+  WriteFileBytes(dir / "sub" / "g.wvl", Faulty(Fault::kNotZlib));
+  auto expected = Snapshot(dir.path());
+  for (const char* name : {"a.wvl.txt", "B.WVL.txt", "c.Wvl.txt"}) {
+    expected[name] = RenderedText(Sample(1));
+  }
+
+  const Result result = RunConvert({dir.path().string()});
+
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, CountLine(3));
+  EXPECT_EQ(Snapshot(dir.path()), expected);
+}
+
+// Conversion order only shows in the order of the reports, so every file here
+// fails.
+TEST(CliFolder, TakesFilesByNameIgnoringCaseAndPathsInTheOrderGiven) {
+  TempDir first;
+  TempDir second;
+  for (const char* name : {"c.wvl", "B.wvl", "a.wvl", "D.wvl"}) {
+    WriteFileBytes(first / name, Faulty(Fault::kNotZlib));
+  }
+  WriteFileBytes(second / "0.wvl", Faulty(Fault::kNotZlib));
+  WriteFileBytes(second / "lone.dat", Faulty(Fault::kNotZlib));
+
+  const Result result = RunConvert(
+      {(second / "lone.dat").string(), first.path().string(), (second / "0.wvl").string()});
+
+  EXPECT_EQ(result.status, 1);
+  const std::vector<fs::path> expected = {second / "lone.dat", first / "a.wvl", first / "B.wvl",
+                                          first / "c.wvl",     first / "D.wvl", second / "0.wvl"};
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), expected.size()) << result.err;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_TRUE(ReportsFailureOf(lines[i], expected[i])) << "report " << i;
+  }
+}
+
+struct WalkCase {
+  const char* name;
+  Arguments options;
+  std::vector<const char*> reported;  // relative to the folder given
+};
+
+void PrintTo(const WalkCase& c, std::ostream* out) { *out << c.name; }
+
+class CliWalk : public ::testing::TestWithParam<WalkCase> {};
+
+TEST_P(CliWalk, TakesSubfoldersOnlyWhenAskedAndNeverLinkedOrHiddenOnes) {
+  TempDir dir;
+  TempDir elsewhere;
+  fs::create_directories(dir / "B");
+  fs::create_directories(dir / "a" / "deep");
+  fs::create_directories(dir / ".hidden");
+  for (const char* name :
+       {"z.wvl", "B/Y.wvl", "B/x.wvl", "a/w.wvl", "a/deep/v.wvl", ".hidden/h.wvl"}) {
+    WriteFileBytes(dir / name, Faulty(Fault::kNotZlib));
+  }
+  WriteFileBytes(elsewhere / "o.wvl", Faulty(Fault::kNotZlib));
+  fs::create_directory_symlink(elsewhere.path(), dir / "linked");
+  fs::create_directory_symlink(".", dir / "a" / "loop");
+  const auto elsewhere_before = Snapshot(elsewhere.path());
+
+  Arguments arguments = GetParam().options;
+  arguments.push_back(dir.path().string());
+  const Result result = RunConvert(arguments);
+
+  EXPECT_EQ(result.status, 1);
+  const auto lines = Lines(result.err);
+  const auto& reported = GetParam().reported;
+  ASSERT_EQ(lines.size(), reported.size()) << result.err;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_TRUE(ReportsFailureOf(lines[i], dir / reported[i])) << "report " << i;
+  }
+  EXPECT_EQ(Snapshot(elsewhere.path()), elsewhere_before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliWalk,
+    ::testing::Values(
+        WalkCase{"Short", {"-r"}, {"z.wvl", "a/w.wvl", "a/deep/v.wvl", "B/x.wvl", "B/Y.wvl"}},
+        WalkCase{
+            "Long", {"--recursive"}, {"z.wvl", "a/w.wvl", "a/deep/v.wvl", "B/x.wvl", "B/Y.wvl"}},
+        WalkCase{"NotAsked", {}, {"z.wvl"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A chain of folders under `parent` whose full name grows past PATH_MAX, so
+// that its deepest folder cannot be listed by name, by root neither (unlike a
+// folder without permissions). Made and removed through descriptors, since
+// the full name cannot be used.
+class TooDeepFolder {
+ public:
+  explicit TooDeepFolder(const fs::path& parent) {
+    fds_.push_back(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (std::size_t length = parent.string().size(); length <= PATH_MAX;
+         length += 1 + kName.size()) {
+      if (fds_.back() < 0 || ::mkdirat(fds_.back(), kName.c_str(), 0755) != 0) {
+        throw std::system_error(errno, std::generic_category(), "mkdirat");
+      }
+      fds_.push_back(::openat(fds_.back(), kName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    }
+  }
+  ~TooDeepFolder() {
+    for (std::size_t i = fds_.size() - 1; i > 0; --i) {
+      ::close(fds_[i]);
+      ::unlinkat(fds_[i - 1], kName.c_str(), AT_REMOVEDIR);
+    }
+    ::close(fds_[0]);
+  }
+  TooDeepFolder(const TooDeepFolder&) = delete;
+  TooDeepFolder& operator=(const TooDeepFolder&) = delete;
+
+  static inline const std::string kName = std::string(200, 'd');
+
+ private:
+  std::vector<int> fds_;
+};
+
+TEST(CliWalkFailure, UnlistableSubfolderCostsOnlyItself) {
+  TempDir dir;
+  WriteSample(dir / "a.wvl", 1);
+  fs::create_directory(dir / "z");
+  WriteSample(dir / "z" / "y.wvl", 2);
+  const TooDeepFolder deep(dir.path());
+
+  const Result result = RunConvert({"-r", dir.path().string()});
+
+  EXPECT_EQ(result.status, 1);
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), 1u) << result.err;
+  EXPECT_TRUE(ReportsFailureOf(lines[0], dir / TooDeepFolder::kName));
+  EXPECT_EQ(result.out, CountLine(2));
+  EXPECT_TRUE(fs::exists(dir / "a.wvl.txt"));
+  EXPECT_TRUE(fs::exists(dir / "z" / "y.wvl.txt"));
+}
+
+// ---------------------------------------------------------------------------
+// Mistakes on the command line
+
+struct UsageCase {
+  const char* name;
+  // "@file" stands for a convertible file, "@folder" for its folder,
+  // "@missing" for a name that does not exist there.
+  Arguments arguments;
+  std::string named;  // what the message must mention, with the same stand-ins
+};
+
+void PrintTo(const UsageCase& c, std::ostream* out) { *out << c.name; }
+
+class CliUsageError : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(CliUsageError, ExitsWithTwoAndUsageConvertingNothing) {
+  TempDir dir;
+  WriteSample(dir / "good.wvl", 1);
+  const auto before = Snapshot(dir.path());
+  auto substitute = [&dir](const std::string& text) -> std::string {
+    if (text == "@file") return (dir / "good.wvl").string();
+    if (text == "@folder") return dir.path().string();
+    if (text == "@missing") return (dir / "missing.wvl").string();
+    return text;
+  };
+  Arguments arguments;
+  for (const std::string& argument : GetParam().arguments) {
+    arguments.push_back(substitute(argument));
+  }
+
+  const Result result = RunConvert(arguments);
+
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out, "");
+  EXPECT_TRUE(Contains(result.err, kUsage)) << result.err;
+  EXPECT_TRUE(Contains(result.err, substitute(GetParam().named))) << result.err;
+  EXPECT_EQ(Snapshot(dir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliUsageError,
+    ::testing::Values(UsageCase{"UnknownShort", {"-x", "@file"}, "-x"},
+                      UsageCase{"UnknownLong", {"@file", "--bogus"}, "--bogus"},
+                      UsageCase{"NoPath", {}, ""}, UsageCase{"OptionsButNoPath", {"-r"}, ""},
+                      UsageCase{"MissingAfterValid", {"@file", "@missing"}, "@missing"},
+                      UsageCase{"MissingBeforeValid", {"-r", "@missing", "@folder"}, "@missing"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// The same bytes as the core
+
+enum class Given { kAbsolute, kRelative, kFolder };
+
+struct SameAsCoreCase {
+  const char* name;
+  const char* file;
+  Given given;
+};
+
+void PrintTo(const SameAsCoreCase& c, std::ostream* out) { *out << c.name; }
+
+class CliSameAsCore : public ::testing::TestWithParam<SameAsCoreCase> {};
+
+TEST_P(CliSameAsCore, WritesWhatConvertFileWrites) {
+  const SameAsCoreCase& c = GetParam();
+  TempDir by_core;
+  TempDir by_program;
+  WriteSample(by_core / c.file, 5);
+  WriteSample(by_program / c.file, 5);
+  std::optional<cZLIB> zlib;
+  ConvertFile(by_core.path(), c.file, zlib);
+
+  How how;
+  Arguments arguments;
+  switch (c.given) {
+    case Given::kAbsolute:
+      arguments = {(by_program / c.file).string()};
+      break;
+    case Given::kRelative:
+      how.working_folder = by_program.path();
+      arguments = {c.file};
+      break;
+    case Given::kFolder:
+      arguments = {by_program.path().string()};
+      break;
+  }
+  const Result result = RunConvert(arguments, how);
+
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, CountLine(1));
+  ExpectSameTree(by_program.path(), by_core.path());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliSameAsCore,
+    ::testing::Values(SameAsCoreCase{"Plain", "game.wvl", Given::kAbsolute},
+                      SameAsCoreCase{"CyrillicName", "Сохранение 1.wvl", Given::kAbsolute},
+                      SameAsCoreCase{"CyrillicNameInFolder", "Игра.WVL", Given::kFolder},
+                      SameAsCoreCase{"NotNamedWvl", "notes.dat", Given::kAbsolute},
+                      SameAsCoreCase{"RelativeName", "game.wvl", Given::kRelative}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// A truncated record stream: where, and what is left behind
+
+struct CutCase {
+  const char* name;
+  // Of the second entry: how many bytes stay, and the offset within it of
+  // the field that runs short.
+  std::size_t kept;
+  std::size_t field;
+};
+
+void PrintTo(const CutCase& c, std::ostream* out) { *out << c.name; }
+
+const Entry kWhole{"whole", 0};
+const Entry kCut{"cut-off", -1};
+
+class CliTruncated : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(CliTruncated, NamesTheOffsetAndLeavesWhatTheCoreLeaves) {
+  const std::size_t first_size = RecordStream({kWhole}).size();
+  const std::string records = RecordStream({kWhole, kCut}).substr(0, first_size + GetParam().kept);
+  TempDir by_core;
+  TempDir by_program;
+  WriteFileBytes(by_core / "cut.wvl", ZlibCompress(records));
+  WriteFileBytes(by_program / "cut.wvl", ZlibCompress(records));
+  std::optional<cZLIB> zlib;
+  const auto core_error = RunTimeErrorOf([&] { ConvertFile(by_core.path(), "cut.wvl", zlib); });
+  ASSERT_TRUE(core_error.has_value());
+
+  const Result result = RunConvert({(by_program / "cut.wvl").string()});
+
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "");
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), 1u) << result.err;
+  EXPECT_TRUE(ReportsFailureOf(lines[0], by_program / "cut.wvl"));
+  const std::string offset = "(смещение " + std::to_string(first_size + GetParam().field) + ")";
+  EXPECT_TRUE(Contains(lines[0], offset)) << lines[0];
+  EXPECT_TRUE(Contains(lines[0], core_error->what())) << lines[0];
+  EXPECT_TRUE(SameBytes(ReadFileBytes(by_program / "cut.wvl.txt"), RenderedText({kWhole})));
+  ExpectSameTree(by_program.path(), by_core.path());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliTruncated,
+                         ::testing::Values(CutCase{"InLength", 2, 0}, CutCase{"InText", 4 + 3, 4},
+                                           CutCase{"InFlag", 4 + kCut.text.size() + 2,
+                                                   4 + kCut.text.size()}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// The progress line
+
+TEST(CliProgress, NothingOfItOnAPipe) {
+  TempDir dir;
+  WriteSample(dir / "a.wvl", 1);
+  WriteFileBytes(dir / "b.wvl", Faulty(Fault::kNotZlib));
+  WriteSample(dir / "c.wvl", 3);
+
+  const Result result = RunConvert({dir.path().string()});
+
+  EXPECT_EQ(result.status, 1);
+  EXPECT_FALSE(Contains(result.err, "\r")) << result.err;
+  EXPECT_FALSE(Contains(result.err, "\033")) << result.err;
+  EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+}
+
+// What is drawn between the erasures of the line, in order.
+std::vector<std::string> Drawn(std::string_view err) {
+  std::vector<std::string> pieces;
+  for (std::size_t at = 0; (at = err.find(kClearLine, at)) != std::string_view::npos;) {
+    at += kClearLine.size();
+    const std::string_view piece = err.substr(at, err.find(kClearLine, at) - at);
+    if (!piece.empty()) pieces.emplace_back(piece);
+  }
+  return pieces;
+}
+
+struct TerminalCase {
+  const char* name;
+  std::vector<const char*> files;  // made in a fresh folder, in this order
+  bool folder_given;               // or each file by name
+  std::vector<const char*> shown;  // in the order drawn; none for no line
+};
+
+void PrintTo(const TerminalCase& c, std::ostream* out) { *out << c.name; }
+
+class CliProgressOnTerminal : public ::testing::TestWithParam<TerminalCase> {};
+
+TEST_P(CliProgressOnTerminal, DrawsEachFileInOrderAndClearsTheLine) {
+  const TerminalCase& c = GetParam();
+  TempDir dir;
+  Arguments arguments;
+  for (int i = 0; const char* name : c.files) {
+    WriteSample(dir / name, ++i);
+    if (!c.folder_given) arguments.push_back((dir / name).string());
+  }
+  if (c.folder_given) arguments.push_back(dir.path().string());
+
+  const Result result = RunConvert(arguments, OnTerminal());
+
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, CountLine(static_cast<int>(c.files.size())));
+  if (c.shown.empty()) {
+    EXPECT_EQ(result.err, "");
+    return;
+  }
+  EXPECT_TRUE(result.err.starts_with(kClearLine)) << result.err;
+  EXPECT_TRUE(result.err.ends_with(kClearLine)) << result.err;
+  const auto drawn = Drawn(result.err);
+  ASSERT_EQ(drawn.size(), c.shown.size()) << result.err;
+  for (std::size_t i = 0; i < drawn.size(); ++i) {
+    const std::string counter =
+        "[" + std::to_string(i + 1) + "/" + std::to_string(c.shown.size()) + "] ";
+    EXPECT_TRUE(drawn[i].starts_with(counter)) << drawn[i];
+    EXPECT_TRUE(drawn[i].ends_with("/"s + c.shown[i])) << drawn[i];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliProgressOnTerminal,
+    ::testing::Values(TerminalCase{"FolderOfTwo", {"b.wvl", "A.wvl"}, true, {"A.wvl", "b.wvl"}},
+                      TerminalCase{"TwoFiles", {"b.wvl", "A.wvl"}, false, {"b.wvl", "A.wvl"}},
+                      TerminalCase{"OneFile", {"a.wvl"}, false, {}},
+                      TerminalCase{"FolderOfOne", {"a.wvl"}, true, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliProgress, FailureReportStartsOnACleanLine) {
+  TempDir dir;
+  WriteSample(dir / "a.wvl", 1);
+  WriteFileBytes(dir / "b.wvl", Faulty(Fault::kNotZlib));
+  WriteSample(dir / "c.wvl", 3);
+
+  const Result result = RunConvert({dir.path().string()}, OnTerminal());
+
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, CountLine(2));
+  const std::size_t report = result.err.find(kPrefix);
+  ASSERT_NE(report, std::string::npos) << result.err;
+  ASSERT_GE(report, kClearLine.size());
+  EXPECT_EQ(result.err.substr(report - kClearLine.size(), kClearLine.size()), kClearLine);
+  const std::size_t end = result.err.find('\n', report);
+  ASSERT_NE(end, std::string::npos);
+  const std::string line = result.err.substr(report, end - report);
+  EXPECT_TRUE(ReportsFailureOf(line, dir / "b.wvl"));
+  EXPECT_FALSE(Contains(line, "\r")) << line;
+  EXPECT_TRUE(Contains(result.err.substr(end), "[3/3]"));
+  EXPECT_TRUE(result.err.ends_with(kClearLine));
+}
+
+// The number of characters in UTF-8 `text`, or nothing when a character is
+// cut or malformed.
+std::optional<std::size_t> Utf8Length(std::string_view text) {
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size(); ++count) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t size = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    if ((lead & 0xC0) == 0x80 || i + size > text.size()) return std::nullopt;
+    for (std::size_t k = 1; k < size; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return std::nullopt;
+    }
+    i += size;
+  }
+  return count;
+}
+
+// A line wider than the terminal wraps, and then "\r" no longer returns to
+// its start; cutting it must not split a character either.
+TEST(CliProgress, FitsANarrowTerminalWithoutSplittingCharacters) {
+  constexpr unsigned short kColumns = 30;
+  // Given by relative names, so the cut falls among Cyrillic letters rather
+  // than in a temporary folder's ASCII name.
+  const Arguments names = {"Очень длинное имя первого файла.wvl",
+                           "Очень длинное имя второго файла.wvl"};
+  TempDir dir;
+  for (const std::string& name : names) WriteSample(dir / name, 1);
+
+  const Result result = RunConvert(
+      names, {.stderr_on_terminal = true, .columns = kColumns, .working_folder = dir.path()});
+
+  EXPECT_EQ(result.status, 0);
+  const auto drawn = Drawn(result.err);
+  ASSERT_EQ(drawn.size(), names.size()) << result.err;
+  for (std::size_t i = 0; i < drawn.size(); ++i) {
+    const auto length = Utf8Length(drawn[i]);
+    ASSERT_TRUE(length.has_value()) << drawn[i];
+    // Cut, not dropped: the line is as wide as the terminal allows.
+    EXPECT_EQ(*length, kColumns - 1u) << drawn[i];
+    EXPECT_TRUE(names[i].starts_with(drawn[i].substr(drawn[i].find(' ') + 1))) << drawn[i];
+  }
+}
+
+// ---------------------------------------------------------------------------
+// --version and --help
+
+TEST(CliInfo, VersionIsOneLineOnStdout) {
+  const Result result = RunConvert({"--version"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "holvane-convert 1.00\n");
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(CliInfo, HelpIsUsageAndOptionsOnStdoutConvertingNothing) {
+  TempDir dir;
+  WriteSample(dir / "good.wvl", 1);
+  const auto before = Snapshot(dir.path());
+
+  const Result result = RunConvert({"--help", dir.path().string()});
+
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(result.out.starts_with(kUsage)) << result.out;
+  for (const char* option : {"-r", "--recursive", "--help", "--version"}) {
+    EXPECT_TRUE(Contains(result.out, option)) << option;
+  }
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(Snapshot(dir.path()), before);
+}
+
+}  // namespace
+}  // namespace holvane

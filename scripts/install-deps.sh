@@ -8,6 +8,7 @@ packages=(
   zlib1g-dev
   qt6-base-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  clang libfuzzer-14-dev
 )
 
 missing=()

@@ -1,0 +1,40 @@
+#ifndef HOLVANE_FUZZ_REFERENCE_H_
+#define HOLVANE_FUZZ_REFERENCE_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// What the fuzz targets hold the code to: a second, deliberately plain
+// reading of the record stream, written from the format alone, and a
+// single-pass inflate.
+namespace holvane::fuzz {
+
+struct ExpectedRendering {
+  std::string text;                    // everything rendered before a failure
+  std::optional<int> error_number;     // 62 truncated, 5 negative length
+  std::optional<std::int64_t> offset;  // of the field at fault
+};
+
+ExpectedRendering RenderReference(std::string_view stream);
+
+struct Inflated {
+  enum Outcome { kValid, kInvalid, kTooLarge } outcome;
+  std::string output;  // when kValid
+};
+
+// One inflate of `input` with windowBits `mode`: its whole output, or why
+// there is none (invalid or truncated stream, or more than `limit` bytes).
+Inflated InflateOnce(std::string_view input, int mode, std::size_t limit);
+
+// A folder for the target's files, made once per process.
+const std::filesystem::path& ScratchFolder();
+
+std::string ReadAll(const std::filesystem::path& path);
+void WriteAll(const std::filesystem::path& path, std::string_view data);
+
+}  // namespace holvane::fuzz
+
+#endif  // HOLVANE_FUZZ_REFERENCE_H_

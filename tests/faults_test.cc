@@ -1,0 +1,239 @@
+// The conversion under faults: a file layer that fails at its k-th call, for
+// every k; a real write limit; every prefix of a compressed file. Whatever
+// fails, the failure is clear, the input keeps its bytes, and a file
+// converted before keeps its text.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+#include "compression/run_time_error.h"
+#include "conversion/convert_file.h"
+#include "conversion/whole_file.h"
+#include "tests/test_support.h"
+
+namespace holvane {
+namespace {
+
+using testing::Entry;
+using testing::ReadFileBytes;
+using testing::RecordStream;
+using testing::RenderedText;
+using testing::RunTimeErrorOf;
+using testing::SameBytes;
+using testing::TempDir;
+using testing::WriteFileBytes;
+using testing::ZlibCompress;
+
+constexpr char kInjected[] = "сбой, внесённый тестом";
+
+// Counts every call into the file layer, files included, and fails the k-th
+// one (counted from 1) as a device error would.
+class FaultyFileSystem final : public FileSystem {
+ public:
+  explicit FaultyFileSystem(int fail_at) : fail_at_(fail_at) {}
+
+  int calls() const { return calls_; }
+
+  std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override {
+    Call();
+    return std::make_unique<Readable>(this, DefaultFileSystem().OpenForReading(path));
+  }
+  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) override {
+    Call();
+    return std::make_unique<Writable>(this, DefaultFileSystem().CreateForWriting(path));
+  }
+  void Remove(const std::filesystem::path& path) override {
+    Call();
+    DefaultFileSystem().Remove(path);
+  }
+
+ private:
+  class Readable final : public ReadableFile {
+   public:
+    Readable(FaultyFileSystem* owner, std::unique_ptr<ReadableFile> file)
+        : owner_(owner), file_(std::move(file)) {}
+    std::int64_t Length() override {
+      owner_->Call();
+      return file_->Length();
+    }
+    std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
+      owner_->Call();
+      return file_->ReadAt(offset, dst, n);
+    }
+    void Close() override {
+      owner_->Call();
+      file_->Close();
+    }
+
+   private:
+    FaultyFileSystem* owner_;
+    std::unique_ptr<ReadableFile> file_;
+  };
+
+  class Writable final : public WritableFile {
+   public:
+    Writable(FaultyFileSystem* owner, std::unique_ptr<WritableFile> file)
+        : owner_(owner), file_(std::move(file)) {}
+    void Append(std::string_view data) override {
+      owner_->Call();
+      file_->Append(data);
+    }
+    void Flush() override {
+      owner_->Call();
+      file_->Flush();
+    }
+    void Close() override {
+      owner_->Call();
+      file_->Close();
+    }
+
+   private:
+    FaultyFileSystem* owner_;
+    std::unique_ptr<WritableFile> file_;
+  };
+
+  void Call() {
+    if (++calls_ == fail_at_) throw RunTimeError(ErrorNumber::kDeviceIo, kInjected);
+  }
+
+  int fail_at_;
+  int calls_ = 0;
+};
+
+// Few entries, so that a sweep over every call stays quick, but long ones, so
+// that the output crosses the file layer's 64 KiB write buffer. The letters
+// vary so that the file compresses no better than real text: a very
+// compressible one would spend the sweep growing decompression buffers.
+std::vector<Entry> ManyEntries() {
+  std::vector<Entry> entries;
+  std::uint32_t state = 12345;
+  for (int i = 0; i < 160; ++i) {
+    std::string text = "строка " + std::to_string(i) + " ";
+    for (int letter = 0; letter < 420 + i % 80; ++letter) {
+      state = state * 1103515245u + 12345u;
+      text.push_back(static_cast<char>('a' + (state >> 16) % 26));
+    }
+    entries.push_back({text, i % 3 == 0 ? 0 : i % 3 == 1 ? -1 : i});
+  }
+  return entries;
+}
+
+TEST(FaultSweepTest, EveryFailingCallOfTheFileLayerFailsCleanly) {
+  TempDir dir;
+  const std::string earlier_input = ZlibCompress(RecordStream({{"раньше", -1}}));
+  WriteFileBytes(dir / "a.wvl", earlier_input);
+  std::optional<cZLIB> zlib;
+  ConvertFile(dir.path(), "a.wvl", zlib);
+  const std::string earlier_text = ReadFileBytes(dir / "a.wvl.txt");
+
+  const std::vector<Entry> entries = ManyEntries();
+  const std::string stream = RecordStream(entries);
+  const std::string full_text = RenderedText(entries);
+  ASSERT_GT(full_text.size(), 64u * 1024) << "the output must cross the write buffer";
+  const std::string input = ZlibCompress(stream);
+  WriteFileBytes(dir / "b.wvl", input);
+
+  int faults = 0;
+  for (int k = 1;; ++k) {
+    SCOPED_TRACE("failing call " + std::to_string(k));
+    std::filesystem::remove(dir / "b.wvl.tmp");
+    std::filesystem::remove(dir / "b.wvl.txt");
+    FaultyFileSystem file_system(k);
+    const auto error = RunTimeErrorOf([&] { ConvertFile(dir.path(), "b.wvl", zlib, file_system); });
+
+    EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "b.wvl"), input));
+    EXPECT_EQ(ReadFileBytes(dir / "a.wvl.txt"), earlier_text);
+    if (!error) {
+      // k lies past the last call: the conversion ran untouched.
+      EXPECT_LT(file_system.calls(), k);
+      EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "b.wvl.txt"), full_text));
+      EXPECT_FALSE(std::filesystem::exists(dir / "b.wvl.tmp"));
+      break;
+    }
+    ++faults;
+    EXPECT_EQ(error->number(), ErrorNumber::kDeviceIo);
+    EXPECT_EQ(error->cause(), kInjected);
+    // What reached the output before the fault is a clean beginning of it.
+    if (std::filesystem::exists(dir / "b.wvl.txt")) {
+      const std::string text = ReadFileBytes(dir / "b.wvl.txt");
+      EXPECT_TRUE(SameBytes(text, std::string_view(full_text).substr(0, text.size())));
+    }
+  }
+  EXPECT_GT(faults, 10);
+}
+
+// Run in a child process: converts with the file size limit of the process
+// set below the temporary file's size, and exits 0 when that fails as a full
+// disk, naming the file.
+[[noreturn]] void ConvertUnderFileSizeLimit(const std::filesystem::path& folder, const char* name) {
+  ::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{50'000, 50'000};
+  if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) std::_Exit(3);
+  std::optional<cZLIB> zlib;
+  const auto error = RunTimeErrorOf([&] { ConvertFile(folder, name, zlib); });
+  const bool clear = error && error->number() == ErrorNumber::kDiskFull &&
+                     error->cause().find(std::string(name) + ".tmp") != std::string::npos;
+  std::_Exit(clear ? 0 : 1);
+}
+
+// A real write that stops part-way: the kernel's file size limit makes the
+// write fail as a full disk would, in a child process so the limit stays
+// there.
+TEST(FaultSweepTest, WriteCutShortByTheSystemFailsAsDiskFull) {
+  TempDir dir;
+  WriteFileBytes(dir / "a.wvl", ZlibCompress(RecordStream({{"раньше", 0}})));
+  std::optional<cZLIB> zlib;
+  ConvertFile(dir.path(), "a.wvl", zlib);
+  const std::string earlier_text = ReadFileBytes(dir / "a.wvl.txt");
+  const std::string input = ZlibCompress(RecordStream(ManyEntries()));
+  WriteFileBytes(dir / "b.wvl", input);
+
+  EXPECT_EXIT(ConvertUnderFileSizeLimit(dir.path(), "b.wvl"), ::testing::ExitedWithCode(0), "");
+  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "b.wvl"), input));
+  EXPECT_EQ(ReadFileBytes(dir / "a.wvl.txt"), earlier_text);
+}
+
+TEST(FaultSweepTest, DeviceThatRefusesWritesIsNotWrittenTo) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
+  const auto error = RunTimeErrorOf([] { WriteWholeFile("/dev/full", "данные"); });
+  ASSERT_TRUE(error.has_value());
+  EXPECT_NE(error->cause().find("/dev/full"), std::string::npos);
+}
+
+// Every prefix of a valid file: the whole one converts exactly; any shorter
+// one fails as a file that does not decompress, before anything is written.
+TEST(FaultSweepTest, EveryPrefixOfACompressedFile) {
+  TempDir dir;
+  const std::vector<Entry> entries = {{"Привет", -1}, {"", 0}, {"abc", 7}, {"Пока", 0}};
+  const std::string input = ZlibCompress(RecordStream(entries));
+  std::optional<cZLIB> zlib;
+  for (std::size_t length = 0; length <= input.size(); ++length) {
+    SCOPED_TRACE("prefix of " + std::to_string(length) + " bytes");
+    std::filesystem::remove(dir / "p.wvl.txt");
+    const std::string prefix = input.substr(0, length);
+    WriteFileBytes(dir / "p.wvl", prefix);
+    const auto error = RunTimeErrorOf([&] { ConvertFile(dir.path(), "p.wvl", zlib); });
+    EXPECT_EQ(ReadFileBytes(dir / "p.wvl"), prefix);
+    EXPECT_FALSE(std::filesystem::exists(dir / "p.wvl.tmp"));
+    if (length == input.size()) {
+      EXPECT_FALSE(error.has_value());
+      EXPECT_EQ(ReadFileBytes(dir / "p.wvl.txt"), RenderedText(entries));
+    } else if (length == 0) {
+      // An empty file is an empty record stream.
+      EXPECT_FALSE(error.has_value());
+      EXPECT_EQ(ReadFileBytes(dir / "p.wvl.txt"), "");
+    } else {
+      ASSERT_TRUE(error.has_value());
+      EXPECT_EQ(error->number(), ErrorNumber::kInvalidFileFormat);
+      EXPECT_FALSE(std::filesystem::exists(dir / "p.wvl.txt"));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace holvane

@@ -15,9 +15,15 @@
 
 #include "compression/run_time_error.h"
 #include "compression/zlib_binding.h"
+#include "tests/test_support.h"
 
 namespace holvane {
 namespace {
+
+using ::holvane::testing::BytesOf;
+using ::holvane::testing::SameBytes;
+using ::holvane::testing::ZlibDeflate;
+using ::holvane::testing::ZlibInflate;
 
 constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
@@ -99,49 +105,6 @@ RecordingBinding::BufferCall ReportLength(std::int32_t extra_or_negative) {
   };
 }
 
-const std::uint8_t* BytesOf(std::string_view data) {
-  return reinterpret_cast<const std::uint8_t*>(data.data());
-}
-
-// Streams are made and checked with zlib directly, not through the binding,
-// so one fault cannot cancel another on the way there and back.
-std::string Deflate(std::string_view data, int window_bits) {
-  z_stream stream{};
-  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, window_bits, 8,
-                   Z_DEFAULT_STRATEGY) != Z_OK) {
-    throw std::runtime_error("deflateInit2 failed");
-  }
-  std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
-  stream.next_in = const_cast<Bytef*>(BytesOf(data));
-  stream.avail_in = static_cast<uInt>(data.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  const int result = deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  if (result != Z_STREAM_END) throw std::runtime_error("deflate failed");
-  return out;
-}
-
-bool Inflate(std::string_view source, int window_bits, std::string& output) {
-  z_stream stream{};
-  if (inflateInit2(&stream, window_bits) != Z_OK) return false;
-  stream.next_in = const_cast<Bytef*>(BytesOf(source));
-  stream.avail_in = static_cast<uInt>(source.size());
-  output.clear();
-  int result = Z_OK;
-  char chunk[16384];
-  while (result == Z_OK) {
-    stream.next_out = reinterpret_cast<Bytef*>(chunk);
-    stream.avail_out = sizeof chunk;
-    result = inflate(&stream, Z_NO_FLUSH);
-    output.append(chunk, sizeof chunk - stream.avail_out);
-    if (result == Z_BUF_ERROR && stream.avail_in == 0) break;
-  }
-  inflateEnd(&stream);
-  return result == Z_STREAM_END;
-}
-
 std::string RandomBytes(std::size_t size, unsigned seed) {
   std::mt19937 engine(seed);
   std::uniform_int_distribution<int> byte(0, 255);
@@ -163,15 +126,6 @@ std::string Sample(std::size_t size) {
 }
 
 std::int32_t SizeOf(const std::string& data) { return static_cast<std::int32_t>(data.size()); }
-
-// Compares byte strings without printing them whole: some are megabytes long.
-::testing::AssertionResult SameBytes(std::string_view actual, std::string_view expected) {
-  if (actual == expected) return ::testing::AssertionSuccess();
-  std::size_t at = 0;
-  while (at < actual.size() && at < expected.size() && actual[at] == expected[at]) ++at;
-  return ::testing::AssertionFailure() << actual.size() << " bytes where " << expected.size()
-                                       << " were expected, first difference at " << at;
-}
 
 // An output of exactly 3n bytes must fit the first buffer; one byte more
 // takes the next, n bytes larger.
@@ -195,7 +149,7 @@ TEST(CZlibUncompressTest, AttemptsGrowFromThreeTimesTheInput) {
     std::string payload;
     while (SizeOf(payload) < c.output) payload += Sample(250);
     payload.resize(static_cast<std::size_t>(c.output));
-    std::string data = Deflate(payload, 15);
+    std::string data = ZlibDeflate(payload, 15);
     ASSERT_LE(SizeOf(data), kInput);
     data.resize(kInput, '\x5A');
     RecordingBinding binding;
@@ -213,7 +167,7 @@ TEST(CZlibUncompressTest, GzipAttemptsStartFromTheStoredLength) {
   for (const std::int32_t length : lengths) {
     SCOPED_TRACE(::testing::Message() << length << " bytes out");
     const std::string payload = Sample(static_cast<std::size_t>(length));
-    std::string data = Deflate(payload, 31);
+    std::string data = ZlibDeflate(payload, 31);
     const std::int32_t n = SizeOf(data);
     RecordingBinding binding;
     EXPECT_EQ(cZLIB(binding).UncompressString(data, 31), 0);
@@ -233,7 +187,7 @@ TEST(CZlibUncompressTest, GzipAttemptsStartFromTheStoredLength) {
 }
 
 TEST(CZlibUncompressTest, GzipShorterThanItsHeaderIsSubscriptOutOfRange) {
-  const std::string member = Deflate(Sample(100), 31);
+  const std::string member = ZlibDeflate(Sample(100), 31);
   struct Case {
     std::int32_t mode;
     std::size_t length;
@@ -267,9 +221,9 @@ TEST(CZlibUncompressTest, OtherModesReachTheBindingUnchanged) {
     std::int32_t result;
   };
   const Case cases[] = {
-      {0, Deflate(payload, 15), 0},  {7, Deflate(payload, 15), -1},
-      {9, Deflate(payload, 9), 0},   {-15, Deflate(payload, -15), 0},
-      {47, Deflate(payload, 31), 0}, {-31, Deflate(payload, -15), -1},
+      {0, ZlibDeflate(payload, 15), 0},  {7, ZlibDeflate(payload, 15), -1},
+      {9, ZlibDeflate(payload, 9), 0},   {-15, ZlibDeflate(payload, -15), 0},
+      {47, ZlibDeflate(payload, 31), 0}, {-31, ZlibDeflate(payload, -15), -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "mode " << c.mode);
@@ -285,7 +239,7 @@ TEST(CZlibUncompressTest, OtherModesReachTheBindingUnchanged) {
 }
 
 TEST(CZlibUncompressTest, FailureLeavesDataUnchanged) {
-  const std::string zlib_stream = Deflate(Sample(500), 15);
+  const std::string zlib_stream = ZlibDeflate(Sample(500), 15);
   struct Case {
     const char* name;
     std::string data;
@@ -293,7 +247,7 @@ TEST(CZlibUncompressTest, FailureLeavesDataUnchanged) {
     std::int32_t result;
   };
   const Case cases[] = {
-      {"gzip member", Deflate(Sample(500), 31), {}, -1},
+      {"gzip member", ZlibDeflate(Sample(500), 31), {}, -1},
       {"truncated", zlib_stream.substr(0, zlib_stream.size() - 3), {}, -1},
       {"data error", zlib_stream, Answer(Z_DATA_ERROR), -1},
       {"need dictionary", zlib_stream, Answer(Z_NEED_DICT), -1},
@@ -382,7 +336,7 @@ TEST(CZlibCompressTest, RoundTripsInEveryMode) {
       std::string data = payload;
       ASSERT_EQ(zlib.CompressString(data, mode), 0);
       std::string inflated;
-      EXPECT_TRUE(Inflate(data, mode, inflated));
+      EXPECT_TRUE(ZlibInflate(data, mode, inflated));
       EXPECT_TRUE(SameBytes(inflated, payload));
       ASSERT_EQ(zlib.UncompressString(data, mode), 0);
       EXPECT_TRUE(SameBytes(data, payload));
@@ -400,7 +354,7 @@ TEST(CZlibCompressTest, OneAttemptIntoTheBindingsBound) {
   EXPECT_EQ(binding.compress_sizes, std::vector<std::int32_t>{2100});
   EXPECT_EQ(binding.compress_modes, std::vector<std::int32_t>{31});
   std::string inflated;
-  EXPECT_TRUE(Inflate(data, 31, inflated));
+  EXPECT_TRUE(ZlibInflate(data, 31, inflated));
   EXPECT_TRUE(SameBytes(inflated, payload));
 }
 

@@ -10,59 +10,16 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/test_support.h"
+
 namespace holvane {
 namespace {
 
-const std::uint8_t* BytesOf(std::string_view data) {
-  return reinterpret_cast<const std::uint8_t*>(data.data());
-}
+using ::holvane::testing::BytesOf;
+using ::holvane::testing::ZlibDeflate;
+using ::holvane::testing::ZlibInflate;
 
 std::int32_t LengthOf(std::string_view data) { return static_cast<std::int32_t>(data.size()); }
-
-// Streams are made with zlib directly, so a fault in the binding's compress
-// cannot hide one in its uncompress.
-std::string Deflate(std::string_view data, int window_bits, std::string_view dictionary = {}) {
-  z_stream stream{};
-  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, window_bits, 8,
-                   Z_DEFAULT_STRATEGY) != Z_OK) {
-    throw std::runtime_error("deflateInit2 failed");
-  }
-  if (!dictionary.empty() && deflateSetDictionary(&stream, BytesOf(dictionary),
-                                                  static_cast<uInt>(dictionary.size())) != Z_OK) {
-    deflateEnd(&stream);
-    throw std::runtime_error("deflateSetDictionary failed");
-  }
-  std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
-  stream.next_in = const_cast<Bytef*>(BytesOf(data));
-  stream.avail_in = static_cast<uInt>(data.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = static_cast<uInt>(out.size());
-  const int result = deflate(&stream, Z_FINISH);
-  out.resize(stream.total_out);
-  deflateEnd(&stream);
-  if (result != Z_STREAM_END) throw std::runtime_error("deflate failed");
-  return out;
-}
-
-// zlib's own inflate, to check what the binding's compress produced.
-bool Inflate(std::string_view source, int window_bits, std::string& output) {
-  z_stream stream{};
-  if (inflateInit2(&stream, window_bits) != Z_OK) return false;
-  stream.next_in = const_cast<Bytef*>(BytesOf(source));
-  stream.avail_in = static_cast<uInt>(source.size());
-  output.clear();
-  int result = Z_OK;
-  char chunk[16384];
-  while (result == Z_OK) {
-    stream.next_out = reinterpret_cast<Bytef*>(chunk);
-    stream.avail_out = sizeof chunk;
-    result = inflate(&stream, Z_NO_FLUSH);
-    output.append(chunk, sizeof chunk - stream.avail_out);
-    if (result == Z_BUF_ERROR && stream.avail_in == 0) break;
-  }
-  inflateEnd(&stream);
-  return result == Z_STREAM_END;
-}
 
 std::string RandomBytes(std::size_t size, unsigned seed, int lowest = 0) {
   std::mt19937 engine(seed);
@@ -133,7 +90,7 @@ TEST(ZlibBindingTest, DecompressesIntoAnExactOrLargerBuffer) {
   const std::string payload = Sample(5000);
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "made with " << c.made_with << ", mode " << c.mode);
-    const std::string stream = Deflate(payload, c.made_with);
+    const std::string stream = ZlibDeflate(payload, c.made_with);
     for (const std::int32_t capacity : {LengthOf(payload), LengthOf(payload) + 100}) {
       const Outcome outcome = Uncompress(stream, capacity, c.mode);
       EXPECT_EQ(outcome.code, 0) << "capacity " << capacity;
@@ -145,7 +102,7 @@ TEST(ZlibBindingTest, DecompressesIntoAnExactOrLargerBuffer) {
 TEST(ZlibBindingTest, TooSmallBufferIsABufferError) {
   const std::string payload = Sample(5000);
   for (const int mode : {15, 31, -15}) {
-    const std::string stream = Deflate(payload, mode);
+    const std::string stream = ZlibDeflate(payload, mode);
     for (const std::int32_t capacity : {LengthOf(payload) - 1, 1, 0}) {
       EXPECT_EQ(Uncompress(stream, capacity, mode).code, Z_BUF_ERROR)
           << "mode " << mode << ", capacity " << capacity;
@@ -155,7 +112,7 @@ TEST(ZlibBindingTest, TooSmallBufferIsABufferError) {
 
 TEST(ZlibBindingTest, EmptyStreamFitsAZeroByteBuffer) {
   for (const int mode : {15, 31, -15}) {
-    const std::string stream = Deflate("", mode);
+    const std::string stream = ZlibDeflate("", mode);
     for (const std::int32_t capacity : {0, 10}) {
       const Outcome outcome = Uncompress(stream, capacity, mode);
       EXPECT_EQ(outcome.code, 0) << "mode " << mode << ", capacity " << capacity;
@@ -169,7 +126,7 @@ TEST(ZlibBindingTest, EmptyStreamFitsAZeroByteBuffer) {
 TEST(ZlibBindingTest, TruncatedStreamIsNeverABufferError) {
   const std::string payload = Sample(3000) + RandomBytes(300, 1);
   for (const int mode : {15, 31, -15}) {
-    const std::string stream = Deflate(payload, mode);
+    const std::string stream = ZlibDeflate(payload, mode);
     for (std::size_t cut = 0; cut < stream.size(); ++cut) {
       const std::int32_t code =
           Uncompress(std::string_view(stream).substr(0, cut), LengthOf(payload) + 64, mode).code;
@@ -183,8 +140,8 @@ TEST(ZlibBindingTest, TruncatedStreamIsNeverABufferError) {
 
 TEST(ZlibBindingTest, RejectsDamagedOrMismatchedStreams) {
   const std::string payload = Sample(2000);
-  const std::string zlib_stream = Deflate(payload, 15);
-  const std::string gzip_member = Deflate(payload, 31);
+  const std::string zlib_stream = ZlibDeflate(payload, 15);
+  const std::string gzip_member = ZlibDeflate(payload, 31);
   auto flipped = [](std::string data, std::size_t from_end, char mask) {
     data[data.size() - from_end] ^= mask;
     return data;
@@ -207,7 +164,7 @@ TEST(ZlibBindingTest, RejectsDamagedOrMismatchedStreams) {
       {"Adler-32 trailer", flipped(zlib_stream, 1, 0x01), 15},
       {"gzip CRC-32", flipped(gzip_member, 5, 0x40), 31},
       {"gzip length", flipped(gzip_member, 1, 0x01), 31},
-      {"preset dictionary", Deflate(payload, 15, "строка 1 строка 2"), 15},
+      {"preset dictionary", ZlibDeflate(payload, 15, "строка 1 строка 2"), 15},
       {"window too small", zlib_stream, 7},
       {"raw window too small", zlib_stream, -7},
       {"window too large", zlib_stream, 100},
@@ -222,7 +179,7 @@ TEST(ZlibBindingTest, RejectsDamagedOrMismatchedStreams) {
 TEST(ZlibBindingTest, IgnoresBytesAfterTheStreamEnd) {
   const std::string payload = Sample(1000);
   for (const int mode : {15, 31, -15}) {
-    const std::string stream = Deflate(payload, mode);
+    const std::string stream = ZlibDeflate(payload, mode);
     const std::string followed = stream + std::string("\0\xFFgarbage", 9) + stream;
     for (const std::int32_t capacity : {LengthOf(payload), LengthOf(payload) * 3}) {
       const Outcome outcome = Uncompress(followed, capacity, mode);
@@ -252,7 +209,7 @@ TEST(ZlibBindingTest, CompressBoundHoldsForEveryMode) {
         ASSERT_LE(length, bound);
         out.resize(static_cast<std::size_t>(length));
         std::string back;
-        EXPECT_TRUE(Inflate(out, mode, back) && back == data)
+        EXPECT_TRUE(ZlibInflate(out, mode, back) && back == data)
             << "mode " << mode << ", " << size << " bytes from " << lowest;
       }
     }

@@ -65,16 +65,47 @@ std::string RenderedText(const std::vector<Entry>& entries) {
   return text;
 }
 
-std::string ZlibCompress(std::string_view data) {
-  uLongf length = ::compressBound(static_cast<uLong>(data.size()));
-  std::string out(length, '\0');
-  if (::compress(reinterpret_cast<Bytef*>(out.data()), &length,
-                 reinterpret_cast<const Bytef*>(data.data()),
-                 static_cast<uLong>(data.size())) != Z_OK) {
-    throw std::runtime_error("zlib compress failed");
+std::string ZlibCompress(std::string_view data) { return ZlibDeflate(data, 15); }
+
+std::string ZlibDeflate(std::string_view data, int window_bits, std::string_view dictionary) {
+  z_stream stream{};
+  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, window_bits, 8,
+                   Z_DEFAULT_STRATEGY) != Z_OK) {
+    throw std::runtime_error("deflateInit2 failed");
   }
-  out.resize(length);
+  if (!dictionary.empty() && deflateSetDictionary(&stream, BytesOf(dictionary),
+                                                  static_cast<uInt>(dictionary.size())) != Z_OK) {
+    deflateEnd(&stream);
+    throw std::runtime_error("deflateSetDictionary failed");
+  }
+  std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
+  stream.next_in = const_cast<Bytef*>(BytesOf(data));
+  stream.avail_in = static_cast<uInt>(data.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  if (result != Z_STREAM_END) throw std::runtime_error("deflate failed");
   return out;
+}
+
+bool ZlibInflate(std::string_view source, int window_bits, std::string& output) {
+  z_stream stream{};
+  if (inflateInit2(&stream, window_bits) != Z_OK) return false;
+  stream.next_in = const_cast<Bytef*>(BytesOf(source));
+  stream.avail_in = static_cast<uInt>(source.size());
+  output.clear();
+  int result = Z_OK;
+  char chunk[16384];
+  while (result == Z_OK) {
+    stream.next_out = reinterpret_cast<Bytef*>(chunk);
+    stream.avail_out = sizeof chunk;
+    result = inflate(&stream, Z_NO_FLUSH);
+    output.append(chunk, sizeof chunk - stream.avail_out);
+  }
+  inflateEnd(&stream);
+  return result == Z_STREAM_END;
 }
 
 ::testing::AssertionResult SameBytes(std::string_view actual, std::string_view expected) {

@@ -54,6 +54,20 @@ std::string Int32Bytes(std::int32_t value);
 // through the code under test.
 std::string ZlibCompress(std::string_view data);
 
+// `data` compressed with zlib itself in the format `window_bits` names
+// (deflateInit2), with a preset dictionary when one is given. Streams made so
+// do not pass through the binding, so a fault in its compress cannot hide
+// one in its uncompress.
+std::string ZlibDeflate(std::string_view data, int window_bits, std::string_view dictionary = {});
+
+// zlib's own inflate of `source` into `output`; false unless the whole
+// stream was there and valid.
+bool ZlibInflate(std::string_view source, int window_bits, std::string& output);
+
+inline const std::uint8_t* BytesOf(std::string_view data) {
+  return reinterpret_cast<const std::uint8_t*>(data.data());
+}
+
 // The RunTimeError `action` throws, or nothing when it returns normally (any
 // other exception passes through and fails the test).
 template <typename Action>

@@ -21,7 +21,9 @@ namespace holvane {
 namespace {
 
 using ::holvane::testing::BytesOf;
+using ::holvane::testing::RandomBytes;
 using ::holvane::testing::SameBytes;
+using ::holvane::testing::Sample;
 using ::holvane::testing::ZlibDeflate;
 using ::holvane::testing::ZlibInflate;
 
@@ -103,26 +105,6 @@ RecordingBinding::BufferCall ReportLength(std::int32_t extra_or_negative) {
     dest_length = extra_or_negative < 0 ? extra_or_negative : dest_length + extra_or_negative;
     return 0;
   };
-}
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 engine(seed);
-  std::uniform_int_distribution<int> byte(0, 255);
-  std::string data(size, '\0');
-  for (char& c : data) c = static_cast<char>(byte(engine));
-  return data;
-}
-
-// Compressible, with zero bytes and bytes of 0x80 and above in it.
-std::string Sample(std::size_t size) {
-  std::string data;
-  for (std::size_t i = 0; data.size() < size; ++i) {
-    data += "запись " + std::to_string(i * 7919 % 1013);
-    data += '\0';
-    data += static_cast<char>(0x80 + i % 128);
-  }
-  data.resize(size);
-  return data;
 }
 
 std::int32_t SizeOf(const std::string& data) { return static_cast<std::int32_t>(data.size()); }

@@ -16,30 +16,12 @@ namespace holvane {
 namespace {
 
 using ::holvane::testing::BytesOf;
+using ::holvane::testing::RandomBytes;
+using ::holvane::testing::Sample;
 using ::holvane::testing::ZlibDeflate;
 using ::holvane::testing::ZlibInflate;
 
 std::int32_t LengthOf(std::string_view data) { return static_cast<std::int32_t>(data.size()); }
-
-std::string RandomBytes(std::size_t size, unsigned seed, int lowest = 0) {
-  std::mt19937 engine(seed);
-  std::uniform_int_distribution<int> byte(lowest, 255);
-  std::string data(size, '\0');
-  for (char& c : data) c = static_cast<char>(byte(engine));
-  return data;
-}
-
-// Compressible, but with zero bytes and bytes of 0x80 and above in it.
-std::string Sample(std::size_t size) {
-  std::string data;
-  for (std::size_t i = 0; data.size() < size; ++i) {
-    data += "строка " + std::to_string(i * 7919 % 1013);
-    data += '\0';
-    data += static_cast<char>(0x80 + i % 128);
-  }
-  data.resize(size);
-  return data;
-}
 
 struct Outcome {
   std::int32_t code;

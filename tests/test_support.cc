@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace holvane::testing {
@@ -63,6 +64,25 @@ std::string RenderedText(const std::vector<Entry>& entries) {
     text += "\r\n";
   }
   return text;
+}
+
+std::string RandomBytes(std::size_t size, unsigned seed, int lowest) {
+  std::mt19937 engine(seed);
+  std::uniform_int_distribution<int> byte(lowest, 255);
+  std::string data(size, '\0');
+  for (char& c : data) c = static_cast<char>(byte(engine));
+  return data;
+}
+
+std::string Sample(std::size_t size) {
+  std::string data;
+  for (std::size_t i = 0; data.size() < size; ++i) {
+    data += "строка " + std::to_string(i * 7919 % 1013);
+    data += '\0';
+    data += static_cast<char>(0x80 + i % 128);
+  }
+  data.resize(size);
+  return data;
 }
 
 std::string ZlibCompress(std::string_view data) { return ZlibDeflate(data, 15); }

@@ -64,6 +64,13 @@ std::string ZlibDeflate(std::string_view data, int window_bits, std::string_view
 // stream was there and valid.
 bool ZlibInflate(std::string_view source, int window_bits, std::string& output);
 
+// `size` pseudo-random bytes from `seed`, none below `lowest`.
+std::string RandomBytes(std::size_t size, unsigned seed, int lowest = 0);
+
+// `size` compressible bytes, with zero bytes and bytes of 0x80 and above in
+// them.
+std::string Sample(std::size_t size);
+
 inline const std::uint8_t* BytesOf(std::string_view data) {
   return reinterpret_cast<const std::uint8_t*>(data.data());
 }

@@ -11,14 +11,13 @@ namespace holvane::cli {
 
 namespace {
 
-const QString kPattern = QStringLiteral("*.wvl");
-
 void AddFolder(const QString& folder, bool recursive, std::vector<std::filesystem::path>& files,
                std::vector<UnlistedFolder>& unlisted) {
   const QDir dir(folder);
   QStringList subfolders;
   try {
-    for (const QString& name : ui::ListMatchingFiles(folder, kPattern)) {
+    for (const QString& name :
+         ui::ListMatchingFiles(folder, QString::fromLatin1(ui::kFilePattern))) {
       files.push_back(ui::ToPath(dir.filePath(name)));
     }
     if (!recursive) return;

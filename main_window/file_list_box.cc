@@ -5,12 +5,6 @@
 
 namespace holvane::ui {
 
-namespace {
-
-const QString kPattern = QStringLiteral("*.wvl");
-
-}  // namespace
-
 FileListBox::FileListBox(const QString& start_folder, QWidget* parent) : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -25,13 +19,13 @@ QString FileListBox::Path() const { return path_; }
 
 void FileListBox::setPath(const QString& folder) {
   const QString absolute = AbsoluteFolder(folder);
-  const QStringList names = ListMatchingFiles(absolute, kPattern);
+  const QStringList names = ListMatchingFiles(absolute, Pattern());
   clear();
   addItems(names);
   path_ = absolute;
 }
 
-QString FileListBox::Pattern() const { return kPattern; }
+QString FileListBox::Pattern() const { return QString::fromLatin1(kFilePattern); }
 
 int FileListBox::ListCount() const { return count(); }
 

@@ -10,6 +10,10 @@ namespace holvane::ui {
 // throws RunTimeError when `folder` does not exist or cannot be read (QDir
 // alone would list such a folder as an empty one).
 
+// The files the program converts: the file list's pattern, and the files a
+// folder stands for on holvane-convert's command line.
+inline constexpr char kFilePattern[] = "*.wvl";
+
 // The subfolders of `folder`, hidden ones left out, in the order a person
 // expects: letter case ignored, numbers by value.
 QStringList ListSubfolders(const QString& folder);

@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "compression/run_time_error.h"
 #include "main_window/drives.h"
@@ -23,9 +24,8 @@ constexpr int kPathRole = Qt::UserRole;
 
 }  // namespace
 
-DirListBox::DirListBox(const std::vector<std::string>& drives, const QString& start_folder,
-                       QWidget* parent)
-    : QTreeWidget(parent), drives_(drives) {
+DirListBox::DirListBox(DriveSource drives, const QString& start_folder, QWidget* parent)
+    : QTreeWidget(parent), drives_(std::move(drives)) {
   setHeaderHidden(true);
   setColumnCount(1);
   setRootIsDecorated(false);
@@ -44,7 +44,7 @@ DirListBox::DirListBox(const std::vector<std::string>& drives, const QString& st
   }
   path_ = start;
   subfolders_ = subfolders;
-  last_folder_on_drive_[DriveOf(ToPath(start).native(), drives_)] = start;
+  last_folder_on_drive_[DriveOf(ToPath(start).native(), drives_())] = start;
   Show(path_, subfolders_);
 }
 
@@ -55,7 +55,8 @@ void DirListBox::setPath(const QString& path) { ChangeTo(Resolve(path)); }
 QString DirListBox::Resolve(const QString& path) const {
   const QString folder = AbsoluteFolder(path);
   const std::string name = ToPath(folder).native();
-  const bool is_drive = std::find(drives_.begin(), drives_.end(), name) != drives_.end();
+  const std::vector<std::string> drives = drives_();
+  const bool is_drive = std::find(drives.begin(), drives.end(), name) != drives.end();
   if (!is_drive) return folder;
   const auto last = last_folder_on_drive_.find(name);
   if (last != last_folder_on_drive_.end() && QFileInfo(last->second).isDir()) return last->second;
@@ -78,7 +79,7 @@ void DirListBox::ChangeTo(const QString& folder) {
     Show(path_, subfolders_);
     throw;
   }
-  last_folder_on_drive_[DriveOf(ToPath(path_).native(), drives_)] = path_;
+  last_folder_on_drive_[DriveOf(ToPath(path_).native(), drives_())] = path_;
 }
 
 void DirListBox::Open(QTreeWidgetItem* item) {

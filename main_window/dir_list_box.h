@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "main_window/change_event.h"
+#include "main_window/drives.h"
 
 namespace holvane::ui {
 
@@ -20,8 +21,7 @@ class DirListBox : public QTreeWidget {
  public:
   // `drives` as DriveListBox lists them. Starts on `start_folder` without
   // raising Change; when that folder cannot be listed, on the root.
-  DirListBox(const std::vector<std::string>& drives, const QString& start_folder,
-             QWidget* parent = nullptr);
+  DirListBox(DriveSource drives, const QString& start_folder, QWidget* parent = nullptr);
 
   // The full path of the folder shown.
   QString Path() const;
@@ -55,7 +55,7 @@ class DirListBox : public QTreeWidget {
   void Open(QTreeWidgetItem* item);
   void Show(const QString& folder, const QStringList& subfolders);
 
-  std::vector<std::string> drives_;
+  DriveSource drives_;
   std::map<std::string, QString> last_folder_on_drive_;
   QString path_;
   QStringList subfolders_;

@@ -3,6 +3,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "main_window/drives.h"
 #include "main_window/folders.h"
@@ -11,13 +12,13 @@
 
 namespace holvane::ui {
 
-DriveListBox::DriveListBox(const std::vector<std::string>& drives, const QString& start_folder,
-                           QWidget* parent)
-    : QComboBox(parent) {
+DriveListBox::DriveListBox(DriveSource drives, const QString& start_folder, QWidget* parent)
+    : QComboBox(parent), drives_(std::move(drives)) {
+  const std::vector<std::string> drives_now = drives_();
   const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
-  for (const std::string& drive : drives) addItem(icon, FromPath(drive));
+  for (const std::string& drive : drives_now) addItem(icon, FromPath(drive));
   const std::string start = ToPath(AbsoluteFolder(start_folder)).native();
-  chosen_ = std::max(findText(FromPath(DriveOf(start, drives))), count() > 0 ? 0 : -1);
+  chosen_ = std::max(findText(FromPath(DriveOf(start, drives_now))), count() > 0 ? 0 : -1);
   setCurrentIndex(chosen_);
   connect(this, &QComboBox::activated, this, [this](int index) {
     try {
@@ -29,6 +30,25 @@ DriveListBox::DriveListBox(const std::vector<std::string>& drives, const QString
 }
 
 QString DriveListBox::Drive() const { return currentText(); }
+
+void DriveListBox::showPopup() {
+  Refresh();
+  QComboBox::showPopup();
+}
+
+void DriveListBox::Refresh() {
+  const QString chosen = currentText();
+  const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+  clear();
+  for (const std::string& drive : drives_()) addItem(icon, FromPath(drive));
+  int index = findText(chosen);
+  if (index < 0 && !chosen.isEmpty()) {
+    addItem(icon, chosen);
+    index = count() - 1;
+  }
+  chosen_ = index;
+  setCurrentIndex(index);
+}
 
 void DriveListBox::setDrive(const QString& drive) {
   const int index = findText(drive);

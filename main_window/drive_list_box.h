@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "main_window/change_event.h"
+#include "main_window/drives.h"
 
 namespace holvane::ui {
 
@@ -14,10 +15,10 @@ class DriveListBox : public QComboBox {
   Q_OBJECT
 
  public:
-  // Lists `drives` (see SelectDrives) and starts on the one that holds
-  // `start_folder`, without raising Change.
-  DriveListBox(const std::vector<std::string>& drives, const QString& start_folder,
-               QWidget* parent = nullptr);
+  // Lists the drives `drives` gives (see SelectDrives) and starts on the one
+  // that holds `start_folder`, without raising Change. The list is read again
+  // each time it drops down.
+  DriveListBox(DriveSource drives, const QString& start_folder, QWidget* parent = nullptr);
 
   // The chosen drive, as a text DirListBox::setPath accepts.
   QString Drive() const;
@@ -30,8 +31,15 @@ class DriveListBox : public QComboBox {
   // Raised after a different drive has been chosen.
   ChangeEvent Change;
 
+  void showPopup() override;
+
  private:
   void Choose(int index);
+  // Lists the drives afresh, keeping the chosen one shown even when it is
+  // gone (a drive that failed stays in view, as the user chose it).
+  void Refresh();
+
+  DriveSource drives_;
 
   int chosen_ = -1;
 };

@@ -1,6 +1,7 @@
 #ifndef HOLVANE_MAIN_WINDOW_DRIVES_H_
 #define HOLVANE_MAIN_WINDOW_DRIVES_H_
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,10 @@ std::vector<std::string> SelectDrives(const std::vector<MountEntry>& mounts);
 
 // SelectDrives over this machine's mount table.
 std::vector<std::string> MountedDrives();
+
+// Where the lists learn the drives, asked afresh whenever they need them, so
+// that a medium mounted while the program runs shows up.
+using DriveSource = std::function<std::vector<std::string>()>;
 
 // The drive among `drives` that holds the absolute path `path`: the longest
 // mount point that is `path` or one of its ancestors ("/" when none is).

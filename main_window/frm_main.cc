@@ -37,10 +37,14 @@ class WaitCursor {
 
 }  // namespace
 
-frmMain::frmMain(QWidget* parent) : frmMain(MountedDrives(), QDir::currentPath(), parent) {}
+frmMain::frmMain(QWidget* parent)
+    : frmMain(DriveSource(MountedDrives), QDir::currentPath(), parent) {}
 
 frmMain::frmMain(const std::vector<std::string>& drives, const QString& start_folder,
                  QWidget* parent)
+    : frmMain(DriveSource([drives] { return drives; }), start_folder, parent) {}
+
+frmMain::frmMain(const DriveSource& drives, const QString& start_folder, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compression/czlib.h"
+#include "main_window/drives.h"
 
 class QPushButton;
 
@@ -25,7 +26,10 @@ class frmMain : public QWidget {
  public:
   // On this machine's drives and the program's current folder.
   explicit frmMain(QWidget* parent = nullptr);
-  // On the given drives (see SelectDrives), starting on `start_folder`.
+  // On the drives `drives` gives (see SelectDrives), starting on
+  // `start_folder`.
+  frmMain(const DriveSource& drives, const QString& start_folder, QWidget* parent = nullptr);
+  // On a fixed set of drives.
   frmMain(const std::vector<std::string>& drives, const QString& start_folder,
           QWidget* parent = nullptr);
   ~frmMain() override;

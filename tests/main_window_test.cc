@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QTreeWidgetItemIterator>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -193,6 +194,7 @@ class MainWindowTest : public QObject {
   void layoutCaptionAndButton();
   void tabOrderAndFirstFocus();
   void driveChoiceMovesBothLists();
+  void driveListIsReadAgainWhenItDropsDown();
   void unreadableDriveLeavesTheListsAlone();
   void highlightingAFolderDoesNotOpenIt();
   void openingAFolderMovesBothLists_data() { AddGestureRows(); }
@@ -265,6 +267,43 @@ void MainWindowTest::tabOrderAndFirstFocus() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), expected);
   }
+}
+
+// A medium mounted while the program runs appears the next time the list
+// drops down; a chosen drive that has gone stays shown, as the user chose it.
+void MainWindowTest::driveListIsReadAgainWhenItDropsDown() {
+  RunTimeRecorder recorder;
+  TempDir a;
+  TempDir b;
+  auto drives =
+      std::make_shared<std::vector<std::string>>(std::vector<std::string>{"/", a.path().string()});
+  frmMain window(DriveSource([drives] { return *drives; }), Q(a.path()));
+  Show(window);
+  auto shown = [&window] {
+    QStringList texts;
+    for (int i = 0; i < window.Drive1->count(); ++i) texts << window.Drive1->itemText(i);
+    return texts;
+  };
+  QCOMPARE(shown(), (QStringList{"/", Q(a.path())}));
+
+  drives->push_back(b.path().string());
+  window.Drive1->showPopup();
+  window.Drive1->hidePopup();
+  QCOMPARE(shown(), (QStringList{"/", Q(a.path()), Q(b.path())}));
+  QCOMPARE(window.Drive1->Drive(), Q(a.path()));
+
+  window.Drive1->setDrive(Q(b.path()));
+  QCOMPARE(window.Dir1->Path(), Q(b.path()));
+  drives->pop_back();
+  window.Drive1->showPopup();
+  window.Drive1->hidePopup();
+  QCOMPARE(window.Drive1->Drive(), Q(b.path()));
+  QCOMPARE(shown(), (QStringList{"/", Q(a.path()), Q(b.path())}));
+
+  // Choosing the first drive again still goes back to where it was.
+  window.Drive1->setDrive(Q(a.path()));
+  QCOMPARE(window.Dir1->Path(), Q(a.path()));
+  QCOMPARE(recorder.messages(), QStringList());
 }
 
 void MainWindowTest::driveChoiceMovesBothLists() {

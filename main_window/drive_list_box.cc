@@ -15,8 +15,7 @@ namespace holvane::ui {
 DriveListBox::DriveListBox(DriveSource drives, const QString& start_folder, QWidget* parent)
     : QComboBox(parent), drives_(std::move(drives)) {
   const std::vector<std::string> drives_now = drives_();
-  const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
-  for (const std::string& drive : drives_now) addItem(icon, FromPath(drive));
+  Fill(drives_now);
   const std::string start = ToPath(AbsoluteFolder(start_folder)).native();
   chosen_ = std::max(findText(FromPath(DriveOf(start, drives_now))), count() > 0 ? 0 : -1);
   setCurrentIndex(chosen_);
@@ -38,16 +37,20 @@ void DriveListBox::showPopup() {
 
 void DriveListBox::Refresh() {
   const QString chosen = currentText();
-  const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
-  clear();
-  for (const std::string& drive : drives_()) addItem(icon, FromPath(drive));
+  Fill(drives_());
   int index = findText(chosen);
   if (index < 0 && !chosen.isEmpty()) {
-    addItem(icon, chosen);
+    addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), chosen);
     index = count() - 1;
   }
   chosen_ = index;
   setCurrentIndex(index);
+}
+
+void DriveListBox::Fill(const std::vector<std::string>& drives) {
+  const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+  clear();
+  for (const std::string& drive : drives) addItem(icon, FromPath(drive));
 }
 
 void DriveListBox::setDrive(const QString& drive) {

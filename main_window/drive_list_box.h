@@ -38,6 +38,7 @@ class DriveListBox : public QComboBox {
   // Lists the drives afresh, keeping the chosen one shown even when it is
   // gone (a drive that failed stays in view, as the user chose it).
   void Refresh();
+  void Fill(const std::vector<std::string>& drives);
 
   DriveSource drives_;
 

@@ -1,107 +1,91 @@
-// Converting one large file, beside the cost of inflating the same input once.
+// The conversion and its parts, each beside the floor for decompression: one
+// zlib inflate of the same input into a buffer of the right size.
 //
-//   ninja -C build holvane_convert_bench && build/bench/holvane_convert_bench
+//   cmake --build build --target holvane_convert_bench
+//   build/bench/holvane_convert_bench --benchmark_repetitions=3
 //
-// The input is a record stream of about 64 MiB of short Cyrillic entries (code
-// page 1251), compressed as a zlib stream. Bytes per second are of the
-// decompressed record stream.
+// bench/report.py turns the JSON output (--benchmark_format=json) into the
+// table in docs/performance.md. Arguments of each benchmark: the workload (0
+// short entries, 1 long entries, 2 incompressible) and the size of the
+// rendered text in MiB. Bytes per second are of rendered text.
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 #include <zlib.h>
 
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <optional>
-#include <random>
 #include <stdexcept>
 #include <string>
-#include <vector>
+#include <utility>
 
+#include "bench/workloads.h"
 #include "compression/czlib.h"
 #include "conversion/convert_file.h"
+#include "conversion/file_system.h"
+#include "conversion/record_stream.h"
 
 namespace {
 
-constexpr std::size_t kStreamBytes = 64 * 1024 * 1024;
+using holvane::bench::Workload;
 
-void AppendInt32(std::string& out, std::int32_t value) {
-  const auto bits = static_cast<std::uint32_t>(value);
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>(bits >> shift));
-}
-
-// Entries of one to five words drawn from a vocabulary of made-up Russian
-// words, so the stream compresses about as well as real word lists do.
-std::string MakeRecordStream() {
-  std::mt19937 random(20261208);
-  std::vector<std::string> words(2000);
-  for (auto& word : words) {
-    const int letters = std::uniform_int_distribution<int>(2, 11)(random);
-    for (int i = 0; i < letters; ++i) {
-      word.push_back(static_cast<char>(0xE0 + std::uniform_int_distribution<int>(0, 31)(random)));
-    }
-  }
-  std::string stream;
-  stream.reserve(kStreamBytes + 256);
-  std::string text;
-  while (stream.size() < kStreamBytes) {
-    text.clear();
-    const int count = std::uniform_int_distribution<int>(1, 5)(random);
-    for (int i = 0; i < count; ++i) {
-      if (i > 0) text.push_back(' ');
-      text += words[std::uniform_int_distribution<std::size_t>(0, words.size() - 1)(random)];
-    }
-    const int pick = std::uniform_int_distribution<int>(0, 19)(random);
-    AppendInt32(stream, static_cast<std::int32_t>(text.size()));
-    stream += text;
-    AppendInt32(stream, pick == 0 ? 1 : pick % 2 == 0 ? 0 : -1);
-  }
-  return stream;
-}
-
+// One input, made once per process and kept on disk (in the page cache)
+// under the benchmark's temporary folder.
 struct Input {
   std::filesystem::path folder;
-  std::string stream;
-  std::string compressed;
+  std::string name;        // the .wvl file in `folder`
+  std::string stream;      // the record stream it holds
+  std::string compressed;  // the file's bytes
+  std::int64_t output_bytes = 0;
 };
 
-const Input& SharedInput() {
-  static const Input input = [] {
-    Input made;
-    made.stream = MakeRecordStream();
-    uLongf length = compressBound(static_cast<uLong>(made.stream.size()));
-    made.compressed.resize(length);
-    if (compress(reinterpret_cast<Bytef*>(made.compressed.data()), &length,
-                 reinterpret_cast<const Bytef*>(made.stream.data()),
-                 static_cast<uLong>(made.stream.size())) != Z_OK) {
-      throw std::runtime_error("compress failed");
-    }
-    made.compressed.resize(length);
-    std::string folder = (std::filesystem::temp_directory_path() / "holvane-bench-XXXXXX").string();
-    if (mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    made.folder = folder;
-    std::ofstream(made.folder / "large.wvl", std::ios::binary)
-        .write(made.compressed.data(), static_cast<std::streamsize>(made.compressed.size()));
-    return made;
-  }();
-  return input;
+const std::filesystem::path& BenchFolder() {
+  static const std::filesystem::path folder = holvane::bench::MakeTemporaryFolder();
+  return folder;
+}
+
+const Input& InputFor(const benchmark::State& state) {
+  static std::map<std::pair<std::int64_t, std::int64_t>, Input> inputs;
+  const auto key = std::make_pair(state.range(0), state.range(1));
+  auto found = inputs.find(key);
+  if (found != inputs.end()) return found->second;
+
+  const auto workload = static_cast<Workload>(state.range(0));
+  Input input;
+  input.folder = BenchFolder();
+  input.name =
+      std::string(holvane::bench::NameOf(workload)) + "-" + std::to_string(state.range(1)) + ".wvl";
+  input.stream =
+      holvane::bench::MakeRecordStream(workload, static_cast<std::size_t>(state.range(1)) << 20);
+  input.compressed = holvane::bench::CompressZlib(input.stream);
+  holvane::bench::WriteFile(input.folder / input.name, input.compressed);
+  // The rendered size, from the conversion itself.
+  std::optional<holvane::cZLIB> zlib;
+  holvane::ConvertFile(input.folder, input.name, zlib);
+  input.output_bytes = static_cast<std::int64_t>(
+      std::filesystem::file_size(holvane::OutputPathFor(input.folder / input.name)));
+  return inputs.emplace(key, std::move(input)).first->second;
 }
 
 void SetCounters(benchmark::State& state, const Input& input) {
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * input.stream.size()));
+  state.SetBytesProcessed(state.iterations() * input.output_bytes);
+  state.SetLabel(std::string(holvane::bench::NameOf(static_cast<Workload>(state.range(0)))));
+  state.counters["output_MiB"] = static_cast<double>(input.output_bytes) / (1 << 20);
   state.counters["input_MiB"] = static_cast<double>(input.compressed.size()) / (1 << 20);
   state.counters["stream_MiB"] = static_cast<double>(input.stream.size()) / (1 << 20);
 }
 
+// One file's conversion, end to end: read, decompress, temporary file,
+// rendering, removal.
 void BM_ConvertFile(benchmark::State& state) {
-  const Input& input = SharedInput();
+  const Input& input = InputFor(state);
   std::optional<holvane::cZLIB> zlib;
-  for (auto _ : state) holvane::ConvertFile(input.folder, "large.wvl", zlib);
+  for (auto _ : state) holvane::ConvertFile(input.folder, input.name, zlib);
   SetCounters(state, input);
 }
 
-// The decompression step alone, with its growing attempts.
+// Decompression alone, with its growing attempts.
 void BM_UncompressString(benchmark::State& state) {
-  const Input& input = SharedInput();
+  const Input& input = InputFor(state);
   const holvane::cZLIB zlib;
   for (auto _ : state) {
     std::string data = input.compressed;
@@ -111,9 +95,29 @@ void BM_UncompressString(benchmark::State& state) {
   SetCounters(state, input);
 }
 
-// The floor: one inflate of the input into a buffer of the right size.
+// Rendering alone, from a record stream already in the page cache to the
+// text file.
+void BM_RenderRecordStream(benchmark::State& state) {
+  const Input& input = InputFor(state);
+  const std::filesystem::path source_path = input.folder / (input.name + ".stream");
+  const std::filesystem::path target_path = input.folder / (input.name + ".rendered");
+  holvane::bench::WriteFile(source_path, input.stream);
+  holvane::FileSystem& file_system = holvane::DefaultFileSystem();
+  for (auto _ : state) {
+    auto source = file_system.OpenForReading(source_path);
+    auto target = file_system.CreateForWriting(target_path);
+    holvane::RenderRecordStream(*source, *target);
+    target->Close();
+    source->Close();
+  }
+  SetCounters(state, input);
+  std::filesystem::remove(source_path);
+  std::filesystem::remove(target_path);
+}
+
+// The floor: one inflate of the whole input into a buffer of the right size.
 void BM_SinglePassInflate(benchmark::State& state) {
-  const Input& input = SharedInput();
+  const Input& input = InputFor(state);
   std::string out(input.stream.size(), '\0');
   for (auto _ : state) {
     uLongf length = static_cast<uLongf>(out.size());
@@ -127,9 +131,19 @@ void BM_SinglePassInflate(benchmark::State& state) {
   SetCounters(state, input);
 }
 
-BENCHMARK(BM_ConvertFile)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_UncompressString)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SinglePassInflate)->Unit(benchmark::kMillisecond)->UseRealTime();
+// Every workload at 64 MiB of text, and short entries at 1, 8 and 256 MiB
+// for the scaling.
+void Inputs(benchmark::internal::Benchmark* benchmark) {
+  benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
+  for (std::int64_t mib : {1, 8, 64, 256}) benchmark->Args({0, mib});
+  benchmark->Args({1, 64});
+  benchmark->Args({2, 64});
+}
+
+BENCHMARK(BM_SinglePassInflate)->Apply(Inputs);
+BENCHMARK(BM_UncompressString)->Apply(Inputs);
+BENCHMARK(BM_RenderRecordStream)->Apply(Inputs);
+BENCHMARK(BM_ConvertFile)->Apply(Inputs);
 
 }  // namespace
 
@@ -139,6 +153,6 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   std::error_code ignored;
-  std::filesystem::remove_all(SharedInput().folder, ignored);
+  std::filesystem::remove_all(BenchFolder(), ignored);
   return 0;
 }

@@ -1,7 +1,13 @@
 #include "conversion/record_stream.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 
 #include "compression/run_time_error.h"
 
@@ -13,17 +19,39 @@ constexpr std::int32_t kFieldWidth = 4;
 constexpr std::int32_t kFalse = 0;
 constexpr std::int32_t kTrue = -1;
 
+// The stream is read and the text written in pieces of this size: large
+// enough that an entry costs no system call and no virtual call of its own,
+// small enough to stay in the processor's cache.
+constexpr std::size_t kChunkSize = 256 * 1024;
+
+// Texts up to this long are copied as one fixed-size move, which may run
+// past the text's end; both pieces keep spare room behind their bytes for it.
+constexpr std::size_t kShortText = 32;
+constexpr std::size_t kSpare = 64;
+
+// A buffer of `size` bytes and the spare room, the room cleared so that no
+// byte ever copied from it is undefined.
+std::unique_ptr<char[]> MakeChunk(std::size_t size) {
+  auto bytes = std::make_unique_for_overwrite<char[]>(size + kSpare);
+  std::memset(bytes.get() + size, 0, kSpare);
+  return bytes;
+}
+
 // Positions are counted from 1, as the format is defined, and kept in signed
 // 32 bits, so a stream cannot address past 2 GiB. Offsets in messages are
 // counted from 0.
 std::int64_t OffsetOf(std::int32_t position) { return std::int64_t{position} - 1; }
 
+// Kept out of line, so that the checks on every entry stay small.
+[[noreturn, gnu::noinline, gnu::cold]] void PositionOverflow(std::int32_t position) {
+  throw RunTimeError(ErrorNumber::kOverflow,
+                     "позиция в потоке записей выходит за 32-битный диапазон", OffsetOf(position));
+}
+
 std::int32_t Advance(std::int32_t position, std::int32_t by) {
   std::int32_t next = 0;
-  if (__builtin_add_overflow(position, by, &next)) {
-    throw RunTimeError(ErrorNumber::kOverflow,
-                       "позиция в потоке записей выходит за 32-битный диапазон",
-                       OffsetOf(position));
+  if (__builtin_add_overflow(position, by, &next)) [[unlikely]] {
+    PositionOverflow(position);
   }
   return next;
 }
@@ -32,8 +60,8 @@ std::int64_t Remaining(std::int64_t length, std::int32_t position) {
   return length - OffsetOf(position);
 }
 
-[[noreturn]] void Truncated(std::string_view what, std::int32_t position, std::int64_t needed,
-                            std::int64_t remaining) {
+[[noreturn, gnu::noinline, gnu::cold]] void Truncated(std::string_view what, std::int32_t position,
+                                                      std::int64_t needed, std::int64_t remaining) {
   throw RunTimeError(ErrorNumber::kInputPastEndOfFile,
                      "поток записей обрывается: " + std::string(what) + " требует " +
                          std::to_string(needed) + " байт, а до конца потока осталось " +
@@ -41,72 +69,174 @@ std::int64_t Remaining(std::int64_t length, std::int32_t position) {
                      OffsetOf(position));
 }
 
-std::int32_t ReadField(ReadableFile& source, std::int64_t length, std::int32_t position,
-                       std::string_view what) {
-  const std::int64_t remaining = Remaining(length, position);
-  unsigned char bytes[kFieldWidth];
-  if (remaining < kFieldWidth || source.ReadAt(OffsetOf(position), reinterpret_cast<char*>(bytes),
-                                               kFieldWidth) != kFieldWidth) {
-    Truncated(what, position, kFieldWidth, remaining);
-  }
-  const std::uint32_t value = std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 |
-                              std::uint32_t{bytes[2]} << 16 | std::uint32_t{bytes[3]} << 24;
+std::int32_t LoadInt32(const char* bytes) {
+  std::uint32_t value = 0;
+  std::memcpy(&value, bytes, sizeof value);
+  if constexpr (std::endian::native == std::endian::big) value = __builtin_bswap32(value);
   return static_cast<std::int32_t>(value);
 }
 
-std::string_view MarkerFor(std::int32_t flag) {
-  switch (flag) {
-    case kFalse:
-      return "-";
-    case kTrue:
-      return "+";
-    default:
-      return "?\r\n";
+// The piece of the source held in memory. Entries are read in order, so a
+// piece is loaded from the first byte asked for that it does not hold; the
+// few bytes of an entry cut at its end are simply read again.
+class SourceChunk {
+ public:
+  SourceChunk(ReadableFile& source, std::int64_t length) : source_(source), length_(length) {}
+
+  // The `n` bytes at `offset`, or nullptr where the file ends before them.
+  // The pointer holds until the next call.
+  const char* Fetch(std::int64_t offset, std::size_t n) {
+    if (offset >= start_ && offset + static_cast<std::int64_t>(n) <= end_) [[likely]] {
+      return bytes_.get() + (offset - start_);
+    }
+    return Load(offset, n);
+  }
+
+ private:
+  const char* Load(std::int64_t offset, std::size_t n) {
+    // Never more than the stream holds: a short stream costs a short read.
+    const auto left = static_cast<std::size_t>(std::max<std::int64_t>(length_ - offset, 0));
+    const std::size_t wanted = std::max(n, std::min(kChunkSize, left));
+    if (wanted > capacity_) {
+      // Only an entry longer than a chunk gets here; its length has been
+      // checked against the stream, so the stream itself bounds this.
+      bytes_.reset();
+      capacity_ = 0;
+      try {
+        bytes_ = MakeChunk(wanted);
+      } catch (const std::bad_alloc&) {
+        throw RunTimeError(ErrorNumber::kOutOfMemory,
+                           "недостаточно памяти для записи длиной " + std::to_string(n) + " байт",
+                           offset);
+      }
+      capacity_ = wanted;
+    }
+    const std::size_t got = source_.ReadAt(offset, bytes_.get(), wanted);
+    start_ = offset;
+    end_ = offset + static_cast<std::int64_t>(got);
+    return got >= n ? bytes_.get() : nullptr;
+  }
+
+  ReadableFile& source_;
+  const std::int64_t length_;
+  std::unique_ptr<char[]> bytes_;
+  std::size_t capacity_ = 0;
+  std::int64_t start_ = 0;
+  std::int64_t end_ = 0;
+};
+
+struct Marker {
+  char bytes[4];
+  std::size_t length;
+};
+// For false, true and any other flag.
+constexpr Marker kMarkers[] = {{{'-'}, 1}, {{'+'}, 1}, {{'?', '\r', '\n'}, 3}};
+
+// Rendered lines gathered into one write. Only whole entries are gathered, so
+// what reaches the target always ends at an entry's end.
+class TextChunk {
+ public:
+  explicit TextChunk(WritableFile& target) : target_(target), bytes_(MakeChunk(kChunkSize)) {}
+
+  void Put(std::int32_t flag, const char* text, std::size_t n) {
+    // The longest marker, the text and its line break.
+    if (used_ + n + 5 > kChunkSize) [[unlikely]] {
+      Flush();
+      if (n + 5 > kChunkSize) {
+        PutLong(flag, text, n);
+        return;
+      }
+    }
+    // Flags of real files are true and false in no order a branch could
+    // predict, so the marker is chosen without one.
+    const unsigned marker = static_cast<unsigned>(flag == kTrue) +
+                            2 * static_cast<unsigned>(flag != kFalse && flag != kTrue);
+    char* out = bytes_.get() + used_;
+    std::memcpy(out, kMarkers[marker].bytes, sizeof kMarkers[marker].bytes);
+    out += kMarkers[marker].length;
+    // The text and the flag behind it are in one piece of the source, with
+    // the spare room behind that, so a short text may be moved with bytes
+    // past its end; those are overwritten or never written out.
+    if (n <= kShortText) {
+      std::memcpy(out, text, kShortText);
+    } else {
+      std::memcpy(out, text, n);
+    }
+    out += n;
+    std::memcpy(out, "\r\n", 2);
+    used_ = static_cast<std::size_t>(out + 2 - bytes_.get());
+  }
+
+  void Flush() {
+    if (used_ == 0) return;
+    const std::size_t pending = std::exchange(used_, 0);
+    target_.Append(std::string_view(bytes_.get(), pending));
+  }
+
+ private:
+  // A text longer than a chunk goes to the target as it stands.
+  void PutLong(std::int32_t flag, const char* text, std::size_t n) {
+    target_.Append(flag == kFalse ? "-" : flag == kTrue ? "+" : "?\r\n");
+    target_.Append(std::string_view(text, n));
+    target_.Append("\r\n");
+  }
+
+  WritableFile& target_;
+  std::unique_ptr<char[]> bytes_;
+  std::size_t used_ = 0;
+};
+
+void Render(ReadableFile& source, std::int64_t length, TextChunk& text) {
+  SourceChunk chunk(source, length);
+  for (std::int32_t p = 1; p < length;) {
+    const std::int64_t length_remaining = Remaining(length, p);
+    const char* length_field =
+        length_remaining < kFieldWidth
+            ? nullptr
+            : chunk.Fetch(OffsetOf(p), static_cast<std::size_t>(kFieldWidth));
+    if (length_field == nullptr) Truncated("поле длины", p, kFieldWidth, length_remaining);
+    const std::int32_t n = LoadInt32(length_field);
+    const std::int32_t length_position = p;
+    p = Advance(p, kFieldWidth);
+    if (n < 0) [[unlikely]] {
+      throw RunTimeError(ErrorNumber::kInvalidArgument,
+                         "отрицательная длина записи " + std::to_string(n),
+                         OffsetOf(length_position));
+    }
+    // The length is checked against what is left before anything that long
+    // is read, so a forged length cannot demand more memory than the stream
+    // holds, and a text whose end no position can name is never read.
+    const std::int64_t text_remaining = Remaining(length, p);
+    if (n > text_remaining) Truncated("текст записи", p, n, text_remaining);
+    const std::int32_t q = Advance(p, n);
+    const std::int64_t flag_remaining = Remaining(length, q);
+    if (flag_remaining < kFieldWidth) Truncated("поле флага", q, kFieldWidth, flag_remaining);
+    const std::int32_t next = Advance(q, kFieldWidth);
+
+    // Every check of the entry comes before it is rendered, so an entry that
+    // fails leaves nothing of itself in the target.
+    const auto entry_size = static_cast<std::size_t>(n) + kFieldWidth;
+    const char* entry = chunk.Fetch(OffsetOf(p), entry_size);
+    if (entry == nullptr) Truncated("текст записи", p, n, text_remaining);
+    text.Put(LoadInt32(entry + n), entry, static_cast<std::size_t>(n));
+    p = next;
   }
 }
 
 }  // namespace
 
 void RenderRecordStream(ReadableFile& source, WritableFile& target) {
-  std::string line;
-  for (std::int32_t p = 1;;) {
-    const std::int64_t length = source.Length();
-    if (!(p < length)) break;
-
-    const std::int32_t n = ReadField(source, length, p, "поле длины");
-    const std::int32_t length_position = p;
-    p = Advance(p, kFieldWidth);
-    if (n < 0) {
-      throw RunTimeError(ErrorNumber::kInvalidArgument,
-                         "отрицательная длина записи " + std::to_string(n),
-                         OffsetOf(length_position));
-    }
-    // The length is checked against what is left before any buffer is made,
-    // so a forged length cannot demand more memory than the stream holds.
-    const std::int64_t remaining = Remaining(length, p);
-    if (n > remaining) Truncated("текст записи", p, n, remaining);
-
-    // Likewise a text whose end no position can name fails before it is read.
-    const std::int32_t q = Advance(p, n);
-
-    // The text and its line break go out in one piece.
-    line.resize(static_cast<std::size_t>(n) + 2);
-    if (source.ReadAt(OffsetOf(p), line.data(), static_cast<std::size_t>(n)) !=
-        static_cast<std::size_t>(n)) {
-      Truncated("текст записи", p, n, remaining);
-    }
-    line[line.size() - 2] = '\r';
-    line[line.size() - 1] = '\n';
-
-    const std::int32_t flag = ReadField(source, length, q, "поле флага");
-    // Every check of the entry comes before its first byte goes out, so an
-    // entry that fails leaves nothing of itself in the target.
-    const std::int32_t next = Advance(q, kFieldWidth);
-
-    target.Append(MarkerFor(flag));
-    target.Append(line);
-    p = next;
+  TextChunk text(target);
+  try {
+    Render(source, source.Length(), text);
+  } catch (...) {
+    // The entries rendered before the failure belong in the target. Should
+    // writing them fail as well, that failure came first in the stream and
+    // is the one reported.
+    text.Flush();
+    throw;
   }
+  text.Flush();
 }
 
 }  // namespace holvane

@@ -14,14 +14,16 @@ namespace holvane {
 // unchanged, and CR LF. An entry is started while at least two bytes of the
 // stream remain; a single trailing byte is ignored.
 //
-// `source` is read at explicit positions; `target` is appended to. Neither is
-// opened or closed here.
+// `source` is read at explicit positions; its length is taken once, at the
+// start, as nothing else writes it meanwhile. `target` is appended to, in
+// pieces that always end at an entry's end. Neither is opened or closed here.
 //
 // Throws RunTimeError, with the byte offset of the field at fault, when
 //   - a length or flag has fewer than 4 bytes left, or a text runs past the
 //     end of the stream (kInputPastEndOfFile, a truncated stream);
 //   - a length is negative (kInvalidArgument);
 //   - a position leaves the signed 32-bit range (kOverflow);
+//   - a text is too long for memory (kOutOfMemory);
 // and passes on the file layer's failures. Nothing is written for the entry
 // at fault; everything before it has been appended to `target`.
 void RenderRecordStream(ReadableFile& source, WritableFile& target);

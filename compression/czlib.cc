@@ -129,10 +129,13 @@ std::int32_t cZLIB::UncompressString(std::string& Data, std::int32_t Mode) const
       size = CheckedMultiply(3, n);
     }
 
+    // Each attempt decompresses into a new buffer; the binding may carry what
+    // it learned about the stream from one attempt to the next.
+    const auto attempts = binding_->beginUncompression(input, n, Mode);
     for (;;) {
       std::int32_t output_length = size;
       auto buffer = MakeBuffer(size);
-      const std::int32_t result = binding_->uncompress(buffer.get(), output_length, input, n, Mode);
+      const std::int32_t result = attempts->uncompress(buffer.get(), output_length);
       if (result == kBufferTooSmall) {
         size = CheckedAdd(size, n);
         continue;

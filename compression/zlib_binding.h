@@ -2,6 +2,7 @@
 #define HOLVANE_COMPRESSION_ZLIB_BINDING_H_
 
 #include <cstdint>
+#include <memory>
 
 namespace holvane {
 
@@ -47,6 +48,23 @@ class ZlibBinding {
   virtual std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length,
                                   const std::uint8_t* source, std::int32_t source_length,
                                   std::int32_t mode) = 0;
+
+  // The attempts of one decompression: uncompress() calls that all pass the
+  // same source, unchanged in between, and the same mode, each into a new
+  // buffer. Every call answers exactly as uncompress() would, but what one
+  // attempt learned about the stream may make the next one cheaper.
+  class Uncompression {
+   public:
+    virtual ~Uncompression() = default;
+    virtual std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length) = 0;
+  };
+
+  // Begins the attempts on `source`, which must stay unchanged and alive
+  // until the returned object is gone. By default every attempt is a plain
+  // uncompress() call.
+  virtual std::unique_ptr<Uncompression> beginUncompression(const std::uint8_t* source,
+                                                            std::int32_t source_length,
+                                                            std::int32_t mode);
 };
 
 // The binding over the zlib the program is linked with.

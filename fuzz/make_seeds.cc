@@ -1,5 +1,5 @@
 // Writes the fuzz targets' seed corpora, made from the bundled examples:
-//   holvane_make_seeds FOLDER   → FOLDER/uncompress, FOLDER/render, FOLDER/convert
+//   holvane_make_seeds FOLDER   → FOLDER/uncompress, FOLDER/binding, FOLDER/render, FOLDER/convert
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -60,10 +60,13 @@ int main(int argc, char** argv) {
       std::string compressed = stream;
       if (zlib.CompressString(compressed, mode) != 0) continue;
       const std::string tag = id + "-mode" + std::to_string(mode);
-      Write(root / "uncompress", tag, std::string{selector, '\0'} + compressed);
-      Write(root / "uncompress", tag + "-plain", std::string{selector, '\1'} + stream);
-      Write(root / "uncompress", tag + "-cut",
-            std::string{selector, '\0'} + compressed.substr(0, compressed.size() / 2));
+      // The binding target reads its inputs as the uncompress target does.
+      for (const char* target : {"uncompress", "binding"}) {
+        Write(root / target, tag, std::string{selector, '\0'} + compressed);
+        Write(root / target, tag + "-plain", std::string{selector, '\1'} + stream);
+        Write(root / target, tag + "-cut",
+              std::string{selector, '\0'} + compressed.substr(0, compressed.size() / 2));
+      }
       if (mode == 15) Write(root / "convert", id + "-zlib", std::string(1, '\0') + compressed);
     }
   }

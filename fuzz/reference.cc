@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,26 @@ std::int64_t Int32At(std::string_view bytes, std::int64_t at) {
     value = value << 8 | static_cast<unsigned char>(bytes[static_cast<std::size_t>(at + i)]);
   }
   return static_cast<std::int32_t>(value);
+}
+
+constexpr int kModes[] = {15, 31, -15, 9, 47, 0, 7, 25, -8, 100};
+
+std::string Compress(const std::string& plain, int mode) {
+  z_stream stream{};
+  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, mode, 8, Z_DEFAULT_STRATEGY) !=
+      Z_OK) {
+    return {};
+  }
+  std::string out(deflateBound(&stream, plain.size()), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
+  stream.avail_in = static_cast<uInt>(plain.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  const int result = deflate(&stream, Z_FINISH);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  if (result != Z_STREAM_END) std::abort();
+  return out;
 }
 
 }  // namespace
@@ -54,22 +75,45 @@ ExpectedRendering RenderReference(std::string_view stream) {
 Inflated InflateOnce(std::string_view input, int mode, std::size_t limit) {
   z_stream stream{};
   if (inflateInit2(&stream, mode) != Z_OK) return {Inflated::kInvalid, {}};
-  std::string out;
-  std::vector<unsigned char> chunk(64 * 1024);
+  // One call into one buffer: decoding in pieces would judge distances
+  // against zlib's window, which a stream's header may declare smaller than
+  // the whole output a single call can look back into.
+  const auto buffer = std::make_unique_for_overwrite<Bytef[]>(limit + 1);
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
   stream.avail_in = static_cast<uInt>(input.size());
-  int result = Z_OK;
-  while (result == Z_OK) {
-    stream.next_out = chunk.data();
-    stream.avail_out = static_cast<uInt>(chunk.size());
-    result = inflate(&stream, Z_NO_FLUSH);
-    out.append(reinterpret_cast<const char*>(chunk.data()), chunk.size() - stream.avail_out);
-    if (out.size() > limit) break;
-  }
+  stream.next_out = buffer.get();
+  stream.avail_out = static_cast<uInt>(limit + 1);
+  const int result = inflate(&stream, Z_FINISH);
+  const std::size_t produced = stream.total_out;
   inflateEnd(&stream);
-  if (out.size() > limit) return {Inflated::kTooLarge, {}};
-  if (result != Z_STREAM_END) return {Inflated::kInvalid, {}};
-  return {Inflated::kValid, std::move(out)};
+  if (result == Z_STREAM_END) {
+    return {Inflated::kValid, std::string(reinterpret_cast<const char*>(buffer.get()), produced)};
+  }
+  if (produced > limit) return {Inflated::kTooLarge, {}};
+  return {Inflated::kInvalid, {}};
+}
+
+std::optional<CompressedInput> ReadCompressedInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return std::nullopt;
+  const int mode = kModes[data[0] % std::size(kModes)];
+  const std::uint8_t shape = data[1];
+  std::string input(reinterpret_cast<const char*>(data + 2), size - 2);
+
+  std::optional<std::string> plain;
+  if (shape & 1) {
+    if (mode != 15 && mode != 31 && mode != -15) return std::nullopt;
+    plain = input;
+    input = Compress(input, mode);
+    // Pad after the stream's end (ignored by inflate) towards m = k * n + d.
+    const std::int64_t k = 3 + (shape >> 1) % 4;
+    const std::int64_t d = static_cast<std::int64_t>((shape >> 3) % 3) - 1;
+    const std::int64_t m = static_cast<std::int64_t>(plain->size());
+    const std::int64_t n = (m - d) / k;
+    if (n > static_cast<std::int64_t>(input.size()))
+      input.resize(static_cast<std::size_t>(n), '\x5a');
+  }
+
+  return CompressedInput{mode, std::move(input), std::move(plain)};
 }
 
 const std::filesystem::path& ScratchFolder() {

@@ -25,9 +25,26 @@ struct Inflated {
   std::string output;  // when kValid
 };
 
-// One inflate of `input` with windowBits `mode`: its whole output, or why
-// there is none (invalid or truncated stream, or more than `limit` bytes).
+// One inflate of `input` with windowBits `mode` into a buffer of `limit` + 1
+// bytes, in one call as the binding makes it: its whole output, or why there
+// is none (invalid or truncated stream, or more than `limit` bytes).
 Inflated InflateOnce(std::string_view input, int mode, std::size_t limit);
+
+// An input of the uncompress and binding targets. The first byte picks the
+// mode. When the second byte's low bit is set, the rest is taken as plain
+// bytes: compressed here and padded so that the input's length stands in a
+// chosen relation to the output's (exactly 3n, 4n, ... or one byte to either
+// side), which drives the buffer growth through its boundaries. Otherwise the
+// rest is the compressed input itself.
+struct CompressedInput {
+  int mode;
+  std::string input;
+  std::optional<std::string> plain;  // what `input` was made from, if made here
+};
+
+// Nothing for inputs too short to read, or plain bytes in a mode that cannot
+// be compressed to.
+std::optional<CompressedInput> ReadCompressedInput(const std::uint8_t* data, std::size_t size);
 
 // A folder for the target's files, made once per process.
 const std::filesystem::path& ScratchFolder();

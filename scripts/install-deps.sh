@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config git clang-format
-  zlib1g-dev
+  zlib1g-dev libdeflate-dev
   qt6-base-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libfuzzer-14-dev

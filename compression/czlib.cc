@@ -1,5 +1,10 @@
 #include "compression/czlib.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <new>
@@ -65,12 +70,36 @@ std::unique_ptr<std::uint8_t[]> MakeBuffer(std::int32_t size) {
   return std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
 }
 
-void ReplaceWithOutput(std::string& data, const std::uint8_t* buffer, std::int32_t buffer_size,
-                       std::int32_t output_length) {
+void CheckOutputLength(std::int32_t buffer_size, std::int32_t output_length) {
   if (output_length < 0 || output_length > buffer_size) {
     throw RunTimeError(ErrorNumber::kSubscriptOutOfRange, "длина результата за пределами буфера");
   }
-  data.assign(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(output_length));
+}
+
+// The first `length` bytes of `buffer` as a string. The copy is made a piece
+// at a time and each piece's whole pages go back to the system once copied,
+// so that a large output is never held twice. The string's room is taken
+// first: should that fail, the buffer is still whole.
+std::string TakeOutput(std::uint8_t* buffer, std::int32_t length) {
+  constexpr std::size_t kPiece = 1 << 20;
+  const auto size = static_cast<std::size_t>(length);
+  std::string output;
+  output.reserve(size);
+  const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<std::uintptr_t>(buffer);
+  std::uintptr_t released = (start + page - 1) / page * page;
+  for (std::size_t done = 0; done < size;) {
+    const std::size_t take = std::min(kPiece, size - done);
+    output.append(reinterpret_cast<const char*>(buffer) + done, take);
+    done += take;
+    const std::uintptr_t copied = (start + done) / page * page;
+    if (copied > released) {
+      // Only advice: where it is not taken, the pages go with the buffer.
+      ::madvise(reinterpret_cast<void*>(released), copied - released, MADV_DONTNEED);
+      released = copied;
+    }
+  }
+  return output;
 }
 
 }  // namespace
@@ -103,7 +132,9 @@ std::int32_t cZLIB::CompressString(std::string& Data, std::int32_t Mode) const {
     if (binding_->compress(buffer.get(), output_length, BytesOf(Data), n, Mode) != 0) {
       return kBindingFailed;
     }
-    ReplaceWithOutput(Data, buffer.get(), bound, output_length);
+    CheckOutputLength(bound, output_length);
+    Data.assign(reinterpret_cast<const char*>(buffer.get()),
+                static_cast<std::size_t>(output_length));
     return 0;
   });
 }
@@ -141,7 +172,8 @@ std::int32_t cZLIB::UncompressString(std::string& Data, std::int32_t Mode) const
         continue;
       }
       if (result != 0) return kBindingFailed;
-      ReplaceWithOutput(Data, buffer.get(), size, output_length);
+      CheckOutputLength(size, output_length);
+      Data = TakeOutput(buffer.get(), output_length);
       return 0;
     }
   });

@@ -142,6 +142,29 @@ TEST(CZlibUncompressTest, AttemptsGrowFromThreeTimesTheInput) {
   }
 }
 
+// Outputs of several megabytes come back through the real binding byte for
+// byte, also where the stream needs several attempts and the binding learns
+// its length on the first and decodes it whole on the last, and where the
+// output is handed over in pieces.
+TEST(CZlibUncompressTest, LargeOutputsComeBackWhole) {
+  const std::string compressible = [] {
+    std::string payload;
+    for (int i = 0; payload.size() < (5u << 20); ++i) {
+      payload += Sample(40 + i % 29) + RandomBytes(2 + i % 7, static_cast<unsigned>(i));
+    }
+    return payload;
+  }();
+  const std::string incompressible = RandomBytes((3u << 20) + 4097, 11);
+  for (const std::string* payload : {&compressible, &incompressible}) {
+    for (const int mode : {15, 31, -15}) {
+      SCOPED_TRACE(::testing::Message() << payload->size() << " bytes, mode " << mode);
+      std::string data = ZlibDeflate(*payload, mode);
+      ASSERT_EQ(cZLIB().UncompressString(data, mode), 0);
+      EXPECT_TRUE(SameBytes(data, *payload));
+    }
+  }
+}
+
 // A gzip member starts from the two low bytes of its stored length and grows
 // by n. Sizes of 65,536 and its multiples start from 0.
 TEST(CZlibUncompressTest, GzipAttemptsStartFromTheStoredLength) {

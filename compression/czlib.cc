@@ -93,7 +93,7 @@ std::string TakeOutput(std::uint8_t* buffer, std::int32_t length) {
     output.append(reinterpret_cast<const char*>(buffer) + done, take);
     done += take;
     const std::uintptr_t copied = (start + done) / page * page;
-    if (copied > released) {
+    if (size > kPiece && copied > released) {
       // Only advice: where it is not taken, the pages go with the buffer.
       ::madvise(reinterpret_cast<void*>(released), copied - released, MADV_DONTNEED);
       released = copied;

@@ -153,9 +153,12 @@ class PosixReadableFile final : public ReadableFile {
   }
 
  private:
-  // Reads until `n` bytes or the end of the file.
+  // Reads until `n` bytes or the end of the file. The end is where it was at
+  // open, so a read that reaches it needs no further call to find it there.
   std::size_t Pread(std::int64_t offset, char* dst, std::size_t n) {
     if (!fd_.is_open()) Refuse("не удаётся прочитать", path_, "файл уже закрыт");
+    n = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(length_ - offset, 0, static_cast<std::int64_t>(n)));
     std::size_t done = 0;
     while (done < n) {
       const ssize_t got = ::pread(fd_.get(), dst + done, n - done,
@@ -269,7 +272,10 @@ class PosixFileSystem final : public FileSystem {
     if (info.st_nlink > 1) {
       Refuse(kAction, path, "у файла есть другие жёсткие ссылки, перезапись изменила бы и их");
     }
-    if (::ftruncate(fd.get(), 0) != 0) Fail(kAction, path, errno);
+    // A new file is empty already. Truncating it anyway would cost more than
+    // a system call: ext4 takes a truncation to zero for a file being
+    // replaced and writes it out on close, each .tmp and .txt alike.
+    if (info.st_size > 0 && ::ftruncate(fd.get(), 0) != 0) Fail(kAction, path, errno);
     return std::make_unique<PosixWritableFile>(path, std::move(fd));
   }
 

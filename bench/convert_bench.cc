@@ -115,6 +115,30 @@ void BM_RenderRecordStream(benchmark::State& state) {
   std::filesystem::remove(target_path);
 }
 
+// Rendering alone with the text thrown away: what the renderer itself costs,
+// apart from the file system's work of storing the text.
+class DiscardedText final : public holvane::WritableFile {
+ public:
+  void Append(std::string_view data) override { benchmark::DoNotOptimize(data.data()); }
+  void Flush() override {}
+  void Close() override {}
+};
+
+void BM_RenderDiscarded(benchmark::State& state) {
+  const Input& input = InputFor(state);
+  const std::filesystem::path source_path = input.folder / (input.name + ".stream");
+  holvane::bench::WriteFile(source_path, input.stream);
+  holvane::FileSystem& file_system = holvane::DefaultFileSystem();
+  for (auto _ : state) {
+    auto source = file_system.OpenForReading(source_path);
+    DiscardedText target;
+    holvane::RenderRecordStream(*source, target);
+    source->Close();
+  }
+  SetCounters(state, input);
+  std::filesystem::remove(source_path);
+}
+
 // The floor: one inflate of the whole input into a buffer of the right size.
 void BM_SinglePassInflate(benchmark::State& state) {
   const Input& input = InputFor(state);
@@ -143,6 +167,7 @@ void Inputs(benchmark::internal::Benchmark* benchmark) {
 BENCHMARK(BM_SinglePassInflate)->Apply(Inputs);
 BENCHMARK(BM_UncompressString)->Apply(Inputs);
 BENCHMARK(BM_RenderRecordStream)->Apply(Inputs);
+BENCHMARK(BM_RenderDiscarded)->Apply(Inputs);
 BENCHMARK(BM_ConvertFile)->Apply(Inputs);
 
 }  // namespace

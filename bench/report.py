@@ -24,6 +24,7 @@ PARTS = [
     ("BM_ConvertFile", "ConvertFile, end to end"),
     ("BM_UncompressString", "UncompressString"),
     ("BM_RenderRecordStream", "RenderRecordStream"),
+    ("BM_RenderDiscarded", "RenderRecordStream, text thrown away"),
     ("BM_SinglePassInflate", "single-pass zlib inflate (floor)"),
 ]
 

@@ -22,7 +22,7 @@ constexpr std::int32_t kTrue = -1;
 // The stream is read and the text written in pieces of this size: large
 // enough that an entry costs no system call and no virtual call of its own,
 // small enough to stay in the processor's cache.
-constexpr std::size_t kChunkSize = 256 * 1024;
+constexpr std::size_t kChunkSize = 128 * 1024;
 
 // Texts up to this long are copied as one fixed-size move, which may run
 // past the text's end; both pieces keep spare room behind their bytes for it.

@@ -402,10 +402,10 @@ TEST_F(RecordStreamFilesTest, ManyEntriesAcrossBuffers) {
 TEST_F(RecordStreamFilesTest, TextsAroundTheBufferSize) {
   std::mt19937 random(7);
   std::vector<Entry> entries;
-  // Around the file layer's 64 KiB, the renderer's 256 KiB pieces (less the
+  // Around the file layer's 64 KiB, the renderer's 128 KiB pieces (less the
   // marker and line break) and the 32 bytes it moves a short text in.
-  for (const std::size_t n : {200000, 65535, 65536, 65537, 0, 131072, 1, 65533, 65540, 262139,
-                              262140, 262141, 262144, 300000, 31, 32, 33, 63, 64}) {
+  for (const std::size_t n : {200000, 65535, 65536, 65537, 0, 131072, 1, 65533, 65540, 131067,
+                              131068, 131069, 131071, 300000, 31, 32, 33, 63, 64}) {
     entries.push_back({RandomBytes(random, 3), 0});
     entries.push_back({RandomBytes(random, n), -1});
   }

@@ -3,6 +3,7 @@
 
     cmake --build build --target holvane_convert_bench
     python3 bench/report.py [--build build] [--repetitions 3] [--dir /dev/shm]
+                            [--filter REGEX]
 
 Every row is the median of the repetitions. MB/s are of rendered text, with
 MB = 10^6 bytes. "x floor" is the row's time over the time of one zlib inflate
@@ -29,14 +30,15 @@ PARTS = [
 ]
 
 
-def run_benchmark(build, repetitions, folder):
+def run_benchmark(build, repetitions, folder, only):
     env = dict(os.environ)
     if folder:
         env["TMPDIR"] = folder
     out = subprocess.run(
         [os.path.join(build, "bench", "holvane_convert_bench"),
          "--benchmark_format=json", f"--benchmark_repetitions={repetitions}",
-         "--benchmark_report_aggregates_only=true"],
+         "--benchmark_report_aggregates_only=true",
+         f"--benchmark_filter={only}"],
         env=env, check=True, capture_output=True, text=True).stdout
     return json.loads(out)
 
@@ -69,12 +71,14 @@ def main():
     parser.add_argument("--build", default="build")
     parser.add_argument("--repetitions", type=int, default=3)
     parser.add_argument("--dir", default=None)
+    parser.add_argument("--filter", default=".",
+                        help="only the benchmarks this regular expression matches")
     args = parser.parse_args()
 
     folder = args.dir or os.environ.get("TMPDIR", "/tmp")
     fs = subprocess.run(["stat", "-f", "-c", "%T", folder],
                         capture_output=True, text=True).stdout.strip()
-    report = run_benchmark(args.build, args.repetitions, args.dir)
+    report = run_benchmark(args.build, args.repetitions, args.dir, args.filter)
     rows = medians(report)
 
     print(f"Machine: {machine()}. Date: {time.strftime('%Y-%m-%d')}. "

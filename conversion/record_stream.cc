@@ -98,8 +98,8 @@ class SourceChunk {
     const auto left = static_cast<std::size_t>(std::max<std::int64_t>(length_ - offset, 0));
     const std::size_t wanted = std::max(n, std::min(kChunkSize, left));
     if (wanted > capacity_) {
-      // Only an entry longer than a chunk gets here; its length has been
-      // checked against the stream, so the stream itself bounds this.
+      // The first piece, or an entry longer than a piece. Its length has
+      // been checked against the stream, so the stream itself bounds this.
       bytes_.reset();
       capacity_ = 0;
       try {

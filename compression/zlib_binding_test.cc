@@ -246,16 +246,21 @@ std::string WithSmallWindowHeader(std::string stream) {
   return stream;
 }
 
-// The attempts of one decompression must answer every buffer exactly as a
-// single uncompress call does, whatever they learned from the attempts before:
-// the same code, and on success the same length and bytes.
-TEST(ZlibBindingAttemptsTest, AnswerAsSingleCallsDo) {
-  // Compresses about 5:1, so growing from three times the input takes several
-  // attempts, as with real files.
+// Compresses about 5:1, so growing from three times the input takes several
+// attempts, as with real files.
+std::string FiveToOne() {
   std::string payload;
   for (int i = 0; payload.size() < 150000; ++i) {
     payload += Sample(40 + i % 23) + RandomBytes(3 + i % 5, static_cast<unsigned>(i));
   }
+  return payload;
+}
+
+// The attempts of one decompression must answer every buffer exactly as a
+// single uncompress call does, whatever they learned from the attempts before:
+// the same code, and on success the same length and bytes.
+TEST(ZlibBindingAttemptsTest, AnswerAsSingleCallsDo) {
+  const std::string payload = FiveToOne();
   const std::string zlib_stream = ZlibDeflate(payload, 15);
   const std::string gzip_member = ZlibDeflate(payload, 31);
   std::string damaged = zlib_stream;
@@ -322,10 +327,7 @@ TEST(ZlibBindingAttemptsTest, AnswerAsSingleCallsDo) {
 // meant for: a valid stream that needs several attempts, and the small
 // window, which a single call accepts.
 TEST(ZlibBindingAttemptsTest, CasesReachTheirPaths) {
-  std::string payload;
-  for (int i = 0; payload.size() < 150000; ++i) {
-    payload += Sample(40 + i % 23) + RandomBytes(3 + i % 5, static_cast<unsigned>(i));
-  }
+  const std::string payload = FiveToOne();
   const std::string stream = ZlibDeflate(payload, 15);
   EXPECT_GT(payload.size(), 4 * stream.size());
   const Outcome small_window = Uncompress(WithSmallWindowHeader(stream), LengthOf(payload), 15);

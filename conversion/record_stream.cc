@@ -136,13 +136,20 @@ constexpr Marker kMarkers[] = {{{'-'}, 1}, {{'+'}, 1}, {{'?', '\r', '\n'}, 3}};
 // what reaches the target always ends at an entry's end.
 class TextChunk {
  public:
-  explicit TextChunk(WritableFile& target) : target_(target), bytes_(MakeChunk(kChunkSize)) {}
+  // An entry's text is never longer than the entry (the longest marker and
+  // the line break take 5 bytes, its fields 8), so a stream shorter than a
+  // piece needs no more room than its own length.
+  TextChunk(WritableFile& target, std::int64_t stream_length)
+      : target_(target),
+        capacity_(static_cast<std::size_t>(
+            std::clamp<std::int64_t>(stream_length, 0, static_cast<std::int64_t>(kChunkSize)))),
+        bytes_(MakeChunk(capacity_)) {}
 
   void Put(std::int32_t flag, const char* text, std::size_t n) {
     // The longest marker, the text and its line break.
-    if (used_ + n + 5 > kChunkSize) [[unlikely]] {
+    if (used_ + n + 5 > capacity_) [[unlikely]] {
       Flush();
-      if (n + 5 > kChunkSize) {
+      if (n + 5 > capacity_) {
         PutLong(flag, text, n);
         return;
       }
@@ -182,6 +189,7 @@ class TextChunk {
   }
 
   WritableFile& target_;
+  const std::size_t capacity_;
   std::unique_ptr<char[]> bytes_;
   std::size_t used_ = 0;
 };
@@ -226,9 +234,10 @@ void Render(ReadableFile& source, std::int64_t length, TextChunk& text) {
 }  // namespace
 
 void RenderRecordStream(ReadableFile& source, WritableFile& target) {
-  TextChunk text(target);
+  const std::int64_t length = source.Length();
+  TextChunk text(target, length);
   try {
-    Render(source, source.Length(), text);
+    Render(source, length, text);
   } catch (...) {
     // The entries rendered before the failure belong in the target. Should
     // writing them fail as well, that failure came first in the stream and

@@ -4,9 +4,11 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "compression/run_time_error.h"
 
@@ -18,10 +20,12 @@ constexpr int kMemLevel = 8;
 
 // What decoding a stream past the end of a too-small buffer showed: its first
 // `valid_prefix` output bytes decode without error, and when `complete`, the
-// stream ends right there, checked and whole.
+// stream ends right there, checked and whole. `output` holds all of it when
+// it is complete and was short enough to keep.
 struct Prefix {
   std::int64_t valid_prefix = 0;
   bool complete = false;
+  std::string output;
 };
 
 // Frees a z_stream however its decoding ends.
@@ -48,19 +52,31 @@ class InflateStream {
 // sees all of the output so far, so it is the stricter of the two: whatever
 // decodes here decodes alike into a buffer. It stops once the output is
 // longer than any buffer can be.
-Prefix DecodeRest(z_stream& stream) {
+Prefix DecodeRest(z_stream& stream, const std::uint8_t* first, std::size_t first_length,
+                  std::int64_t kept_output) {
   constexpr std::size_t kScratch = 64 * 1024;
   constexpr auto kLongest = static_cast<uLong>(std::numeric_limits<std::int32_t>::max());
   const auto scratch = std::make_unique_for_overwrite<Bytef[]>(kScratch);
+  std::string kept;
+  if (static_cast<std::int64_t>(first_length) <= kept_output) {
+    kept.assign(reinterpret_cast<const char*>(first), first_length);
+  }
   for (;;) {
     stream.next_out = scratch.get();
     stream.avail_out = static_cast<uInt>(kScratch);
     const int result = inflate(&stream, Z_NO_FLUSH);
+    if (static_cast<std::int64_t>(stream.total_out) <= kept_output) {
+      kept.append(reinterpret_cast<const char*>(scratch.get()), kScratch - stream.avail_out);
+    } else if (!kept.empty()) {
+      kept = std::string();
+    }
     // Anything but Z_OK ends it: the stream's end, an error, or (Z_BUF_ERROR
     // with room left) input that ends before the stream does. Every byte
     // produced before that decoded without error.
     if (result != Z_OK || stream.total_out > kLongest) {
-      return {static_cast<std::int64_t>(stream.total_out), result == Z_STREAM_END};
+      const bool complete = result == Z_STREAM_END;
+      if (!complete) kept = std::string();
+      return {static_cast<std::int64_t>(stream.total_out), complete, std::move(kept)};
     }
   }
 }
@@ -70,7 +86,8 @@ Prefix DecodeRest(z_stream& stream) {
 // rest of the stream is decoded as well, to learn what later buffers would
 // get.
 std::int32_t Inflate(std::uint8_t* dest, std::int32_t& dest_length, const std::uint8_t* source,
-                     std::int32_t source_length, std::int32_t mode, Prefix* prefix) {
+                     std::int32_t source_length, std::int32_t mode, Prefix* prefix,
+                     std::int64_t kept_output = 0) {
   if (dest_length < 0 || source_length < 0) return Z_STREAM_ERROR;
   InflateStream stream;
   stream->next_in = const_cast<Bytef*>(source);
@@ -96,7 +113,10 @@ std::int32_t Inflate(std::uint8_t* dest, std::int32_t& dest_length, const std::u
       // stream. Answering -5 there would make the caller grow its buffer
       // until the size overflows.
       if (!out_of_room) return Z_DATA_ERROR;
-      if (prefix != nullptr) *prefix = DecodeRest(*stream.get());
+      if (prefix != nullptr) {
+        *prefix =
+            DecodeRest(*stream.get(), dest, static_cast<std::size_t>(dest_length), kept_output);
+      }
       return Z_BUF_ERROR;
     default:
       return result;
@@ -112,24 +132,31 @@ struct DecompressorDeleter {
 // The attempts of one decompression. The first attempt that runs out of room
 // decodes the rest of the stream too. From then on a buffer shorter than the
 // part known to decode gets -5 at once, which is what zlib would answer after
-// filling it; and once the whole stream is known to be valid, a zlib stream
-// or gzip member is decoded by libdeflate, made for whole buffers and several
+// filling it; and once the whole stream is known to be valid, a buffer that
+// holds it gets the output kept while learning, or, for a longer zlib stream
+// or gzip member, libdeflate's decoding, made for whole buffers and several
 // times faster. Anything not known that way is zlib's to answer.
 class LearningUncompression final : public ZlibBinding::Uncompression {
  public:
-  LearningUncompression(const std::uint8_t* source, std::int32_t source_length, std::int32_t mode)
-      : source_(source), source_length_(source_length), mode_(mode) {}
+  LearningUncompression(const std::uint8_t* source, std::int32_t source_length, std::int32_t mode,
+                        std::int64_t kept_output)
+      : source_(source), source_length_(source_length), mode_(mode), kept_output_(kept_output) {}
 
   std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length) override {
     if (dest_length < 0 || source_length_ < 0) return Z_STREAM_ERROR;
     if (!prefix_) {
       Prefix learned;
       const std::int32_t result =
-          Inflate(dest, dest_length, source_, source_length_, mode_, &learned);
+          Inflate(dest, dest_length, source_, source_length_, mode_, &learned, kept_output_);
       if (result == Z_BUF_ERROR) prefix_ = learned;
       return result;
     }
     if (dest_length < prefix_->valid_prefix) return Z_BUF_ERROR;
+    if (prefix_->complete && !prefix_->output.empty()) {
+      std::memcpy(dest, prefix_->output.data(), prefix_->output.size());
+      dest_length = static_cast<std::int32_t>(prefix_->output.size());
+      return Z_OK;
+    }
     if (prefix_->complete) {
       if (const auto length = DecodeWhole(dest, dest_length)) {
         dest_length = *length;
@@ -165,6 +192,7 @@ class LearningUncompression final : public ZlibBinding::Uncompression {
   const std::uint8_t* source_;
   std::int32_t source_length_;
   std::int32_t mode_;
+  std::int64_t kept_output_;
   std::optional<Prefix> prefix_;
   std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor_;
 };
@@ -229,7 +257,7 @@ class SystemZlibBinding final : public ZlibBinding {
   std::unique_ptr<Uncompression> beginUncompression(const std::uint8_t* source,
                                                     std::int32_t source_length,
                                                     std::int32_t mode) override {
-    return std::make_unique<LearningUncompression>(source, source_length, mode);
+    return BeginSystemUncompression(source, source_length, mode, kKeptOutput);
   }
 };
 
@@ -259,6 +287,13 @@ class PlainUncompression final : public ZlibBinding::Uncompression {
 std::unique_ptr<ZlibBinding::Uncompression> ZlibBinding::beginUncompression(
     const std::uint8_t* source, std::int32_t source_length, std::int32_t mode) {
   return std::make_unique<PlainUncompression>(*this, source, source_length, mode);
+}
+
+std::unique_ptr<ZlibBinding::Uncompression> BeginSystemUncompression(const std::uint8_t* source,
+                                                                     std::int32_t source_length,
+                                                                     std::int32_t mode,
+                                                                     std::int64_t kept_output) {
+  return std::make_unique<LearningUncompression>(source, source_length, mode, kept_output);
 }
 
 ZlibBinding& DefaultZlibBinding() {

@@ -70,6 +70,20 @@ class ZlibBinding {
 // The binding over the zlib the program is linked with.
 ZlibBinding& DefaultZlibBinding();
 
+// Outputs up to this long are kept whole while the first attempt learns the
+// stream, so that the attempt that fits them copies them instead of decoding
+// them again, which is most of what a small file costs. Longer outputs would
+// be held twice; they are decoded again, by libdeflate where it applies.
+inline constexpr std::int64_t kKeptOutput = 4 << 20;
+
+// DefaultZlibBinding()'s attempts, keeping outputs up to `kept_output` bytes
+// (0: none). Tests and fuzzing use it to reach both ways of answering the
+// attempt that fits.
+std::unique_ptr<ZlibBinding::Uncompression> BeginSystemUncompression(const std::uint8_t* source,
+                                                                     std::int32_t source_length,
+                                                                     std::int32_t mode,
+                                                                     std::int64_t kept_output);
+
 }  // namespace holvane
 
 #endif  // HOLVANE_COMPRESSION_ZLIB_BINDING_H_

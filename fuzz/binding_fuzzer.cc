@@ -93,8 +93,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   holvane::ZlibBinding& binding = holvane::DefaultZlibBinding();
   const auto* source = reinterpret_cast<const std::uint8_t*>(input.data());
   const auto n = static_cast<std::int32_t>(input.size());
-  const auto attempts = binding.beginUncompression(source, n, read->mode);
-  for (const std::int32_t capacity : SizesFor(n, m, size > 0 ? data[size - 1] : 0)) {
+  // The last byte chooses the sizes and whether the output learned on the
+  // way is kept for the attempt that fits, or that attempt decodes again.
+  const std::uint8_t choice = size > 0 ? data[size - 1] : 0;
+  const auto attempts = holvane::BeginSystemUncompression(
+      source, n, read->mode, (choice >> 2) & 1 ? holvane::kKeptOutput : 0);
+  for (const std::int32_t capacity : SizesFor(n, m, choice)) {
     const Answer single = Run(
         [&](std::uint8_t* dest, std::int32_t& length) {
           return binding.uncompress(dest, length, source, n, read->mode);

@@ -3,10 +3,12 @@
 #include <stdlib.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -72,25 +74,43 @@ ExpectedRendering RenderReference(std::string_view stream) {
   return result;
 }
 
-Inflated InflateOnce(std::string_view input, int mode, std::size_t limit) {
+namespace {
+
+// One inflate call of `input` into a buffer of `room` bytes: its output, or
+// nothing when the buffer ran full first.
+std::optional<Inflated> InflateInto(std::string_view input, int mode, std::size_t room) {
   z_stream stream{};
-  if (inflateInit2(&stream, mode) != Z_OK) return {Inflated::kInvalid, {}};
-  // One call into one buffer: decoding in pieces would judge distances
-  // against zlib's window, which a stream's header may declare smaller than
-  // the whole output a single call can look back into.
-  const auto buffer = std::make_unique_for_overwrite<Bytef[]>(limit + 1);
+  if (inflateInit2(&stream, mode) != Z_OK) return Inflated{Inflated::kInvalid, {}};
+  const auto buffer = std::make_unique_for_overwrite<Bytef[]>(room);
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(input.data()));
   stream.avail_in = static_cast<uInt>(input.size());
   stream.next_out = buffer.get();
-  stream.avail_out = static_cast<uInt>(limit + 1);
+  stream.avail_out = static_cast<uInt>(room);
   const int result = inflate(&stream, Z_FINISH);
   const std::size_t produced = stream.total_out;
   inflateEnd(&stream);
   if (result == Z_STREAM_END) {
-    return {Inflated::kValid, std::string(reinterpret_cast<const char*>(buffer.get()), produced)};
+    return Inflated{Inflated::kValid,
+                    std::string(reinterpret_cast<const char*>(buffer.get()), produced)};
   }
-  if (produced > limit) return {Inflated::kTooLarge, {}};
-  return {Inflated::kInvalid, {}};
+  if (produced == room) return std::nullopt;
+  return Inflated{Inflated::kInvalid, {}};
+}
+
+}  // namespace
+
+Inflated InflateOnce(std::string_view input, int mode, std::size_t limit) {
+  // One call into one buffer: decoding in pieces would judge distances
+  // against zlib's window, which a stream's header may declare smaller than
+  // the whole output a single call can look back into. A small buffer is
+  // tried first, as most inputs need little room and a large one costs a
+  // fresh mapping on every call.
+  const std::size_t small =
+      std::min(limit + 1, std::max<std::size_t>(64 * 1024, 16 * input.size()));
+  if (auto inflated = InflateInto(input, mode, small)) return *std::move(inflated);
+  if (small == limit + 1) return {Inflated::kTooLarge, {}};
+  if (auto inflated = InflateInto(input, mode, limit + 1)) return *std::move(inflated);
+  return {Inflated::kTooLarge, {}};
 }
 
 std::optional<CompressedInput> ReadCompressedInput(const std::uint8_t* data, std::size_t size) {

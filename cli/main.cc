@@ -1,10 +1,16 @@
 // holvane-convert: converts *.wvl files from the command line, for scripts and
 // machines without a display. Each file goes through the same ConvertFile as
 // in the window, so its text is byte for byte the window's.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <optional>
+#include <set>
 #include <string>
 #include <variant>
 #include <vector>
@@ -12,6 +18,7 @@
 #include "cli/file_walk.h"
 #include "cli/options.h"
 #include "cli/progress_line.h"
+#include "cli/terminal_text.h"
 #include "compression/run_time_error.h"
 #include "conversion/convert_file.h"
 
@@ -35,25 +42,78 @@ constexpr char kHelp[] =
     "Код возврата: 0 — все файлы преобразованы; 1 — хотя бы один преобразовать\n"
     "не удалось; 2 — ошибка в командной строке.\n";
 
+// Every text that may hold a name goes through Escaped: names come from the
+// command line and the disk, and may hold bytes that drive the terminal.
 int UsageFailure(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n%sПодробнее: %s --help\n", kProgram, message.c_str(), kUsage,
-               kProgram);
+  std::fprintf(stderr, "%s: %s\n%sПодробнее: %s --help\n", kProgram,
+               holvane::cli::Escaped(message).c_str(), kUsage, kProgram);
   return 2;
 }
 
+// One line: the file once, then the cause.
 void ReportFailure(const std::filesystem::path& path, const std::string& cause) {
-  std::fprintf(stderr, "%s: %s: %s\n", kProgram, path.c_str(), cause.c_str());
+  std::fprintf(stderr, "%s: %s: %s\n", kProgram, holvane::cli::Escaped(path.native()).c_str(),
+               holvane::cli::Escaped(cause).c_str());
 }
 
-}  // namespace
+// A file's identity for converting it once: its folder (by device and inode,
+// so "a.wvl", "./a.wvl" and a folder holding it agree) and its name there,
+// since the name is what its .txt is named after.
+struct FileKey {
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::string name;
+  auto operator<=>(const FileKey&) const = default;
+};
 
-int main(int argc, char** argv) {
-  const auto parsed =
-      holvane::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  if (const auto* error = std::get_if<holvane::cli::UsageError>(&parsed)) {
-    return UsageFailure(error->message);
+std::optional<FileKey> KeyOf(const std::filesystem::path& file) {
+  const std::filesystem::path folder =
+      file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) return std::nullopt;
+  return FileKey{info.st_dev, info.st_ino, file.filename().native()};
+}
+
+// The files the PATHs stand for, in order, each once. A PATH that does not
+// exist, or a folder that cannot be listed, is reported as that PATH's
+// failure; the others go on.
+std::vector<std::filesystem::path> CollectFiles(const holvane::cli::Options& options,
+                                                bool& failed) {
+  std::vector<std::filesystem::path> files;
+  std::set<FileKey> seen;
+  for (const std::string& path : options.paths) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
+      ReportFailure(path, "нет такого файла или папки");
+      failed = true;
+      continue;
+    }
+    std::vector<holvane::cli::UnlistedFolder> unlisted;
+    for (std::filesystem::path& file :
+         holvane::cli::FilesToConvert(path, options.recursive, unlisted)) {
+      const std::optional<FileKey> key = KeyOf(file);
+      if (key && !seen.insert(*key).second) continue;
+      files.push_back(std::move(file));
+    }
+    for (const auto& folder : unlisted) ReportFailure(folder.folder, folder.cause);
+    failed = failed || !unlisted.empty();
   }
-  const auto& options = std::get<holvane::cli::Options>(parsed);
+  return files;
+}
+
+// Whether everything written to standard output reached it. A closed pipe or
+// a full device must fail the run, not pass for success.
+bool StandardOutputWritten() {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+  const int error = errno;
+  const std::string cause = error == EPIPE ? "читающая сторона канала закрыта"
+                            : error == ENOSPC ? "нет места на устройстве"
+                                              : std::strerror(error);
+  std::fprintf(stderr, "%s: ошибка записи в стандартный вывод: %s\n", kProgram, cause.c_str());
+  return false;
+}
+
+int Run(const holvane::cli::Options& options) {
   if (options.help) {
     std::printf("%s%s", kUsage, kHelp);
     return 0;
@@ -62,29 +122,16 @@ int main(int argc, char** argv) {
     std::printf("%s %s\n", kProgram, HOLVANE_VERSION);
     return 0;
   }
-  for (const std::string& path : options.paths) {
-    std::error_code ignored;
-    if (!std::filesystem::exists(path, ignored)) {
-      return UsageFailure("«" + path + "»: нет такого файла или папки");
-    }
-  }
 
   bool failed = false;
-  std::vector<std::filesystem::path> files;
-  for (const std::string& path : options.paths) {
-    std::vector<holvane::cli::UnlistedFolder> unlisted;
-    const auto found = holvane::cli::FilesToConvert(path, options.recursive, unlisted);
-    files.insert(files.end(), found.begin(), found.end());
-    for (const auto& folder : unlisted) ReportFailure(folder.folder, folder.cause);
-    failed = failed || !unlisted.empty();
-  }
+  const std::vector<std::filesystem::path> files = CollectFiles(options, failed);
 
   std::optional<holvane::cZLIB> zlib;
   int converted = 0;
   holvane::cli::ProgressLine progress(stderr, holvane::cli::IsTerminal(stderr) && files.size() > 1);
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::filesystem::path& file = files[i];
-    progress.Show(i + 1, files.size(), file.native());
+    progress.Show(i + 1, files.size(), holvane::cli::Escaped(file.native()));
     try {
       holvane::ConvertFile(file.parent_path(), file.filename(), zlib);
       ++converted;
@@ -99,7 +146,21 @@ int main(int argc, char** argv) {
     }
   }
   progress.Clear();
-
   if (converted > 0) std::printf("Файлов успешно декомпилировано: %d.\n", converted);
   return failed ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // A closed pipe on standard output is reported as a write error (EPIPE)
+  // and an exit status of 1, rather than ending the program unannounced.
+  std::signal(SIGPIPE, SIG_IGN);
+  const auto parsed =
+      holvane::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (const auto* error = std::get_if<holvane::cli::UsageError>(&parsed)) {
+    return UsageFailure(error->message);
+  }
+  const int status = Run(std::get<holvane::cli::Options>(parsed));
+  return StandardOutputWritten() ? status : 1;
 }

@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "compression/czlib.h"
@@ -55,10 +57,15 @@ struct Result {
   std::string err;
 };
 
+// Where standard output goes: a pipe the test reads, or one that fails
+// every write.
+enum class Output { kPipe, kFullDevice, kClosedPipe };
+
 struct How {
   bool stderr_on_terminal = false;
   unsigned short columns = 200;
   fs::path working_folder;
+  Output output = Output::kPipe;
 };
 
 How OnTerminal(unsigned short columns = 200, const fs::path& working_folder = {}) {
@@ -129,12 +136,15 @@ Result RunConvert(const Arguments& arguments, const How& how = {}) {
     err_write = err[1];
   }
   for (int fd : {out[0], out[1], err_read, err_write}) CloseOnExec(fd);
+  if (how.output == Output::kClosedPipe) ::close(std::exchange(out[0], -1));
 
   const pid_t pid = ::fork();
   if (pid < 0) throw std::system_error(errno, std::generic_category(), "fork");
   if (pid == 0) {
     const int null = ::open("/dev/null", O_RDONLY);
-    if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(out[1], 1) < 0 || ::dup2(err_write, 2) < 0) {
+    const int stdout_fd =
+        how.output == Output::kFullDevice ? ::open("/dev/full", O_WRONLY) : out[1];
+    if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(stdout_fd, 1) < 0 || ::dup2(err_write, 2) < 0) {
       ::_exit(126);
     }
     if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
@@ -145,7 +155,9 @@ Result RunConvert(const Arguments& arguments, const How& how = {}) {
   ::close(err_write);
 
   Result result;
-  Drain({{out[0], &result.out}, {err_read, &result.err}});
+  std::vector<std::pair<int, std::string*>> streams{{err_read, &result.err}};
+  if (out[0] >= 0) streams.emplace_back(out[0], &result.out);
+  Drain(std::move(streams));
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
@@ -434,8 +446,7 @@ TEST(CliWalkFailure, UnlistableSubfolderCostsOnlyItself) {
 
 struct UsageCase {
   const char* name;
-  // "@file" stands for a convertible file, "@folder" for its folder,
-  // "@missing" for a name that does not exist there.
+  // "@file" stands for a convertible file, "@folder" for its folder.
   Arguments arguments;
   std::string named;  // what the message must mention, with the same stand-ins
 };
@@ -451,7 +462,6 @@ TEST_P(CliUsageError, ExitsWithTwoAndUsageConvertingNothing) {
   auto substitute = [&dir](const std::string& text) -> std::string {
     if (text == "@file") return (dir / "good.wvl").string();
     if (text == "@folder") return dir.path().string();
-    if (text == "@missing") return (dir / "missing.wvl").string();
     return text;
   };
   Arguments arguments;
@@ -472,10 +482,57 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, CliUsageError,
     ::testing::Values(UsageCase{"UnknownShort", {"-x", "@file"}, "-x"},
                       UsageCase{"UnknownLong", {"@file", "--bogus"}, "--bogus"},
-                      UsageCase{"NoPath", {}, ""}, UsageCase{"OptionsButNoPath", {"-r"}, ""},
-                      UsageCase{"MissingAfterValid", {"@file", "@missing"}, "@missing"},
-                      UsageCase{"MissingBeforeValid", {"-r", "@missing", "@folder"}, "@missing"}),
+                      UsageCase{"NoPath", {}, ""}, UsageCase{"OptionsButNoPath", {"-r"}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A PATH that does not exist is that PATH's failure, not a mistake on the
+// command line: the others are still converted, each file once however often
+// it is named.
+TEST(CliPaths, MissingOneFailsAloneAndEachFileIsConvertedOnce) {
+  TempDir dir;
+  WriteSample(dir / "a.wvl", 1);
+  WriteSample(dir / "b.wvl", 2);
+  How in_folder;
+  in_folder.working_folder = dir.path();
+
+  const Result result =
+      RunConvert({"missing.wvl", "a.wvl", "./a.wvl", ".", dir.path().string(), "gone/"}, in_folder);
+
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, CountLine(2));
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), 2u) << result.err;
+  EXPECT_TRUE(ReportsFailureOf(lines[0], "missing.wvl"));
+  EXPECT_TRUE(ReportsFailureOf(lines[1], "gone/"));
+  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "a.wvl.txt"), RenderedText(Sample(1))));
+  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "b.wvl.txt"), RenderedText(Sample(2))));
+}
+
+// Standard output that cannot be written fails the run, even when every file
+// was converted.
+class CliOutputError : public ::testing::TestWithParam<Output> {};
+
+TEST_P(CliOutputError, ExitsWithOneAndSaysSo) {
+  TempDir dir;
+  WriteSample(dir / "a.wvl", 1);
+  How how;
+  how.output = GetParam();
+
+  const Result result = RunConvert({(dir / "a.wvl").string()}, how);
+
+  EXPECT_EQ(result.status, 1);
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), 1u) << result.err;
+  EXPECT_TRUE(lines[0].starts_with("holvane-convert: ошибка записи в стандартный вывод: "))
+      << lines[0];
+  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "a.wvl.txt"), RenderedText(Sample(1))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliOutputError,
+                         ::testing::Values(Output::kFullDevice, Output::kClosedPipe),
+                         [](const auto& info) {
+                           return info.param == Output::kFullDevice ? "FullDevice" : "ClosedPipe";
+                         });
 
 // ---------------------------------------------------------------------------
 // The same bytes as the core

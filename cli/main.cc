@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/file_walk.h"
+#include "cli/interrupts.h"
 #include "cli/options.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_text.h"
@@ -113,6 +114,31 @@ bool StandardOutputWritten() {
   return false;
 }
 
+const char* SignalName(int signal) {
+  switch (signal) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+    case SIGHUP:
+      return "SIGHUP";
+    default:
+      return "?";
+  }
+}
+
+// The one line that says a run was stopped, on a line of its own even when a
+// progress line was being drawn.
+void ReportInterrupt(int signal, const std::filesystem::path* file) {
+  if (holvane::cli::IsTerminal(stderr)) std::fputs("\r\033[K", stderr);
+  if (file != nullptr) {
+    std::fprintf(stderr, "%s: %s: преобразование прервано (%s)\n", kProgram,
+                 holvane::cli::Escaped(file->native()).c_str(), SignalName(signal));
+  } else {
+    std::fprintf(stderr, "%s: прервано (%s)\n", kProgram, SignalName(signal));
+  }
+}
+
 int Run(const holvane::cli::Options& options) {
   if (options.help) {
     std::printf("%s%s", kUsage, kHelp);
@@ -123,6 +149,7 @@ int Run(const holvane::cli::Options& options) {
     return 0;
   }
 
+  holvane::cli::InterruptGuard guard(holvane::DefaultFileSystem(), ReportInterrupt);
   bool failed = false;
   const std::vector<std::filesystem::path> files = CollectFiles(options, failed);
 
@@ -132,8 +159,9 @@ int Run(const holvane::cli::Options& options) {
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::filesystem::path& file = files[i];
     progress.Show(i + 1, files.size(), holvane::cli::Escaped(file.native()));
+    guard.Begin(file);
     try {
-      holvane::ConvertFile(file.parent_path(), file.filename(), zlib);
+      holvane::ConvertFile(file.parent_path(), file.filename(), zlib, guard.files());
       ++converted;
     } catch (const holvane::RunTimeError& error) {
       progress.Clear();
@@ -144,6 +172,7 @@ int Run(const holvane::cli::Options& options) {
       ReportFailure(file, "недостаточно памяти");
       failed = true;
     }
+    guard.End();
   }
   progress.Clear();
   if (converted > 0) std::printf("Файлов успешно декомпилировано: %d.\n", converted);

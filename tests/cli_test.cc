@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
+#include <signal.h>
+#include <string.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -14,6 +16,7 @@
 #include <climits>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -106,63 +109,83 @@ void Drain(std::vector<std::pair<int, std::string*>> streams) {
   }
 }
 
+// The program started with `arguments`; Finish waits for it to end, reading
+// both of its streams meanwhile.
+class Running {
+ public:
+  explicit Running(const Arguments& arguments, const How& how = {}) {
+    std::vector<std::string> argv_strings{HOLVANE_CONVERT_PATH};
+    argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& argument : argv_strings) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const std::string folder = how.working_folder.string();
+
+    int out[2];
+    if (::pipe(out) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+    int err_write = -1;
+    if (how.stderr_on_terminal) {
+      // Raw, so the terminal hands over the bytes as written (no CR added
+      // before each LF).
+      termios mode{};
+      ::cfmakeraw(&mode);
+      winsize size{};
+      size.ws_row = 24;
+      size.ws_col = how.columns;
+      if (::openpty(&err_read_, &err_write, nullptr, &mode, &size) != 0) {
+        throw std::system_error(errno, std::generic_category(), "openpty");
+      }
+    } else {
+      int err[2];
+      if (::pipe(err) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+      err_read_ = err[0];
+      err_write = err[1];
+    }
+    out_read_ = out[0];
+    for (int fd : {out[0], out[1], err_read_, err_write}) CloseOnExec(fd);
+    if (how.output == Output::kClosedPipe) ::close(std::exchange(out_read_, -1));
+
+    pid_ = ::fork();
+    if (pid_ < 0) throw std::system_error(errno, std::generic_category(), "fork");
+    if (pid_ == 0) {
+      const int null = ::open("/dev/null", O_RDONLY);
+      const int stdout_fd =
+          how.output == Output::kFullDevice ? ::open("/dev/full", O_WRONLY) : out[1];
+      if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(stdout_fd, 1) < 0 || ::dup2(err_write, 2) < 0) {
+        ::_exit(126);
+      }
+      if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
+      ::execv(argv[0], argv.data());
+      ::_exit(127);
+    }
+    ::close(out[1]);
+    ::close(err_write);
+  }
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+
+  pid_t pid() const { return pid_; }
+
+  Result Finish() {
+    Result result;
+    std::vector<std::pair<int, std::string*>> streams{{err_read_, &result.err}};
+    if (out_read_ >= 0) streams.emplace_back(out_read_, &result.out);
+    Drain(std::move(streams));
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    return result;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_read_ = -1;
+  int err_read_ = -1;
+};
+
 Result RunConvert(const Arguments& arguments, const How& how = {}) {
-  std::vector<std::string> argv_strings{HOLVANE_CONVERT_PATH};
-  argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& argument : argv_strings) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  const std::string folder = how.working_folder.string();
-
-  int out[2];
-  if (::pipe(out) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
-  int err_read = -1;
-  int err_write = -1;
-  if (how.stderr_on_terminal) {
-    // Raw, so the terminal hands over the bytes as written (no CR added
-    // before each LF).
-    termios mode{};
-    ::cfmakeraw(&mode);
-    winsize size{};
-    size.ws_row = 24;
-    size.ws_col = how.columns;
-    if (::openpty(&err_read, &err_write, nullptr, &mode, &size) != 0) {
-      throw std::system_error(errno, std::generic_category(), "openpty");
-    }
-  } else {
-    int err[2];
-    if (::pipe(err) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
-    err_read = err[0];
-    err_write = err[1];
-  }
-  for (int fd : {out[0], out[1], err_read, err_write}) CloseOnExec(fd);
-  if (how.output == Output::kClosedPipe) ::close(std::exchange(out[0], -1));
-
-  const pid_t pid = ::fork();
-  if (pid < 0) throw std::system_error(errno, std::generic_category(), "fork");
-  if (pid == 0) {
-    const int null = ::open("/dev/null", O_RDONLY);
-    const int stdout_fd =
-        how.output == Output::kFullDevice ? ::open("/dev/full", O_WRONLY) : out[1];
-    if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(stdout_fd, 1) < 0 || ::dup2(err_write, 2) < 0) {
-      ::_exit(126);
-    }
-    if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
-    ::execv(argv[0], argv.data());
-    ::_exit(127);
-  }
-  ::close(out[1]);
-  ::close(err_write);
-
-  Result result;
-  std::vector<std::pair<int, std::string*>> streams{{err_read, &result.err}};
-  if (out[0] >= 0) streams.emplace_back(out[0], &result.out);
-  Drain(std::move(streams));
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
-  return result;
+  return Running(arguments, how).Finish();
 }
 
 // ---------------------------------------------------------------------------
@@ -533,6 +556,46 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliOutputError,
                          [](const auto& info) {
                            return info.param == Output::kFullDevice ? "FullDevice" : "ClosedPipe";
                          });
+
+// ---------------------------------------------------------------------------
+// Runs that overlap, and runs that are stopped
+
+class CliInterrupted : public ::testing::TestWithParam<int> {};
+
+TEST_P(CliInterrupted, LeavesWholeEntriesNoTemporaryFileAndEarlierFilesConverted) {
+  const int signal = GetParam();
+  TempDir dir;
+  WriteSample(dir / "a.wvl", 1);
+  // Alike lines, so any cut at an entry's end is a whole number of them.
+  const Entry alike{std::string(56, 'x'), -1};
+  const std::vector<Entry> entries(1'000'000, alike);
+  WriteFileBytes(dir / "b.wvl", ZlibCompress(RecordStream(entries)));
+  const std::string line = RenderedText({alike});
+
+  Running program({(dir / "a.wvl").string(), (dir / "b.wvl").string()});
+  // Stopped once it has begun writing the long file's text.
+  for (std::error_code error; fs::file_size(dir / "b.wvl.txt", error) == 0 || error;) {
+    ::usleep(500);
+  }
+  ::kill(program.pid(), signal);
+  const Result result = program.Finish();
+
+  EXPECT_EQ(result.status, 128 + signal) << result.err;
+  EXPECT_EQ(result.out, "");
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), 1u) << result.err;
+  EXPECT_TRUE(ReportsFailureOf(lines[0], dir / "b.wvl"));
+  EXPECT_FALSE(fs::exists(dir / "b.wvl.tmp"));
+  const std::string text = ReadFileBytes(dir / "b.wvl.txt");
+  EXPECT_LT(text.size(), line.size() * entries.size());
+  std::string whole_lines;
+  while (whole_lines.size() < text.size()) whole_lines += line;
+  EXPECT_TRUE(SameBytes(text, whole_lines));
+  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "a.wvl.txt"), RenderedText(Sample(1))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliInterrupted, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 // ---------------------------------------------------------------------------
 // The same bytes as the core

@@ -1,0 +1,57 @@
+#ifndef HOLVANE_CLI_INTERRUPTS_H_
+#define HOLVANE_CLI_INTERRUPTS_H_
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "conversion/file_system.h"
+
+namespace holvane::cli {
+
+// Turns SIGINT, SIGTERM and SIGHUP into a clean stop: the conversion in
+// progress loses its temporary file, its text file ends where an entry ends,
+// `report` says which file was interrupted, and the process exits with
+// 128 + the signal's number at once, wherever the conversion stood (reading,
+// decompressing, waiting for another conversion of the same file, writing).
+// Files converted before stay converted.
+//
+// Construct it before any other thread exists: it blocks those signals in
+// the calling thread, so in every thread started afterwards too, and waits
+// for them on a thread of its own. Conversions must go through files(), which
+// passes everything on to `files` and keeps track of what the conversion in
+// progress has written.
+class InterruptGuard final {
+ public:
+  // Called on the guard's thread while the conversion is held still; `file`
+  // is the input being converted, or nullptr between conversions.
+  using Report = std::function<void(int signal, const std::filesystem::path* file)>;
+
+  InterruptGuard(FileSystem& files, Report report);
+  ~InterruptGuard();
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+  FileSystem& files();
+
+  // The conversion of `input` starts or has ended; only one runs at a time.
+  void Begin(const std::filesystem::path& input);
+  void End();
+
+ private:
+  class TrackingFileSystem;
+  struct State;
+
+  void Wait();
+
+  std::shared_ptr<State> state_;
+  std::unique_ptr<TrackingFileSystem> files_;
+  std::thread waiter_;
+};
+
+}  // namespace holvane::cli
+
+#endif  // HOLVANE_CLI_INTERRUPTS_H_

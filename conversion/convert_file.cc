@@ -21,11 +21,12 @@ std::filesystem::path WithSuffix(const std::filesystem::path& input, const char*
 [[noreturn]] void NotDecompressed(const std::filesystem::path& input, std::int32_t result) {
   if (result > 0) {
     throw RunTimeError(static_cast<ErrorNumber>(result),
-                       "не удаётся распаковать «" + DisplayName(input) + "»: ошибка выполнения " +
-                           std::to_string(result));
+                       "не удаётся распаковать: ошибка выполнения " + std::to_string(result),
+                       std::nullopt, input);
   }
   throw RunTimeError(ErrorNumber::kInvalidFileFormat,
-                     "«" + DisplayName(input) + "» не является потоком zlib или повреждён");
+                     "не удаётся распаковать: это не поток zlib, или он повреждён", std::nullopt,
+                     input);
 }
 
 }  // namespace

@@ -21,7 +21,9 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 // `zlib` is the caller's one compression object; it is created here before
 // the first decompression if it does not exist yet, and kept.
 //
-// The input is never changed. Throws RunTimeError on the first failure:
+// The input is never changed. Throws RunTimeError on the first failure, its
+// file() the input, temporary or output file the failure concerns (empty for
+// a fault inside the record stream, which the caller reports as the input's):
 //   - the input cannot be read;
 //   - it does not decompress (kInvalidFileFormat, or the wrapper's error
 //     number); nothing has been written then, and an existing output is

@@ -25,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using ::holvane::testing::ConcernsFile;
 using ::holvane::testing::Entry;
 using ::holvane::testing::Int32Bytes;
 using ::holvane::testing::ReadFileBytes;
@@ -80,10 +81,6 @@ std::optional<RunTimeError> Convert(const TempDir& dir, const std::string& name,
                                     FileSystem& file_system = DefaultFileSystem()) {
   std::optional<cZLIB> zlib;
   return RunTimeErrorOf([&] { ConvertFile(dir.path(), name, zlib, file_system); });
-}
-
-void ExpectMentions(const RunTimeError& error, const std::string& name) {
-  EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
 }
 
 TEST(ConvertFileTest, WritesTheOutputBesideTheInputUnderAnyName) {
@@ -203,7 +200,7 @@ TEST(ConvertFileTest, InputThatDoesNotDecompressWritesNothing) {
     auto error = Convert(dir, name);
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->number(), ErrorNumber::kInvalidFileFormat);
-    ExpectMentions(*error, name);
+    EXPECT_TRUE(ConcernsFile(error, dir / name));
     EXPECT_EQ(Listing(dir.path()), (Names{name}));
 
     const std::string previous = "an earlier run's output\r\n";
@@ -227,7 +224,7 @@ TEST(ConvertFileTest, ZlibFailureKeepsItsNumber) {
   const auto error = RunTimeErrorOf([&] { ConvertFile(dir.path(), "game.wvl", zlib); });
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->number(), ErrorNumber::kBindingUnavailable);
-  ExpectMentions(*error, "game.wvl");
+  EXPECT_TRUE(ConcernsFile(error, dir / "game.wvl"));
   EXPECT_EQ(Listing(dir.path()), (Names{"game.wvl"}));
 }
 
@@ -236,13 +233,13 @@ TEST(ConvertFileTest, InputThatCannotBeReadWritesNothing) {
   auto error = Convert(dir, "missing.wvl");
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->number(), ErrorNumber::kFileNotFound);
-  ExpectMentions(*error, "missing.wvl");
+  EXPECT_TRUE(ConcernsFile(error, dir / "missing.wvl"));
   EXPECT_EQ(Listing(dir.path()), Names{});
 
   fs::create_directory(dir / "folder.wvl");
   error = Convert(dir, "folder.wvl");
   ASSERT_TRUE(error.has_value());
-  ExpectMentions(*error, "folder.wvl");
+  EXPECT_TRUE(ConcernsFile(error, dir / "folder.wvl"));
   EXPECT_EQ(Listing(dir.path()), (Names{"folder.wvl"}));
 }
 
@@ -320,7 +317,7 @@ TEST(ConvertFileTest, RefusesToWriteThroughLinksOrIntoFolders) {
 
     const auto error = Convert(dir, name);
     ASSERT_TRUE(error.has_value());
-    ExpectMentions(*error, c.refused);
+    EXPECT_TRUE(ConcernsFile(error, dir / c.refused));
     EXPECT_TRUE(ReadFileBytes(dir / name) == input);
     EXPECT_EQ(ReadFileBytes(dir / "sentinel"), kSentinel);
     EXPECT_EQ(fs::symlink_status(dir / c.refused).type(), type);

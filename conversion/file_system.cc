@@ -62,19 +62,19 @@ ErrnoMeaning Meaning(int error) {
 
 [[noreturn]] void Fail(std::string_view action, const std::filesystem::path& path, int error) {
   const ErrnoMeaning meaning = Meaning(error);
-  std::string cause = std::string(action) + " «" + DisplayName(path) + "»: ";
+  std::string cause = std::string(action) + ": ";
   if (meaning.text != nullptr) {
     cause += meaning.text;
   } else {
     cause += "системная ошибка " + std::to_string(error) + " (" + std::strerror(error) + ")";
   }
-  throw RunTimeError(meaning.number, cause);
+  throw RunTimeError(meaning.number, cause, std::nullopt, path);
 }
 
 [[noreturn]] void Refuse(std::string_view action, const std::filesystem::path& path,
                          std::string_view why) {
-  throw RunTimeError(ErrorNumber::kPathFileAccess,
-                     std::string(action) + " «" + DisplayName(path) + "»: " + std::string(why));
+  throw RunTimeError(ErrorNumber::kPathFileAccess, std::string(action) + ": " + std::string(why),
+                     std::nullopt, path);
 }
 
 // Owns one descriptor; closing it is checked where the caller asks for it.

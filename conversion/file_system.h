@@ -10,7 +10,7 @@
 namespace holvane {
 
 // A file opened for reading at explicit positions. Every failure throws
-// RunTimeError naming the file and the cause.
+// RunTimeError with the cause, and the file's path as its file().
 class ReadableFile {
  public:
   virtual ~ReadableFile() = default;
@@ -44,7 +44,8 @@ class WritableFile {
 };
 
 // Opens, creates and removes files. The conversion reaches the disk only
-// through this interface, so tests can put faults in its way.
+// through this interface, so tests can put faults in its way. A failure throws
+// RunTimeError whose file() is the path it concerns.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -64,8 +65,8 @@ class FileSystem {
 // The file system of the machine.
 FileSystem& DefaultFileSystem();
 
-// How a file's name appears in messages: as the file system has it (UTF-8
-// on this platform).
+// How a file's name is shown beside a failure's cause: as the file system
+// has it (UTF-8 on this platform).
 std::string DisplayName(const std::filesystem::path& path);
 
 }  // namespace holvane

@@ -10,8 +10,8 @@ std::string ReadWholeFile(const std::filesystem::path& path, FileSystem& file_sy
   std::string content(static_cast<std::size_t>(length), ' ');
   if (file->ReadAt(0, content.data(), content.size()) != content.size()) {
     // The file shrank between asking its length and reading it.
-    throw RunTimeError(ErrorNumber::kInputPastEndOfFile,
-                       "файл «" + DisplayName(path) + "» стал короче во время чтения");
+    throw RunTimeError(ErrorNumber::kInputPastEndOfFile, "файл стал короче во время чтения",
+                       std::nullopt, path);
   }
   file->Close();
   return content;

@@ -25,6 +25,7 @@ namespace holvane {
 namespace {
 
 namespace fs = std::filesystem;
+using ::holvane::testing::ConcernsFile;
 using ::holvane::testing::ReadFileBytes;
 using ::holvane::testing::RunTimeErrorOf;
 using ::holvane::testing::SameBytes;
@@ -37,13 +38,6 @@ std::string RandomBytes(std::uint32_t seed, std::size_t n) {
   std::string bytes(n, '\0');
   for (char& c : bytes) c = static_cast<char>(byte(random));
   return bytes;
-}
-
-void ExpectNamesFile(const std::optional<RunTimeError>& error, const fs::path& path) {
-  ASSERT_TRUE(error.has_value());
-  const std::string name = path.filename().string();
-  EXPECT_NE(error->cause().find(name), std::string::npos) << error->cause();
-  EXPECT_NE(std::string(error->what()).find(name), std::string::npos) << error->what();
 }
 
 // Runs `action` on another thread. Should it still be blocked after a few
@@ -120,7 +114,7 @@ TEST(WholeFileTest, WriteLeavesExactlyTheNewBytes) {
 
 TEST(WholeFileTest, ReadFailuresNameTheFile) {
   TempDir dir;
-  fs::create_directory(dir / "папка");
+  fs::create_directory(dir / "папка.wvl");
   struct Case {
     const char* what;
     fs::path path;
@@ -129,12 +123,12 @@ TEST(WholeFileTest, ReadFailuresNameTheFile) {
   const std::vector<Case> cases = {
       {"missing", dir / "missing.wvl", ErrorNumber::kFileNotFound},
       {"missing, Cyrillic name", dir / "Привет мир.wvl", ErrorNumber::kFileNotFound},
-      {"a folder", dir / "папка", std::nullopt},
+      {"a folder", dir / "папка.wvl", std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const auto error = RunTimeErrorOf([&] { ReadWholeFile(c.path); });
-    ExpectNamesFile(error, c.path);
+    EXPECT_TRUE(ConcernsFile(error, c.path));
     if (c.number && error) {
       EXPECT_EQ(error->number(), *c.number);
     }
@@ -147,7 +141,7 @@ TEST(WholeFileTest, ReadOfNamedPipeFailsWithoutWaiting) {
   MakePipe(pipe);
   const auto error = WithoutWaitingOnPipe(
       pipe, [&] { ReadWholeFile(pipe); }, O_WRONLY);
-  ExpectNamesFile(error, pipe);
+  EXPECT_TRUE(ConcernsFile(error, pipe));
 }
 
 // A file whose length promises more than it delivers, as when it shrinks
@@ -204,7 +198,7 @@ TEST(WholeFileFaultsTest, ShortReadIsAnErrorNotPadding) {
   const auto error = RunTimeErrorOf([&] { ReadWholeFile("shrinking.wvl", file_system); });
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->number(), ErrorNumber::kInputPastEndOfFile);
-  EXPECT_NE(error->cause().find("shrinking.wvl"), std::string::npos) << error->cause();
+  EXPECT_TRUE(ConcernsFile(error, "shrinking.wvl"));
 }
 
 TEST(WholeFileFaultsTest, FailureWhenClosingIsReported) {
@@ -245,7 +239,7 @@ TEST(FileSystemCreateForWritingTest, RefusesNamesThatLeadElsewhere) {
     const auto before = fs::symlink_status(name).type();
 
     const auto error = RunTimeErrorOf([&] { WriteWholeFile(name, "new bytes"); });
-    ExpectNamesFile(error, name);
+    EXPECT_TRUE(ConcernsFile(error, name));
     EXPECT_EQ(ReadFileBytes(sentinel), kSentinel);
     EXPECT_EQ(fs::symlink_status(name).type(), before);
     EXPECT_FALSE(fs::exists(dir / "never made"));
@@ -258,7 +252,7 @@ TEST(FileSystemCreateForWritingTest, RefusesNamedPipeWithoutWaiting) {
   MakePipe(pipe);
   const auto error = WithoutWaitingOnPipe(
       pipe, [&] { WriteWholeFile(pipe, "data"); }, O_RDONLY);
-  ExpectNamesFile(error, pipe);
+  EXPECT_TRUE(ConcernsFile(error, pipe));
 }
 
 TEST(FileSystemReadableFileTest, ReadAtServesAnyRange) {
@@ -332,7 +326,7 @@ TEST(FileSystemRemoveTest, RemovesAndReportsAMissingFile) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(path)));
 
   const auto error = RunTimeErrorOf([&] { DefaultFileSystem().Remove(path); });
-  ExpectNamesFile(error, path);
+  EXPECT_TRUE(ConcernsFile(error, path));
   if (error) {
     EXPECT_EQ(error->number(), ErrorNumber::kFileNotFound);
   }

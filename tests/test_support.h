@@ -92,6 +92,12 @@ std::optional<RunTimeError> RunTimeErrorOf(Action&& action) {
 // strings that may be megabytes long.
 ::testing::AssertionResult SameBytes(std::string_view actual, std::string_view expected);
 
+// Whether `error` concerns the file at `path` (its file() is `path`) and, as
+// the name is shown beside the cause, neither its cause nor what() repeats
+// the file's name.
+::testing::AssertionResult ConcernsFile(const std::optional<RunTimeError>& error,
+                                        const std::filesystem::path& path);
+
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view data);
 

@@ -18,11 +18,24 @@ std::filesystem::path WithSuffix(const std::filesystem::path& input, const char*
   return result;
 }
 
+// The wrapper's results a person can act on, in words; the number stays
+// beside them, as the one the wrapper documents.
+std::string WrapperFailure(std::int32_t result) {
+  const std::string number = "ошибка выполнения " + std::to_string(result);
+  switch (static_cast<ErrorNumber>(result)) {
+    case ErrorNumber::kOutOfMemory:
+      return "недостаточно памяти для распакованного содержимого (" + number + ")";
+    case ErrorNumber::kOverflow:
+      return "содержимое слишком велико для 32-битных размеров (" + number + ")";
+    default:
+      return number;
+  }
+}
+
 [[noreturn]] void NotDecompressed(const std::filesystem::path& input, std::int32_t result) {
   if (result > 0) {
     throw RunTimeError(static_cast<ErrorNumber>(result),
-                       "не удаётся распаковать: ошибка выполнения " + std::to_string(result),
-                       std::nullopt, input);
+                       "не удаётся распаковать: " + WrapperFailure(result), std::nullopt, input);
   }
   throw RunTimeError(ErrorNumber::kInvalidFileFormat,
                      "не удаётся распаковать: это не поток zlib, или он повреждён", std::nullopt,

@@ -26,8 +26,9 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 // a fault inside the record stream, which the caller reports as the input's):
 //   - the input cannot be read;
 //   - it does not decompress (kInvalidFileFormat, or the wrapper's error
-//     number); nothing has been written then, and an existing output is
-//     left as it was;
+//     number, with its meaning in words for 7, out of memory, and 6, content
+//     too large for 32-bit sizes); nothing has been written then, and an
+//     existing output is left as it was;
 //   - the temporary or output file cannot be written, or the record stream
 //     is malformed. The temporary file stays, and the output holds every
 //     entry rendered before the failure;

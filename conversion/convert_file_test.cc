@@ -121,11 +121,11 @@ TEST(ConvertFileTest, EmptyInputsGiveAnEmptyOutput) {
   }
 }
 
-// Stands in for zlib, counting the decompressions; `fail` makes them fail as
-// an unreachable binding would.
+// Stands in for zlib, counting the decompressions; `failure` makes them fail
+// with that number, as an unreachable binding or a failed allocation would.
 class CountingBinding final : public ZlibBinding {
  public:
-  explicit CountingBinding(bool fail = false) : fail_(fail) {}
+  explicit CountingBinding(std::optional<ErrorNumber> failure = std::nullopt) : failure_(failure) {}
 
   std::int32_t adler32(std::int32_t value, const std::uint8_t* data, std::int32_t length) override {
     return DefaultZlibBinding().adler32(value, data, length);
@@ -143,14 +143,14 @@ class CountingBinding final : public ZlibBinding {
   std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length, const std::uint8_t* source,
                           std::int32_t source_length, std::int32_t mode) override {
     ++uncompress_calls;
-    if (fail_) throw RunTimeError(ErrorNumber::kBindingUnavailable, "no zlib here");
+    if (failure_) throw RunTimeError(*failure_, "a failure of the test's binding");
     return DefaultZlibBinding().uncompress(dest, dest_length, source, source_length, mode);
   }
 
   int uncompress_calls = 0;
 
  private:
-  bool fail_;
+  std::optional<ErrorNumber> failure_;
 };
 
 TEST(ConvertFileTest, UsesTheCallersZlibAndKeepsIt) {
@@ -214,18 +214,35 @@ TEST(ConvertFileTest, InputThatDoesNotDecompressWritesNothing) {
   }
 }
 
-TEST(ConvertFileTest, ZlibFailureKeepsItsNumber) {
-  TempDir dir;
+TEST(ConvertFileTest, ZlibFailureKeepsItsNumberAndSaysWhatItMeans) {
+  struct Case {
+    ErrorNumber number;
+    const char* cause;
+  };
+  const std::vector<Case> cases = {
+      {ErrorNumber::kBindingUnavailable, "не удаётся распаковать: ошибка выполнения 48"},
+      {ErrorNumber::kOutOfMemory,
+       "не удаётся распаковать: недостаточно памяти для распакованного содержимого "
+       "(ошибка выполнения 7)"},
+      {ErrorNumber::kOverflow,
+       "не удаётся распаковать: содержимое слишком велико для 32-битных размеров "
+       "(ошибка выполнения 6)"},
+  };
   const std::string input = ZlibCompress(RecordStream(SampleEntries()));
-  WriteFileBytes(dir / "game.wvl", input);
-  CountingBinding binding(/*fail=*/true);
-  std::optional<cZLIB> zlib(std::in_place, binding);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cause);
+    TempDir dir;
+    WriteFileBytes(dir / "game.wvl", input);
+    CountingBinding binding(c.number);
+    std::optional<cZLIB> zlib(std::in_place, binding);
 
-  const auto error = RunTimeErrorOf([&] { ConvertFile(dir.path(), "game.wvl", zlib); });
-  ASSERT_TRUE(error.has_value());
-  EXPECT_EQ(error->number(), ErrorNumber::kBindingUnavailable);
-  EXPECT_TRUE(ConcernsFile(error, dir / "game.wvl"));
-  EXPECT_EQ(Listing(dir.path()), (Names{"game.wvl"}));
+    const auto error = RunTimeErrorOf([&] { ConvertFile(dir.path(), "game.wvl", zlib); });
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->number(), c.number);
+    EXPECT_EQ(error->cause(), c.cause);
+    EXPECT_TRUE(ConcernsFile(error, dir / "game.wvl"));
+    EXPECT_EQ(Listing(dir.path()), (Names{"game.wvl"}));
+  }
 }
 
 TEST(ConvertFileTest, InputThatCannotBeReadWritesNothing) {

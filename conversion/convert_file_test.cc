@@ -10,6 +10,7 @@
 #include <optional>
 #include <random>
 #include <set>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -365,12 +366,14 @@ class FillingFileSystem final : public FileSystem {
     Filling(std::unique_ptr<WritableFile> file, std::size_t room)
         : file_(std::move(file)), room_(room) {}
 
-    void Append(std::string_view data) override {
-      if (data.size() > room_) throw RunTimeError(ErrorNumber::kDiskFull, "the disk is full");
-      room_ -= data.size();
-      file_->Append(data);
+    // An append that does not fit is refused whole, as WritableFile promises.
+    void AppendPieces(std::span<const std::string_view> pieces) override {
+      std::size_t size = 0;
+      for (const std::string_view piece : pieces) size += piece.size();
+      if (size > room_) throw RunTimeError(ErrorNumber::kDiskFull, "the disk is full");
+      room_ -= size;
+      file_->AppendPieces(pieces);
     }
-    void Flush() override { file_->Flush(); }
     void Close() override { file_->Close(); }
 
    private:

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,7 +18,8 @@ namespace holvane {
 
 namespace {
 
-// Large enough that a record stream of short entries costs few system calls.
+// Reads of a few bytes are served from a window of this size, so that a
+// caller reading short fields costs few system calls.
 constexpr std::size_t kBufferSize = 64 * 1024;
 
 struct ErrnoMeaning {
@@ -183,65 +185,71 @@ class PosixReadableFile final : public ReadableFile {
 class PosixWritableFile final : public WritableFile {
  public:
   PosixWritableFile(std::filesystem::path path, Descriptor fd)
-      : path_(std::move(path)), fd_(std::move(fd)) {
-    buffer_.reserve(kBufferSize);
-  }
+      : path_(std::move(path)), fd_(std::move(fd)) {}
 
-  ~PosixWritableFile() override {
-    try {
-      Close();
-    } catch (const RunTimeError&) {
-      // Already failing on another path; that failure is the one reported.
-    }
-  }
-
-  void Append(std::string_view data) override {
-    if (!fd_.is_open()) Refuse("не удаётся записать", path_, "файл уже закрыт");
-    if (buffer_.size() + data.size() > kBufferSize) {
-      Flush();
-      if (data.size() >= kBufferSize) {
-        WriteAll(data);
-        return;
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    constexpr std::string_view kAction = "не удаётся записать";
+    if (!fd_.is_open()) Refuse(kAction, path_, "файл уже закрыт");
+    const std::int64_t start = length_;
+    if (const int error = WriteAt(pieces, start); error != 0) {
+      // Whatever of this append did reach the file is cut off again, so that
+      // the file ends where the last whole append ended.
+      while (::ftruncate(fd_.get(), static_cast<off_t>(start)) != 0 && errno == EINTR) {
       }
+      Fail(kAction, path_, error);
     }
-    buffer_.append(data);
-  }
-
-  void Flush() override {
-    if (buffer_.empty()) return;
-    // The buffer is dropped even when the write fails, so that a later Close
-    // does not try the same bytes again and report the failure twice.
-    std::string pending;
-    pending.swap(buffer_);
-    WriteAll(pending);
   }
 
   void Close() override {
-    if (!fd_.is_open()) return;
-    try {
-      Flush();
-    } catch (const RunTimeError&) {
-      fd_.Release();
-      throw;
-    }
     if (const int error = fd_.Release(); error != 0) Fail("не удаётся закрыть", path_, error);
   }
 
  private:
-  void WriteAll(std::string_view data) {
-    while (!data.empty()) {
-      const ssize_t wrote = ::write(fd_.get(), data.data(), data.size());
+  // Writes every byte of `pieces` at `offset` on, gathered into as few calls
+  // as the system takes; on success the file is that much longer. Returns
+  // the errno of a failed write, or 0.
+  int WriteAt(std::span<const std::string_view> pieces, std::int64_t offset) {
+    constexpr std::size_t kGathered = 8;
+    std::size_t piece = 0;  // the first piece not written whole
+    std::size_t done = 0;   // how much of it is written
+    while (true) {
+      iovec gathered[kGathered];
+      int count = 0;
+      for (std::size_t i = piece; i < pieces.size() && count < static_cast<int>(kGathered); ++i) {
+        const std::size_t skip = i == piece ? done : 0;
+        if (pieces[i].size() == skip) continue;
+        gathered[count++] = {const_cast<char*>(pieces[i].data() + skip), pieces[i].size() - skip};
+      }
+      if (count == 0) break;
+      const ssize_t wrote = ::pwritev(fd_.get(), gathered, count, static_cast<off_t>(offset));
       if (wrote < 0) {
         if (errno == EINTR) continue;
-        Fail("не удаётся записать", path_, errno);
+        return errno;
       }
-      data.remove_prefix(static_cast<std::size_t>(wrote));
+      // A regular file takes at least a byte or tells why not; a call that
+      // takes nothing would only be repeated forever.
+      if (wrote == 0) return EIO;
+      offset += wrote;
+      for (auto left = static_cast<std::size_t>(wrote); left > 0;) {
+        const std::size_t rest = pieces[piece].size() - done;
+        if (left < rest) {
+          done += left;
+          left = 0;
+        } else {
+          left -= rest;
+          ++piece;
+          done = 0;
+        }
+      }
     }
+    length_ = offset;
+    return 0;
   }
 
   std::filesystem::path path_;
   Descriptor fd_;
-  std::string buffer_;
+  // What the file holds: it starts empty and only this object writes it.
+  std::int64_t length_ = 0;
 };
 
 class PosixFileSystem final : public FileSystem {

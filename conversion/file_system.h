@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string_view>
 
 namespace holvane {
@@ -26,20 +27,27 @@ class ReadableFile {
   virtual void Close() = 0;
 };
 
-// A file written sequentially from its first byte. Writes may be held in a
-// buffer until Flush or Close.
+// A file written sequentially from its first byte, each append handed to the
+// file system within the call: nothing is held back for later.
+//
+// An append is a unit. Should any byte of it fail to be written, the file is
+// cut back to the length it had before that append, and RunTimeError is
+// thrown with the cause of the failed write (should the cut fail as well, the
+// write's cause is still the one thrown). So the file always ends where some
+// append ended: a writer whose every append ends at the end of a record
+// leaves whole records only, whatever stops it.
 class WritableFile {
  public:
   virtual ~WritableFile() = default;
 
-  virtual void Append(std::string_view data) = 0;
+  // Appends `pieces`, in order, as one unit.
+  virtual void AppendPieces(std::span<const std::string_view> pieces) = 0;
 
-  // Hands everything appended so far to the file system.
-  virtual void Flush() = 0;
+  // Appends `data` as one unit.
+  void Append(std::string_view data) { AppendPieces(std::span(&data, 1)); }
 
-  // Flushes and releases the file; a failure throws. Later calls do nothing.
-  // A file destroyed without Close is flushed and closed on a best-effort
-  // basis, so that what was written before a failure still reaches the disk.
+  // Releases the file; a failure throws. Later calls do nothing. A file
+  // destroyed without Close is closed all the same, a failure ignored.
   virtual void Close() = 0;
 };
 

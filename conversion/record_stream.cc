@@ -132,8 +132,8 @@ struct Marker {
 // For false, true and any other flag.
 constexpr Marker kMarkers[] = {{{'-'}, 1}, {{'+'}, 1}, {{'?', '\r', '\n'}, 3}};
 
-// Rendered lines gathered into one write. Only whole entries are gathered, so
-// what reaches the target always ends at an entry's end.
+// Rendered lines gathered into one append. Only whole entries are gathered, so
+// every append ends at an entry's end.
 class TextChunk {
  public:
   // An entry's text is never longer than the entry (the longest marker and
@@ -181,11 +181,15 @@ class TextChunk {
   }
 
  private:
-  // A text longer than a chunk goes to the target as it stands.
+  // A text longer than a chunk goes to the target as it stands, in one
+  // append with its marker and line break, so that it too reaches the
+  // target whole or not at all.
   void PutLong(std::int32_t flag, const char* text, std::size_t n) {
-    target_.Append(flag == kFalse ? "-" : flag == kTrue ? "+" : "?\r\n");
-    target_.Append(std::string_view(text, n));
-    target_.Append("\r\n");
+    const std::string_view line[] = {flag == kFalse  ? "-"
+                                     : flag == kTrue ? "+"
+                                                     : "?\r\n",
+                                     std::string_view(text, n), "\r\n"};
+    target_.AppendPieces(line);
   }
 
   WritableFile& target_;

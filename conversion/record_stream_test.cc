@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,8 +64,9 @@ class MemorySource final : public ReadableFile {
 
 class MemoryTarget final : public WritableFile {
  public:
-  void Append(std::string_view data) override { bytes_.append(data); }
-  void Flush() override {}
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    for (const std::string_view piece : pieces) bytes_.append(piece);
+  }
   void Close() override {}
 
   const std::string& bytes() const { return bytes_; }
@@ -287,8 +289,9 @@ class SparseSource final : public ReadableFile {
 // Counts what it is given; the texts here are too long to keep.
 class CountingTarget final : public WritableFile {
  public:
-  void Append(std::string_view data) override { bytes_ += static_cast<std::int64_t>(data.size()); }
-  void Flush() override {}
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    for (const std::string_view piece : pieces) bytes_ += static_cast<std::int64_t>(piece.size());
+  }
   void Close() override {}
 
   std::int64_t bytes() const { return bytes_; }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -165,30 +166,27 @@ class ShrinkingFileSystem final : public FileSystem {
   void Remove(const fs::path&) override {}
 };
 
-// A disk that takes every byte into its buffer and reports itself full only
-// when they are flushed, as a real one may.
-class FullOnFlushFileSystem final : public FileSystem {
+// A disk that takes every byte and reports itself full only when the file is
+// closed, as a network file system may.
+class FullOnCloseFileSystem final : public FileSystem {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const fs::path&) override { return nullptr; }
   std::unique_ptr<WritableFile> CreateForWriting(const fs::path&) override {
-    class FullOnFlush final : public WritableFile {
+    class FullOnClose final : public WritableFile {
      public:
-      void Append(std::string_view data) override { pending_ += data.size(); }
-      void Flush() override {
-        if (pending_ > 0) throw RunTimeError(ErrorNumber::kDiskFull, "no room left");
+      void AppendPieces(std::span<const std::string_view> pieces) override {
+        for (const std::string_view piece : pieces) pending_ += piece.size();
       }
       void Close() override {
-        if (!closed_) {
-          closed_ = true;
-          Flush();
+        if (std::exchange(pending_, 0) > 0) {
+          throw RunTimeError(ErrorNumber::kDiskFull, "no room left");
         }
       }
 
      private:
       std::size_t pending_ = 0;
-      bool closed_ = false;
     };
-    return std::make_unique<FullOnFlush>();
+    return std::make_unique<FullOnClose>();
   }
   void Remove(const fs::path&) override {}
 };
@@ -202,7 +200,7 @@ TEST(WholeFileFaultsTest, ShortReadIsAnErrorNotPadding) {
 }
 
 TEST(WholeFileFaultsTest, FailureWhenClosingIsReported) {
-  FullOnFlushFileSystem file_system;
+  FullOnCloseFileSystem file_system;
   const auto error = RunTimeErrorOf([&] { WriteWholeFile("out.tmp", "data", file_system); });
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->number(), ErrorNumber::kDiskFull);
@@ -304,16 +302,18 @@ TEST(FileSystemWritableFileTest, AppendsOfAnySizeArriveInOrder) {
   EXPECT_TRUE(SameBytes(ReadFileBytes(path), expected));
 }
 
-// The conversion relies on each of these to get what it wrote to the disk.
-TEST(FileSystemWritableFileTest, BytesReachTheDiskOnFlushAndOnDestruction) {
+// Nothing is held back: what a conversion appended before it failed is in
+// the file, closed or not.
+TEST(FileSystemWritableFileTest, BytesReachTheDiskAtEachAppend) {
   TempDir dir;
   const fs::path path = dir / "out.txt";
   {
     auto file = DefaultFileSystem().CreateForWriting(path);
     file->Append("first");
-    file->Flush();
     EXPECT_EQ(ReadFileBytes(path), "first");
-    file->Append(" second");
+    const std::string_view pieces[] = {" sec", "", "ond"};
+    file->AppendPieces(pieces);
+    EXPECT_EQ(ReadFileBytes(path), "first second");
   }
   EXPECT_EQ(ReadFileBytes(path), "first second");
 }

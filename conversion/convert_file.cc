@@ -1,5 +1,6 @@
 #include "conversion/convert_file.h"
 
+#include <memory>
 #include <string>
 
 #include "compression/run_time_error.h"
@@ -55,6 +56,10 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input) {
 void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
                  std::optional<cZLIB>& zlib, FileSystem& file_system) {
   const std::filesystem::path input = folder / entryName;
+  // Held until the conversion ends, however it ends: another conversion of
+  // the same input, in this process or another, would write the same
+  // temporary and output files, so it waits and starts afresh after it.
+  const std::unique_ptr<InputLock> lock = file_system.LockInput(input);
   std::string content = ReadWholeFile(input, file_system);
 
   if (!zlib) zlib.emplace();

@@ -21,6 +21,11 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 // `zlib` is the caller's one compression object; it is created here before
 // the first decompression if it does not exist yet, and kept.
 //
+// The input is locked first (FileSystem::LockInput) and stays locked until
+// the call returns or throws, so two conversions of the same input, from two
+// threads or two processes, never overlap: the second waits, then converts
+// afresh. Conversions of different inputs do not wait for each other.
+//
 // The input is never changed. Throws RunTimeError on the first failure, its
 // file() the input, temporary or output file the failure concerns (empty for
 // a fault inside the record stream, which the caller reports as the input's):

@@ -1,9 +1,14 @@
 #include "conversion/convert_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -12,6 +17,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -261,6 +267,56 @@ TEST(ConvertFileTest, InputThatCannotBeReadWritesNothing) {
   EXPECT_EQ(Listing(dir.path()), (Names{"folder.wvl"}));
 }
 
+// Whether the thread `tid` of this process is waiting in flock, as the kernel
+// tells; nothing when it does not tell (or the thread is gone).
+std::optional<bool> WaitsInFlock(pid_t tid) {
+  std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/syscall");
+  std::string call;
+  if (!(status >> call)) return std::nullopt;
+  return call == std::to_string(SYS_flock);
+}
+
+// A conversion of an input that is locked waits for the lock before it
+// touches anything, then converts. The order is seen, not timed: the kernel
+// shows the conversion's thread waiting in flock while nothing is written.
+TEST(ConvertFileTest, ConversionOfALockedInputWaitsForTheLock) {
+  TempDir dir;
+  WriteFileBytes(dir / "game.wvl", ZlibCompress(RecordStream(SampleEntries())));
+  WriteFileBytes(dir / "other.wvl", ZlibCompress(RecordStream({{"other", 0}})));
+  auto lock = DefaultFileSystem().LockInput(dir / "game.wvl");
+  // Another input is not held up by this one's lock.
+  ASSERT_FALSE(Convert(dir, "other.wvl").has_value());
+
+  std::atomic<pid_t> tid = 0;
+  std::atomic<bool> finished = false;
+  std::optional<RunTimeError> error;
+  std::thread second([&] {
+    tid = ::gettid();
+    error = Convert(dir, "game.wvl");
+    finished = true;
+  });
+  // The thread sets `finished` before it ends, so a thread gone from /proc
+  // is seen as finished below.
+  std::optional<bool> waiting = false;
+  while (waiting == false && !finished) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (tid != 0) waiting = WaitsInFlock(tid);
+  }
+  const bool finished_first = finished;
+  if (waiting == true) {
+    EXPECT_EQ(Listing(dir.path()), (Names{"game.wvl", "other.wvl", "other.wvl.txt"}));
+  }
+  lock.reset();
+  second.join();
+
+  EXPECT_FALSE(finished_first) << "the conversion did not wait for the lock";
+  if (!finished_first && !waiting.has_value()) {
+    GTEST_SKIP() << "the kernel does not tell where a thread waits";
+  }
+  EXPECT_FALSE(error.has_value()) << error->what();
+  EXPECT_EQ(ReadFileBytes(dir / "game.wvl.txt"), RenderedText(SampleEntries()));
+}
+
 // A stream that breaks part-way keeps the temporary file (the decompressed
 // stream, for a look at what went wrong) and an output holding exactly the
 // entries before the break, also when they are still in the output's buffer.
@@ -359,6 +415,10 @@ class FillingFileSystem final : public FileSystem {
   }
 
   void Remove(const fs::path& path) override { DefaultFileSystem().Remove(path); }
+
+  std::unique_ptr<InputLock> LockInput(const fs::path& input) override {
+    return DefaultFileSystem().LockInput(input);
+  }
 
  private:
   class Filling final : public WritableFile {

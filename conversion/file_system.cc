@@ -1,6 +1,7 @@
 #include "conversion/file_system.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -252,20 +253,51 @@ class PosixWritableFile final : public WritableFile {
   std::int64_t length_ = 0;
 };
 
+class PosixInputLock final : public InputLock {
+ public:
+  PosixInputLock(Descriptor fd, std::filesystem::perms permissions)
+      : fd_(std::move(fd)), permissions_(permissions) {}
+
+  std::filesystem::perms Permissions() const override { return permissions_; }
+
+ private:
+  // Closing the last descriptor of the open file releases the lock.
+  Descriptor fd_;
+  std::filesystem::perms permissions_;
+};
+
+struct OpenedFile {
+  Descriptor fd;
+  struct stat info;
+};
+
+// Opens an existing regular file for reading only.
+OpenedFile OpenRegularFile(const std::filesystem::path& path) {
+  constexpr std::string_view kAction = "не удаётся открыть";
+  // O_NONBLOCK: opening a named pipe must not wait for a writer. It has no
+  // effect on the regular files that are read afterwards.
+  OpenedFile file{Descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)), {}};
+  if (!file.fd.is_open()) Fail(kAction, path, errno);
+  if (::fstat(file.fd.get(), &file.info) != 0) Fail(kAction, path, errno);
+  if (S_ISDIR(file.info.st_mode)) Fail(kAction, path, EISDIR);
+  if (!S_ISREG(file.info.st_mode)) Refuse(kAction, path, "это не обычный файл");
+  return file;
+}
+
+// Whether a failed flock means that this file system does not lock files,
+// rather than that something is wrong with the file.
+bool LockingUnsupported(int error) {
+  // NFS grants an exclusive lock only on a file open for writing and says
+  // EBADF otherwise; the descriptor itself was just opened and is valid.
+  return error == ENOLCK || error == EOPNOTSUPP || error == EBADF || error == ENOSYS;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override {
-    constexpr std::string_view kAction = "не удаётся открыть";
-    // O_NONBLOCK: opening a named pipe must not wait for a writer. It has no
-    // effect on the regular files that are read afterwards.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd.is_open()) Fail(kAction, path, errno);
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) Fail(kAction, path, errno);
-    if (S_ISDIR(info.st_mode)) Fail(kAction, path, EISDIR);
-    if (!S_ISREG(info.st_mode)) Refuse(kAction, path, "это не обычный файл");
-    return std::make_unique<PosixReadableFile>(path, std::move(fd),
-                                               static_cast<std::int64_t>(info.st_size));
+    OpenedFile file = OpenRegularFile(path);
+    return std::make_unique<PosixReadableFile>(path, std::move(file.fd),
+                                               static_cast<std::int64_t>(file.info.st_size));
   }
 
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) override {
@@ -289,6 +321,19 @@ class PosixFileSystem final : public FileSystem {
 
   void Remove(const std::filesystem::path& path) override {
     if (::unlink(path.c_str()) != 0) Fail("не удаётся удалить", path, errno);
+  }
+
+  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
+    OpenedFile file = OpenRegularFile(input);
+    // flock, not fcntl: its lock belongs to the open file, so two threads of
+    // one process, each with its own, exclude each other too.
+    while (::flock(file.fd.get(), LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      if (LockingUnsupported(errno)) break;
+      Fail("не удаётся заблокировать", input, errno);
+    }
+    return std::make_unique<PosixInputLock>(
+        std::move(file.fd), static_cast<std::filesystem::perms>(file.info.st_mode & 07777));
   }
 };
 

@@ -51,6 +51,15 @@ class WritableFile {
   virtual void Close() = 0;
 };
 
+// Held for one conversion of an input; released when destroyed.
+class InputLock {
+ public:
+  virtual ~InputLock() = default;
+
+  // The input's permission bits, as they were when it was locked.
+  virtual std::filesystem::perms Permissions() const = 0;
+};
+
 // Opens, creates and removes files. The conversion reaches the disk only
 // through this interface, so tests can put faults in its way. A failure throws
 // RunTimeError whose file() is the path it concerns.
@@ -68,6 +77,18 @@ class FileSystem {
   virtual std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) = 0;
 
   virtual void Remove(const std::filesystem::path& path) = 0;
+
+  // Locks the input file `input` for one conversion: while the lock is held,
+  // another LockInput of the same file, from this process or another, waits
+  // until it is released. Locks of different files are independent. The
+  // file is opened for reading only and never changed; what is not a regular
+  // file is refused as OpenForReading refuses it. The lock is advisory: it
+  // keeps out only those who take it too, as every conversion does.
+  //
+  // Where the file system cannot lock files (an NFS mount, which grants an
+  // exclusive lock only on a file open for writing; a mount without a lock
+  // service), the lock is not held, and conversions go on as if unlocked.
+  virtual std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) = 0;
 };
 
 // The file system of the machine.

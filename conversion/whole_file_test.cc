@@ -164,6 +164,7 @@ class ShrinkingFileSystem final : public FileSystem {
   }
   std::unique_ptr<WritableFile> CreateForWriting(const fs::path&) override { return nullptr; }
   void Remove(const fs::path&) override {}
+  std::unique_ptr<InputLock> LockInput(const fs::path&) override { return nullptr; }
 };
 
 // A disk that takes every byte and reports itself full only when the file is
@@ -189,6 +190,7 @@ class FullOnCloseFileSystem final : public FileSystem {
     return std::make_unique<FullOnClose>();
   }
   void Remove(const fs::path&) override {}
+  std::unique_ptr<InputLock> LockInput(const fs::path&) override { return nullptr; }
 };
 
 TEST(WholeFileFaultsTest, ShortReadIsAnErrorNotPadding) {

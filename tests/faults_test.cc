@@ -58,6 +58,10 @@ class FaultyFileSystem final : public FileSystem {
     Call();
     DefaultFileSystem().Remove(path);
   }
+  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
+    Call();
+    return DefaultFileSystem().LockInput(input);
+  }
 
  private:
   class Readable final : public ReadableFile {

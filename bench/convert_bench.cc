@@ -119,7 +119,8 @@ void BM_RenderRecordStream(benchmark::State& state) {
     std::filesystem::remove(target_path);
     state.ResumeTiming();
     auto source = file_system.OpenForReading(source_path);
-    auto target = file_system.CreateForWriting(target_path);
+    auto target = file_system.CreateForWriting(
+        target_path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     holvane::RenderRecordStream(*source, *target);
     target->Close();
     source->Close();

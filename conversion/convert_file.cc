@@ -13,6 +13,20 @@ namespace {
 
 constexpr std::int32_t kZlibStream = 15;
 
+// The temporary file holds the input's whole content, decompressed, for a look
+// after a failure: its owner's alone, whoever may read the input.
+constexpr std::filesystem::perms kTemporaryPermissions =
+    std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+
+// The output may be read by whoever may read the input, so a private input
+// gives a private output, and is never read-only to its owner, so that the
+// next conversion can write it again.
+std::filesystem::perms OutputPermissions(std::filesystem::perms input) {
+  using std::filesystem::perms;
+  return (input & (perms::owner_read | perms::group_read | perms::others_read)) |
+         perms::owner_write;
+}
+
 std::filesystem::path WithSuffix(const std::filesystem::path& input, const char* suffix) {
   std::filesystem::path result = input;
   result += suffix;
@@ -70,12 +84,13 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
   }
 
   const std::filesystem::path temporary = TemporaryPathFor(input);
-  WriteWholeFile(temporary, content, file_system);
+  WriteWholeFile(temporary, content, kTemporaryPermissions, file_system);
   content = std::string();  // the temporary file holds it from here on
 
   {
     auto source = file_system.OpenForReading(temporary);
-    auto target = file_system.CreateForWriting(OutputPathFor(input));
+    auto target =
+        file_system.CreateForWriting(OutputPathFor(input), OutputPermissions(lock->Permissions()));
     try {
       RenderRecordStream(*source, *target);
     } catch (const RunTimeError&) {

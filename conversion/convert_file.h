@@ -18,6 +18,11 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 // keeps the result in the temporary file while rendering it as text into the
 // output file (see RenderRecordStream), then deletes the temporary file.
 //
+// The temporary file is its owner's alone (rw-------). The output may be read
+// by whoever may read the input, and written by its owner: the input's read
+// bits and owner write (rw-r--r-- for a rw-r--r-- input, rw------- for a
+// private one), each less the umask.
+//
 // `zlib` is the caller's one compression object; it is created here before
 // the first decompression if it does not exist yet, and kept.
 //

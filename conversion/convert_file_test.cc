@@ -1,6 +1,7 @@
 #include "conversion/convert_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -357,6 +358,54 @@ TEST(ConvertFileTest, MalformedStreamKeepsTemporaryAndEntriesBefore) {
   }
 }
 
+// The temporary file, which holds the whole content, is its owner's alone; the
+// output may be read by whoever may read the input, and is never read-only.
+// The bits hold for files left by an earlier run as for new ones.
+TEST(ConvertFileTest, FilesGetTheInputsReadersAndNoMore) {
+  using fs::perms;
+  const perms umask = [] {
+    const mode_t mask = ::umask(0077);
+    ::umask(mask);
+    return static_cast<perms>(mask);
+  }();
+  struct Case {
+    const char* what;
+    perms input;
+    std::optional<perms> left_before;  // of a .tmp and .txt already there
+    perms output;
+  };
+  const std::vector<Case> cases = {
+      {"private input", perms(0600), std::nullopt, perms(0600)},
+      {"input anyone may read", perms(0644), std::nullopt, perms(0644)},
+      {"input its group may read", perms(0640), std::nullopt, perms(0640)},
+      {"read-only input", perms(0444), std::nullopt, perms(0644)},
+      {"private input, open files left before", perms(0600), perms(0666), perms(0600)},
+      {"input anyone may read, private files left before", perms(0644), perms(0600), perms(0644)},
+  };
+  // The stream breaks after its entries, so the temporary file stays too.
+  const std::string stream = RecordStream(SampleEntries()) + Int32Bytes(10);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    WriteFileBytes(dir / "game.wvl", ZlibCompress(stream));
+    fs::permissions(dir / "game.wvl", c.input);
+    if (c.left_before) {
+      for (const char* name : {"game.wvl.tmp", "game.wvl.txt"}) {
+        WriteFileBytes(dir / name, "an earlier run's bytes");
+        fs::permissions(dir / name, *c.left_before);
+      }
+    }
+
+    const auto error = Convert(dir, "game.wvl");
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->number(), ErrorNumber::kInputPastEndOfFile);
+    EXPECT_EQ(fs::status(dir / "game.wvl.tmp").permissions(), perms(0600) & ~umask);
+    EXPECT_EQ(fs::status(dir / "game.wvl.txt").permissions(), c.output & ~umask);
+    EXPECT_EQ(fs::status(dir / "game.wvl").permissions(), c.input);
+    EXPECT_EQ(ReadFileBytes(dir / "game.wvl.txt"), RenderedText(SampleEntries()));
+  }
+}
+
 // Writing through a link would change another file, perhaps the input.
 TEST(ConvertFileTest, RefusesToWriteThroughLinksOrIntoFolders) {
   const std::string name = "a.b.wvl";
@@ -408,8 +457,9 @@ class FillingFileSystem final : public FileSystem {
     return DefaultFileSystem().OpenForReading(path);
   }
 
-  std::unique_ptr<WritableFile> CreateForWriting(const fs::path& path) override {
-    auto file = DefaultFileSystem().CreateForWriting(path);
+  std::unique_ptr<WritableFile> CreateForWriting(const fs::path& path,
+                                                 fs::perms permissions) override {
+    auto file = DefaultFileSystem().CreateForWriting(path, permissions);
     if (path.extension() != ".txt") return file;
     return std::make_unique<Filling>(std::move(file), room_);
   }

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -104,6 +106,49 @@ class Descriptor {
  private:
   int fd_ = -1;
 };
+
+// The umask as /proc tells it, without changing it; nothing where /proc
+// cannot tell.
+std::optional<mode_t> UmaskFromProc() {
+  Descriptor fd(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
+  if (!fd.is_open()) return std::nullopt;
+  std::string status;
+  char chunk[4096];
+  while (true) {
+    const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    status.append(chunk, static_cast<std::size_t>(got));
+  }
+  if (fd.Release() != 0) return std::nullopt;
+  constexpr std::string_view kField = "\nUmask:";
+  const std::size_t at = status.find(kField);
+  if (at == std::string::npos) return std::nullopt;
+  const char* first = status.data() + at + kField.size();
+  const char* last = status.data() + status.size();
+  while (first != last && (*first == ' ' || *first == '\t')) ++first;
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(first, last, value, 8);
+  if (error != std::errc() || end == first || value > 0777) return std::nullopt;
+  return static_cast<mode_t>(value);
+}
+
+// The process's umask, read once: the program never changes it. Reading it
+// through umask() means setting it for a moment, during which a file another
+// thread creates gets that moment's mask, so /proc is asked first, and the
+// moment's mask keeps such a file to its owner.
+mode_t ProcessUmask() {
+  static const mode_t mask = [] {
+    if (const std::optional<mode_t> told = UmaskFromProc()) return *told;
+    const mode_t previous = ::umask(0077);
+    ::umask(previous);
+    return previous;
+  }();
+  return mask;
+}
 
 int OpenNoFollow(const std::filesystem::path& path, int flags, mode_t mode = 0) {
   int fd = -1;
@@ -300,10 +345,12 @@ class PosixFileSystem final : public FileSystem {
                                                static_cast<std::int64_t>(file.info.st_size));
   }
 
-  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) override {
+  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
+                                                 std::filesystem::perms permissions) override {
     constexpr std::string_view kAction = "не удаётся создать";
+    const mode_t mode = static_cast<mode_t>(permissions) & 07777 & ~ProcessUmask();
     // Not O_TRUNC: the file is emptied only once it is known to be safe to.
-    Descriptor fd(OpenNoFollow(path, O_WRONLY | O_CREAT | O_NONBLOCK, 0666));
+    Descriptor fd(OpenNoFollow(path, O_WRONLY | O_CREAT | O_NONBLOCK, mode));
     if (!fd.is_open()) Fail(kAction, path, errno);
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) Fail(kAction, path, errno);
@@ -311,6 +358,11 @@ class PosixFileSystem final : public FileSystem {
     if (!S_ISREG(info.st_mode)) Refuse(kAction, path, "это не обычный файл");
     if (info.st_nlink > 1) {
       Refuse(kAction, path, "у файла есть другие жёсткие ссылки, перезапись изменила бы и их");
+    }
+    // A new file has its bits from open already (unless the folder's default
+    // ACL gave it others); one that was there keeps its own until told.
+    if ((info.st_mode & 07777) != mode && ::fchmod(fd.get(), mode) != 0) {
+      Fail("не удаётся задать права доступа", path, errno);
     }
     // A new file is empty already. Truncating it anyway would cost more than
     // a system call: ext4 takes a truncation to zero for a file being

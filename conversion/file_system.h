@@ -74,7 +74,13 @@ class FileSystem {
   // byte. It refuses, instead of writing through, a name that is a symbolic
   // link, is not a regular file, or has other hard links (writing there would
   // change another file, perhaps the input itself).
-  virtual std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) = 0;
+  //
+  // The file gets the permission bits `permissions` less the process's
+  // umask, whether it is new or was there before, so a file meant to be
+  // private never stays more readable than asked. An existing file gets them
+  // before anything of it changes; should that fail, so does the call.
+  virtual std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
+                                                         std::filesystem::perms permissions) = 0;
 
   virtual void Remove(const std::filesystem::path& path) = 0;
 

@@ -384,7 +384,7 @@ class RecordStreamFilesTest : public ::testing::Test {
     WriteFileBytes(dir_ / "stream.bin", stream);
     FileSystem& file_system = DefaultFileSystem();
     auto source = file_system.OpenForReading(dir_ / "stream.bin");
-    auto target = file_system.CreateForWriting(dir_ / "stream.txt");
+    auto target = file_system.CreateForWriting(dir_ / "stream.txt", testing::kOwnerReadWrite);
     *error = RunTimeErrorOf([&] { RenderRecordStream(*source, *target); });
     target->Close();
     source->Close();

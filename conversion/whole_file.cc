@@ -18,8 +18,8 @@ std::string ReadWholeFile(const std::filesystem::path& path, FileSystem& file_sy
 }
 
 void WriteWholeFile(const std::filesystem::path& path, std::string_view data,
-                    FileSystem& file_system) {
-  auto file = file_system.CreateForWriting(path);
+                    std::filesystem::perms permissions, FileSystem& file_system) {
+  auto file = file_system.CreateForWriting(path, permissions);
   if (!data.empty()) file->Append(data);
   file->Close();
 }

@@ -27,6 +27,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::holvane::testing::ConcernsFile;
+using ::holvane::testing::kOwnerReadWrite;
 using ::holvane::testing::ReadFileBytes;
 using ::holvane::testing::RunTimeErrorOf;
 using ::holvane::testing::SameBytes;
@@ -80,7 +81,7 @@ TEST(WholeFileTest, RoundTripsExactBytes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const fs::path written = dir / (std::string(c.what) + ".written");
-    WriteWholeFile(written, c.data);
+    WriteWholeFile(written, c.data, kOwnerReadWrite);
     EXPECT_TRUE(SameBytes(ReadFileBytes(written), c.data));
 
     const fs::path read = dir / (std::string(c.what) + ".read");
@@ -107,7 +108,7 @@ TEST(WholeFileTest, WriteLeavesExactlyTheNewBytes) {
     SCOPED_TRACE(c.what);
     const fs::path path = dir / c.what;
     if (c.before) WriteFileBytes(path, *c.before);
-    WriteWholeFile(path, c.data);
+    WriteWholeFile(path, c.data, kOwnerReadWrite);
     ASSERT_TRUE(fs::is_regular_file(path));
     EXPECT_TRUE(SameBytes(ReadFileBytes(path), c.data));
   }
@@ -162,7 +163,9 @@ class ShrinkingFileSystem final : public FileSystem {
     };
     return std::make_unique<Shrinking>();
   }
-  std::unique_ptr<WritableFile> CreateForWriting(const fs::path&) override { return nullptr; }
+  std::unique_ptr<WritableFile> CreateForWriting(const fs::path&, fs::perms) override {
+    return nullptr;
+  }
   void Remove(const fs::path&) override {}
   std::unique_ptr<InputLock> LockInput(const fs::path&) override { return nullptr; }
 };
@@ -172,7 +175,7 @@ class ShrinkingFileSystem final : public FileSystem {
 class FullOnCloseFileSystem final : public FileSystem {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const fs::path&) override { return nullptr; }
-  std::unique_ptr<WritableFile> CreateForWriting(const fs::path&) override {
+  std::unique_ptr<WritableFile> CreateForWriting(const fs::path&, fs::perms) override {
     class FullOnClose final : public WritableFile {
      public:
       void AppendPieces(std::span<const std::string_view> pieces) override {
@@ -203,7 +206,8 @@ TEST(WholeFileFaultsTest, ShortReadIsAnErrorNotPadding) {
 
 TEST(WholeFileFaultsTest, FailureWhenClosingIsReported) {
   FullOnCloseFileSystem file_system;
-  const auto error = RunTimeErrorOf([&] { WriteWholeFile("out.tmp", "data", file_system); });
+  const auto error =
+      RunTimeErrorOf([&] { WriteWholeFile("out.tmp", "data", kOwnerReadWrite, file_system); });
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->number(), ErrorNumber::kDiskFull);
 }
@@ -238,7 +242,7 @@ TEST(FileSystemCreateForWritingTest, RefusesNamesThatLeadElsewhere) {
     c.make(name, sentinel);
     const auto before = fs::symlink_status(name).type();
 
-    const auto error = RunTimeErrorOf([&] { WriteWholeFile(name, "new bytes"); });
+    const auto error = RunTimeErrorOf([&] { WriteWholeFile(name, "new bytes", kOwnerReadWrite); });
     EXPECT_TRUE(ConcernsFile(error, name));
     EXPECT_EQ(ReadFileBytes(sentinel), kSentinel);
     EXPECT_EQ(fs::symlink_status(name).type(), before);
@@ -251,7 +255,7 @@ TEST(FileSystemCreateForWritingTest, RefusesNamedPipeWithoutWaiting) {
   const fs::path pipe = dir / "pipe.txt";
   MakePipe(pipe);
   const auto error = WithoutWaitingOnPipe(
-      pipe, [&] { WriteWholeFile(pipe, "data"); }, O_RDONLY);
+      pipe, [&] { WriteWholeFile(pipe, "data", kOwnerReadWrite); }, O_RDONLY);
   EXPECT_TRUE(ConcernsFile(error, pipe));
 }
 
@@ -291,7 +295,7 @@ TEST(FileSystemReadableFileTest, ReadAtServesAnyRange) {
 TEST(FileSystemWritableFileTest, AppendsOfAnySizeArriveInOrder) {
   TempDir dir;
   const fs::path path = dir / "out.txt";
-  auto file = DefaultFileSystem().CreateForWriting(path);
+  auto file = DefaultFileSystem().CreateForWriting(path, kOwnerReadWrite);
   std::string expected;
   std::uint32_t seed = 20;
   for (const std::size_t n : {1, 0, 65535, 1, 65536, 3, 65537, 100000, 7, 65534, 2}) {
@@ -310,7 +314,7 @@ TEST(FileSystemWritableFileTest, BytesReachTheDiskAtEachAppend) {
   TempDir dir;
   const fs::path path = dir / "out.txt";
   {
-    auto file = DefaultFileSystem().CreateForWriting(path);
+    auto file = DefaultFileSystem().CreateForWriting(path, kOwnerReadWrite);
     file->Append("first");
     EXPECT_EQ(ReadFileBytes(path), "first");
     const std::string_view pieces[] = {" sec", "", "ond"};

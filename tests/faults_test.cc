@@ -49,10 +49,12 @@ class FaultyFileSystem final : public FileSystem {
     Call();
     return std::make_unique<Readable>(this, DefaultFileSystem().OpenForReading(path));
   }
-  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) override {
+  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
+                                                 std::filesystem::perms permissions) override {
     Call();
     if (on_create_) on_create_(path);
-    return std::make_unique<Writable>(this, DefaultFileSystem().CreateForWriting(path));
+    return std::make_unique<Writable>(this,
+                                      DefaultFileSystem().CreateForWriting(path, permissions));
   }
   void Remove(const std::filesystem::path& path) override {
     Call();
@@ -244,7 +246,8 @@ TEST(FaultSweepTest, WriteCutShortByTheSystemFailsAsDiskFull) {
 
 TEST(FaultSweepTest, DeviceThatRefusesWritesIsNotWrittenTo) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  const auto error = RunTimeErrorOf([] { WriteWholeFile("/dev/full", "данные"); });
+  const auto error =
+      RunTimeErrorOf([] { WriteWholeFile("/dev/full", "данные", testing::kOwnerReadWrite); });
   ASSERT_TRUE(error.has_value());
   EXPECT_TRUE(testing::ConcernsFile(error, "/dev/full"));
 }

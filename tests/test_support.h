@@ -15,6 +15,11 @@
 
 namespace holvane::testing {
 
+// Read and write for the owner alone: the permissions tests give the files
+// they write through the file layer.
+inline constexpr std::filesystem::perms kOwnerReadWrite =
+    std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+
 // A fresh, empty folder under the system's temporary folder, removed with
 // everything in it when the object goes.
 class TempDir {

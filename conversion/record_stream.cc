@@ -223,14 +223,20 @@ void Render(ReadableFile& source, std::int64_t length, TextChunk& text) {
     const std::int32_t q = Advance(p, n);
     const std::int64_t flag_remaining = Remaining(length, q);
     if (flag_remaining < kFieldWidth) Truncated("поле флага", q, kFieldWidth, flag_remaining);
-    const std::int32_t next = Advance(q, kFieldWidth);
+    // An entry whose flag can be read is whole, even when the position after
+    // it cannot be held: it is rendered, and the step past it fails after.
+    std::int32_t next = 0;
+    const bool last_position = __builtin_add_overflow(q, kFieldWidth, &next);
 
-    // Every check of the entry comes before it is rendered, so an entry that
-    // fails leaves nothing of itself in the target.
+    // Every check of the entry itself comes before it is rendered, so an
+    // entry that fails leaves nothing of itself in the target.
     const auto entry_size = static_cast<std::size_t>(n) + kFieldWidth;
     const char* entry = chunk.Fetch(OffsetOf(p), entry_size);
     if (entry == nullptr) Truncated("текст записи", p, n, text_remaining);
     text.Put(LoadInt32(entry + n), entry, static_cast<std::size_t>(n));
+    if (last_position) [[unlikely]] {
+      PositionOverflow(q);
+    }
     p = next;
   }
 }

@@ -27,7 +27,10 @@ namespace holvane {
 //   - a position leaves the signed 32-bit range (kOverflow);
 //   - a text is too long for memory (kOutOfMemory);
 // and passes on the file layer's failures. Nothing is written for the entry
-// at fault; everything before it has been appended to `target`.
+// at fault; everything before it has been appended to `target`. An entry
+// whose flag ends where the next position would leave the 32-bit range is
+// whole, though: its line is appended, and then the overflow is thrown, at
+// the flag's offset.
 void RenderRecordStream(ReadableFile& source, WritableFile& target);
 
 }  // namespace holvane

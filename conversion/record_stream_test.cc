@@ -343,16 +343,18 @@ TEST_F(RecordStreamOverflowTest, TextEndingPastTheLimitIsNotRead) {
 
 TEST_F(RecordStreamOverflowTest, FlagEndingPastTheLimit) {
   const std::int64_t last = PlaceLongEntries();
-  // The flag itself can be read; the position after it cannot be held.
+  // The flag itself can be read, so its entry is whole and rendered; the
+  // position after it cannot be held, and that step fails.
   const std::int64_t flag_at = kInt32Max - 2;
-  source_.Place(last, Int32Bytes(static_cast<std::int32_t>(flag_at - last - kFieldWidth)));
+  const std::int64_t text = flag_at - last - kFieldWidth;
+  source_.Place(last, Int32Bytes(static_cast<std::int32_t>(text)));
   source_.Place(flag_at, Int32Bytes(0));
 
   const auto error = RunTimeErrorOf([&] { RenderRecordStream(source_, target_); });
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->number(), ErrorNumber::kOverflow);
   EXPECT_EQ(error->offset(), flag_at);
-  EXPECT_EQ(target_.bytes(), RenderedLength(kLongEntries, kLongText));
+  EXPECT_EQ(target_.bytes(), RenderedLength(kLongEntries, kLongText) + RenderedLength(1, text));
 }
 
 TEST_F(RecordStreamOverflowTest, LengthEndingPastTheLimit) {

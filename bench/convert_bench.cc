@@ -14,8 +14,10 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "bench/workloads.h"
@@ -117,7 +119,8 @@ void BM_RenderRecordStream(benchmark::State& state) {
     std::filesystem::remove(target_path);
     state.ResumeTiming();
     auto source = file_system.OpenForReading(source_path);
-    auto target = file_system.CreateForWriting(target_path);
+    auto target = file_system.CreateForWriting(
+        target_path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     holvane::RenderRecordStream(*source, *target);
     target->Close();
     source->Close();
@@ -131,8 +134,9 @@ void BM_RenderRecordStream(benchmark::State& state) {
 // apart from the file system's work of storing the text.
 class DiscardedText final : public holvane::WritableFile {
  public:
-  void Append(std::string_view data) override { benchmark::DoNotOptimize(data.data()); }
-  void Flush() override {}
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    for (const std::string_view piece : pieces) benchmark::DoNotOptimize(piece.data());
+  }
   void Close() override {}
 };
 

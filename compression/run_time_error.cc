@@ -1,5 +1,7 @@
 #include "compression/run_time_error.h"
 
+#include <utility>
+
 namespace holvane {
 
 namespace {
@@ -12,10 +14,11 @@ std::string Describe(const std::string& cause, std::optional<std::int64_t> offse
 }  // namespace
 
 RunTimeError::RunTimeError(ErrorNumber number, const std::string& cause,
-                           std::optional<std::int64_t> offset)
+                           std::optional<std::int64_t> offset, std::filesystem::path file)
     : std::runtime_error(Describe(cause, offset)),
       number_(number),
       cause_(cause),
-      offset_(offset) {}
+      offset_(offset),
+      file_(std::move(file)) {}
 
 }  // namespace holvane

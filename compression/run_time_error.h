@@ -2,6 +2,7 @@
 #define HOLVANE_COMPRESSION_RUN_TIME_ERROR_H_
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -33,22 +34,30 @@ enum class ErrorNumber : std::int32_t {
 
 // The one failure type of the core. It carries the run-time error number and
 // a cause a person can read (in Russian, like every text the program shows),
-// and, where the cause lies at a place in a byte stream, that byte offset
-// (counted from 0).
+// where the cause lies at a place in a byte stream, that byte offset (counted
+// from 0), and where it concerns one file, that file.
+//
+// The cause never names the file: whoever shows the failure puts the name
+// beside it, in the form that suits where it is shown.
 class RunTimeError : public std::runtime_error {
  public:
   RunTimeError(ErrorNumber number, const std::string& cause,
-               std::optional<std::int64_t> offset = std::nullopt);
+               std::optional<std::int64_t> offset = std::nullopt, std::filesystem::path file = {});
 
   ErrorNumber number() const { return number_; }
   std::int32_t code() const { return static_cast<std::int32_t>(number_); }
+  // The cause alone; what() adds the offset when there is one.
   const std::string& cause() const { return cause_; }
   std::optional<std::int64_t> offset() const { return offset_; }
+  // The file the failure concerns, as it was opened; empty when no single
+  // file is concerned (a fault inside a record stream, a failed compression).
+  const std::filesystem::path& file() const { return file_; }
 
  private:
   ErrorNumber number_;
   std::string cause_;
   std::optional<std::int64_t> offset_;
+  std::filesystem::path file_;
 };
 
 }  // namespace holvane

@@ -1,5 +1,6 @@
 #include "conversion/convert_file.h"
 
+#include <memory>
 #include <string>
 
 #include "compression/run_time_error.h"
@@ -12,20 +13,48 @@ namespace {
 
 constexpr std::int32_t kZlibStream = 15;
 
+// The temporary file holds the input's whole content, decompressed, for a look
+// after a failure: its owner's alone, whoever may read the input.
+constexpr std::filesystem::perms kTemporaryPermissions =
+    std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+
+// The output may be read by whoever may read the input, so a private input
+// gives a private output, and is never read-only to its owner, so that the
+// next conversion can write it again.
+std::filesystem::perms OutputPermissions(std::filesystem::perms input) {
+  using std::filesystem::perms;
+  return (input & (perms::owner_read | perms::group_read | perms::others_read)) |
+         perms::owner_write;
+}
+
 std::filesystem::path WithSuffix(const std::filesystem::path& input, const char* suffix) {
   std::filesystem::path result = input;
   result += suffix;
   return result;
 }
 
+// The wrapper's results a person can act on, in words; the number stays
+// beside them, as the one the wrapper documents.
+std::string WrapperFailure(std::int32_t result) {
+  const std::string number = "ошибка выполнения " + std::to_string(result);
+  switch (static_cast<ErrorNumber>(result)) {
+    case ErrorNumber::kOutOfMemory:
+      return "недостаточно памяти для распакованного содержимого (" + number + ")";
+    case ErrorNumber::kOverflow:
+      return "содержимое слишком велико для 32-битных размеров (" + number + ")";
+    default:
+      return number;
+  }
+}
+
 [[noreturn]] void NotDecompressed(const std::filesystem::path& input, std::int32_t result) {
   if (result > 0) {
     throw RunTimeError(static_cast<ErrorNumber>(result),
-                       "не удаётся распаковать «" + DisplayName(input) + "»: ошибка выполнения " +
-                           std::to_string(result));
+                       "не удаётся распаковать: " + WrapperFailure(result), std::nullopt, input);
   }
   throw RunTimeError(ErrorNumber::kInvalidFileFormat,
-                     "«" + DisplayName(input) + "» не является потоком zlib или повреждён");
+                     "не удаётся распаковать: это не поток zlib, или он повреждён", std::nullopt,
+                     input);
 }
 
 }  // namespace
@@ -41,6 +70,10 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input) {
 void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
                  std::optional<cZLIB>& zlib, FileSystem& file_system) {
   const std::filesystem::path input = folder / entryName;
+  // Held until the conversion ends, however it ends: another conversion of
+  // the same input, in this process or another, would write the same
+  // temporary and output files, so it waits and starts afresh after it.
+  const std::unique_ptr<InputLock> lock = file_system.LockInput(input);
   std::string content = ReadWholeFile(input, file_system);
 
   if (!zlib) zlib.emplace();
@@ -51,12 +84,13 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
   }
 
   const std::filesystem::path temporary = TemporaryPathFor(input);
-  WriteWholeFile(temporary, content, file_system);
+  WriteWholeFile(temporary, content, kTemporaryPermissions, file_system);
   content = std::string();  // the temporary file holds it from here on
 
   {
     auto source = file_system.OpenForReading(temporary);
-    auto target = file_system.CreateForWriting(OutputPathFor(input));
+    auto target =
+        file_system.CreateForWriting(OutputPathFor(input), OutputPermissions(lock->Permissions()));
     try {
       RenderRecordStream(*source, *target);
     } catch (const RunTimeError&) {

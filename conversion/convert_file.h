@@ -18,14 +18,27 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 // keeps the result in the temporary file while rendering it as text into the
 // output file (see RenderRecordStream), then deletes the temporary file.
 //
+// The temporary file is its owner's alone (rw-------). The output may be read
+// by whoever may read the input, and written by its owner: the input's read
+// bits and owner write (rw-r--r-- for a rw-r--r-- input, rw------- for a
+// private one), each less the umask.
+//
 // `zlib` is the caller's one compression object; it is created here before
 // the first decompression if it does not exist yet, and kept.
 //
-// The input is never changed. Throws RunTimeError on the first failure:
+// The input is locked first (FileSystem::LockInput) and stays locked until
+// the call returns or throws, so two conversions of the same input, from two
+// threads or two processes, never overlap: the second waits, then converts
+// afresh. Conversions of different inputs do not wait for each other.
+//
+// The input is never changed. Throws RunTimeError on the first failure, its
+// file() the input, temporary or output file the failure concerns (empty for
+// a fault inside the record stream, which the caller reports as the input's):
 //   - the input cannot be read;
 //   - it does not decompress (kInvalidFileFormat, or the wrapper's error
-//     number); nothing has been written then, and an existing output is
-//     left as it was;
+//     number, with its meaning in words for 7, out of memory, and 6, content
+//     too large for 32-bit sizes); nothing has been written then, and an
+//     existing output is left as it was;
 //   - the temporary or output file cannot be written, or the record stream
 //     is malformed. The temporary file stays, and the output holds every
 //     entry rendered before the failure;

@@ -1,16 +1,24 @@
 #include "conversion/convert_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
 #include <random>
 #include <set>
+#include <span>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -25,6 +33,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using ::holvane::testing::ConcernsFile;
 using ::holvane::testing::Entry;
 using ::holvane::testing::Int32Bytes;
 using ::holvane::testing::ReadFileBytes;
@@ -82,10 +91,6 @@ std::optional<RunTimeError> Convert(const TempDir& dir, const std::string& name,
   return RunTimeErrorOf([&] { ConvertFile(dir.path(), name, zlib, file_system); });
 }
 
-void ExpectMentions(const RunTimeError& error, const std::string& name) {
-  EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
-}
-
 TEST(ConvertFileTest, WritesTheOutputBesideTheInputUnderAnyName) {
   const std::string input = ZlibCompress(RecordStream(SampleEntries()));
   for (const std::string name :
@@ -124,11 +129,11 @@ TEST(ConvertFileTest, EmptyInputsGiveAnEmptyOutput) {
   }
 }
 
-// Stands in for zlib, counting the decompressions; `fail` makes them fail as
-// an unreachable binding would.
+// Stands in for zlib, counting the decompressions; `failure` makes them fail
+// with that number, as an unreachable binding or a failed allocation would.
 class CountingBinding final : public ZlibBinding {
  public:
-  explicit CountingBinding(bool fail = false) : fail_(fail) {}
+  explicit CountingBinding(std::optional<ErrorNumber> failure = std::nullopt) : failure_(failure) {}
 
   std::int32_t adler32(std::int32_t value, const std::uint8_t* data, std::int32_t length) override {
     return DefaultZlibBinding().adler32(value, data, length);
@@ -146,14 +151,14 @@ class CountingBinding final : public ZlibBinding {
   std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length, const std::uint8_t* source,
                           std::int32_t source_length, std::int32_t mode) override {
     ++uncompress_calls;
-    if (fail_) throw RunTimeError(ErrorNumber::kBindingUnavailable, "no zlib here");
+    if (failure_) throw RunTimeError(*failure_, "a failure of the test's binding");
     return DefaultZlibBinding().uncompress(dest, dest_length, source, source_length, mode);
   }
 
   int uncompress_calls = 0;
 
  private:
-  bool fail_;
+  std::optional<ErrorNumber> failure_;
 };
 
 TEST(ConvertFileTest, UsesTheCallersZlibAndKeepsIt) {
@@ -203,7 +208,7 @@ TEST(ConvertFileTest, InputThatDoesNotDecompressWritesNothing) {
     auto error = Convert(dir, name);
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->number(), ErrorNumber::kInvalidFileFormat);
-    ExpectMentions(*error, name);
+    EXPECT_TRUE(ConcernsFile(error, dir / name));
     EXPECT_EQ(Listing(dir.path()), (Names{name}));
 
     const std::string previous = "an earlier run's output\r\n";
@@ -217,18 +222,35 @@ TEST(ConvertFileTest, InputThatDoesNotDecompressWritesNothing) {
   }
 }
 
-TEST(ConvertFileTest, ZlibFailureKeepsItsNumber) {
-  TempDir dir;
+TEST(ConvertFileTest, ZlibFailureKeepsItsNumberAndSaysWhatItMeans) {
+  struct Case {
+    ErrorNumber number;
+    const char* cause;
+  };
+  const std::vector<Case> cases = {
+      {ErrorNumber::kBindingUnavailable, "не удаётся распаковать: ошибка выполнения 48"},
+      {ErrorNumber::kOutOfMemory,
+       "не удаётся распаковать: недостаточно памяти для распакованного содержимого "
+       "(ошибка выполнения 7)"},
+      {ErrorNumber::kOverflow,
+       "не удаётся распаковать: содержимое слишком велико для 32-битных размеров "
+       "(ошибка выполнения 6)"},
+  };
   const std::string input = ZlibCompress(RecordStream(SampleEntries()));
-  WriteFileBytes(dir / "game.wvl", input);
-  CountingBinding binding(/*fail=*/true);
-  std::optional<cZLIB> zlib(std::in_place, binding);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cause);
+    TempDir dir;
+    WriteFileBytes(dir / "game.wvl", input);
+    CountingBinding binding(c.number);
+    std::optional<cZLIB> zlib(std::in_place, binding);
 
-  const auto error = RunTimeErrorOf([&] { ConvertFile(dir.path(), "game.wvl", zlib); });
-  ASSERT_TRUE(error.has_value());
-  EXPECT_EQ(error->number(), ErrorNumber::kBindingUnavailable);
-  ExpectMentions(*error, "game.wvl");
-  EXPECT_EQ(Listing(dir.path()), (Names{"game.wvl"}));
+    const auto error = RunTimeErrorOf([&] { ConvertFile(dir.path(), "game.wvl", zlib); });
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->number(), c.number);
+    EXPECT_EQ(error->cause(), c.cause);
+    EXPECT_TRUE(ConcernsFile(error, dir / "game.wvl"));
+    EXPECT_EQ(Listing(dir.path()), (Names{"game.wvl"}));
+  }
 }
 
 TEST(ConvertFileTest, InputThatCannotBeReadWritesNothing) {
@@ -236,14 +258,64 @@ TEST(ConvertFileTest, InputThatCannotBeReadWritesNothing) {
   auto error = Convert(dir, "missing.wvl");
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->number(), ErrorNumber::kFileNotFound);
-  ExpectMentions(*error, "missing.wvl");
+  EXPECT_TRUE(ConcernsFile(error, dir / "missing.wvl"));
   EXPECT_EQ(Listing(dir.path()), Names{});
 
   fs::create_directory(dir / "folder.wvl");
   error = Convert(dir, "folder.wvl");
   ASSERT_TRUE(error.has_value());
-  ExpectMentions(*error, "folder.wvl");
+  EXPECT_TRUE(ConcernsFile(error, dir / "folder.wvl"));
   EXPECT_EQ(Listing(dir.path()), (Names{"folder.wvl"}));
+}
+
+// Whether the thread `tid` of this process is waiting in flock, as the kernel
+// tells; nothing when it does not tell (or the thread is gone).
+std::optional<bool> WaitsInFlock(pid_t tid) {
+  std::ifstream status("/proc/self/task/" + std::to_string(tid) + "/syscall");
+  std::string call;
+  if (!(status >> call)) return std::nullopt;
+  return call == std::to_string(SYS_flock);
+}
+
+// A conversion of an input that is locked waits for the lock before it
+// touches anything, then converts. The order is seen, not timed: the kernel
+// shows the conversion's thread waiting in flock while nothing is written.
+TEST(ConvertFileTest, ConversionOfALockedInputWaitsForTheLock) {
+  TempDir dir;
+  WriteFileBytes(dir / "game.wvl", ZlibCompress(RecordStream(SampleEntries())));
+  WriteFileBytes(dir / "other.wvl", ZlibCompress(RecordStream({{"other", 0}})));
+  auto lock = DefaultFileSystem().LockInput(dir / "game.wvl");
+  // Another input is not held up by this one's lock.
+  ASSERT_FALSE(Convert(dir, "other.wvl").has_value());
+
+  std::atomic<pid_t> tid = 0;
+  std::atomic<bool> finished = false;
+  std::optional<RunTimeError> error;
+  std::thread second([&] {
+    tid = ::gettid();
+    error = Convert(dir, "game.wvl");
+    finished = true;
+  });
+  // The thread sets `finished` before it ends, so a thread gone from /proc
+  // is seen as finished below.
+  std::optional<bool> waiting = false;
+  while (waiting == false && !finished) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (tid != 0) waiting = WaitsInFlock(tid);
+  }
+  const bool finished_first = finished;
+  if (waiting == true) {
+    EXPECT_EQ(Listing(dir.path()), (Names{"game.wvl", "other.wvl", "other.wvl.txt"}));
+  }
+  lock.reset();
+  second.join();
+
+  EXPECT_FALSE(finished_first) << "the conversion did not wait for the lock";
+  if (!finished_first && !waiting.has_value()) {
+    GTEST_SKIP() << "the kernel does not tell where a thread waits";
+  }
+  EXPECT_FALSE(error.has_value()) << error->what();
+  EXPECT_EQ(ReadFileBytes(dir / "game.wvl.txt"), RenderedText(SampleEntries()));
 }
 
 // A stream that breaks part-way keeps the temporary file (the decompressed
@@ -286,6 +358,54 @@ TEST(ConvertFileTest, MalformedStreamKeepsTemporaryAndEntriesBefore) {
   }
 }
 
+// The temporary file, which holds the whole content, is its owner's alone; the
+// output may be read by whoever may read the input, and is never read-only.
+// The bits hold for files left by an earlier run as for new ones.
+TEST(ConvertFileTest, FilesGetTheInputsReadersAndNoMore) {
+  using fs::perms;
+  const perms umask = [] {
+    const mode_t mask = ::umask(0077);
+    ::umask(mask);
+    return static_cast<perms>(mask);
+  }();
+  struct Case {
+    const char* what;
+    perms input;
+    std::optional<perms> left_before;  // of a .tmp and .txt already there
+    perms output;
+  };
+  const std::vector<Case> cases = {
+      {"private input", perms(0600), std::nullopt, perms(0600)},
+      {"input anyone may read", perms(0644), std::nullopt, perms(0644)},
+      {"input its group may read", perms(0640), std::nullopt, perms(0640)},
+      {"read-only input", perms(0444), std::nullopt, perms(0644)},
+      {"private input, open files left before", perms(0600), perms(0666), perms(0600)},
+      {"input anyone may read, private files left before", perms(0644), perms(0600), perms(0644)},
+  };
+  // The stream breaks after its entries, so the temporary file stays too.
+  const std::string stream = RecordStream(SampleEntries()) + Int32Bytes(10);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir;
+    WriteFileBytes(dir / "game.wvl", ZlibCompress(stream));
+    fs::permissions(dir / "game.wvl", c.input);
+    if (c.left_before) {
+      for (const char* name : {"game.wvl.tmp", "game.wvl.txt"}) {
+        WriteFileBytes(dir / name, "an earlier run's bytes");
+        fs::permissions(dir / name, *c.left_before);
+      }
+    }
+
+    const auto error = Convert(dir, "game.wvl");
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->number(), ErrorNumber::kInputPastEndOfFile);
+    EXPECT_EQ(fs::status(dir / "game.wvl.tmp").permissions(), perms(0600) & ~umask);
+    EXPECT_EQ(fs::status(dir / "game.wvl.txt").permissions(), c.output & ~umask);
+    EXPECT_EQ(fs::status(dir / "game.wvl").permissions(), c.input);
+    EXPECT_EQ(ReadFileBytes(dir / "game.wvl.txt"), RenderedText(SampleEntries()));
+  }
+}
+
 // Writing through a link would change another file, perhaps the input.
 TEST(ConvertFileTest, RefusesToWriteThroughLinksOrIntoFolders) {
   const std::string name = "a.b.wvl";
@@ -320,7 +440,7 @@ TEST(ConvertFileTest, RefusesToWriteThroughLinksOrIntoFolders) {
 
     const auto error = Convert(dir, name);
     ASSERT_TRUE(error.has_value());
-    ExpectMentions(*error, c.refused);
+    EXPECT_TRUE(ConcernsFile(error, dir / c.refused));
     EXPECT_TRUE(ReadFileBytes(dir / name) == input);
     EXPECT_EQ(ReadFileBytes(dir / "sentinel"), kSentinel);
     EXPECT_EQ(fs::symlink_status(dir / c.refused).type(), type);
@@ -337,13 +457,18 @@ class FillingFileSystem final : public FileSystem {
     return DefaultFileSystem().OpenForReading(path);
   }
 
-  std::unique_ptr<WritableFile> CreateForWriting(const fs::path& path) override {
-    auto file = DefaultFileSystem().CreateForWriting(path);
+  std::unique_ptr<WritableFile> CreateForWriting(const fs::path& path,
+                                                 fs::perms permissions) override {
+    auto file = DefaultFileSystem().CreateForWriting(path, permissions);
     if (path.extension() != ".txt") return file;
     return std::make_unique<Filling>(std::move(file), room_);
   }
 
   void Remove(const fs::path& path) override { DefaultFileSystem().Remove(path); }
+
+  std::unique_ptr<InputLock> LockInput(const fs::path& input) override {
+    return DefaultFileSystem().LockInput(input);
+  }
 
  private:
   class Filling final : public WritableFile {
@@ -351,12 +476,14 @@ class FillingFileSystem final : public FileSystem {
     Filling(std::unique_ptr<WritableFile> file, std::size_t room)
         : file_(std::move(file)), room_(room) {}
 
-    void Append(std::string_view data) override {
-      if (data.size() > room_) throw RunTimeError(ErrorNumber::kDiskFull, "the disk is full");
-      room_ -= data.size();
-      file_->Append(data);
+    // An append that does not fit is refused whole, as WritableFile promises.
+    void AppendPieces(std::span<const std::string_view> pieces) override {
+      std::size_t size = 0;
+      for (const std::string_view piece : pieces) size += piece.size();
+      if (size > room_) throw RunTimeError(ErrorNumber::kDiskFull, "the disk is full");
+      room_ -= size;
+      file_->AppendPieces(pieces);
     }
-    void Flush() override { file_->Flush(); }
     void Close() override { file_->Close(); }
 
    private:

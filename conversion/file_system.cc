@@ -1,12 +1,16 @@
 #include "conversion/file_system.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,7 +21,8 @@ namespace holvane {
 
 namespace {
 
-// Large enough that a record stream of short entries costs few system calls.
+// Reads of a few bytes are served from a window of this size, so that a
+// caller reading short fields costs few system calls.
 constexpr std::size_t kBufferSize = 64 * 1024;
 
 struct ErrnoMeaning {
@@ -62,19 +67,19 @@ ErrnoMeaning Meaning(int error) {
 
 [[noreturn]] void Fail(std::string_view action, const std::filesystem::path& path, int error) {
   const ErrnoMeaning meaning = Meaning(error);
-  std::string cause = std::string(action) + " «" + DisplayName(path) + "»: ";
+  std::string cause = std::string(action) + ": ";
   if (meaning.text != nullptr) {
     cause += meaning.text;
   } else {
     cause += "системная ошибка " + std::to_string(error) + " (" + std::strerror(error) + ")";
   }
-  throw RunTimeError(meaning.number, cause);
+  throw RunTimeError(meaning.number, cause, std::nullopt, path);
 }
 
 [[noreturn]] void Refuse(std::string_view action, const std::filesystem::path& path,
                          std::string_view why) {
-  throw RunTimeError(ErrorNumber::kPathFileAccess,
-                     std::string(action) + " «" + DisplayName(path) + "»: " + std::string(why));
+  throw RunTimeError(ErrorNumber::kPathFileAccess, std::string(action) + ": " + std::string(why),
+                     std::nullopt, path);
 }
 
 // Owns one descriptor; closing it is checked where the caller asks for it.
@@ -101,6 +106,49 @@ class Descriptor {
  private:
   int fd_ = -1;
 };
+
+// The umask as /proc tells it, without changing it; nothing where /proc
+// cannot tell.
+std::optional<mode_t> UmaskFromProc() {
+  Descriptor fd(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
+  if (!fd.is_open()) return std::nullopt;
+  std::string status;
+  char chunk[4096];
+  while (true) {
+    const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    status.append(chunk, static_cast<std::size_t>(got));
+  }
+  if (fd.Release() != 0) return std::nullopt;
+  constexpr std::string_view kField = "\nUmask:";
+  const std::size_t at = status.find(kField);
+  if (at == std::string::npos) return std::nullopt;
+  const char* first = status.data() + at + kField.size();
+  const char* last = status.data() + status.size();
+  while (first != last && (*first == ' ' || *first == '\t')) ++first;
+  unsigned value = 0;
+  const auto [end, error] = std::from_chars(first, last, value, 8);
+  if (error != std::errc() || end == first || value > 0777) return std::nullopt;
+  return static_cast<mode_t>(value);
+}
+
+// The process's umask, read once: the program never changes it. Reading it
+// through umask() means setting it for a moment, during which a file another
+// thread creates gets that moment's mask, so /proc is asked first, and the
+// moment's mask keeps such a file to its owner.
+mode_t ProcessUmask() {
+  static const mode_t mask = [] {
+    if (const std::optional<mode_t> told = UmaskFromProc()) return *told;
+    const mode_t previous = ::umask(0077);
+    ::umask(previous);
+    return previous;
+  }();
+  return mask;
+}
 
 int OpenNoFollow(const std::filesystem::path& path, int flags, mode_t mode = 0) {
   int fd = -1;
@@ -183,87 +231,126 @@ class PosixReadableFile final : public ReadableFile {
 class PosixWritableFile final : public WritableFile {
  public:
   PosixWritableFile(std::filesystem::path path, Descriptor fd)
-      : path_(std::move(path)), fd_(std::move(fd)) {
-    buffer_.reserve(kBufferSize);
-  }
+      : path_(std::move(path)), fd_(std::move(fd)) {}
 
-  ~PosixWritableFile() override {
-    try {
-      Close();
-    } catch (const RunTimeError&) {
-      // Already failing on another path; that failure is the one reported.
-    }
-  }
-
-  void Append(std::string_view data) override {
-    if (!fd_.is_open()) Refuse("не удаётся записать", path_, "файл уже закрыт");
-    if (buffer_.size() + data.size() > kBufferSize) {
-      Flush();
-      if (data.size() >= kBufferSize) {
-        WriteAll(data);
-        return;
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    constexpr std::string_view kAction = "не удаётся записать";
+    if (!fd_.is_open()) Refuse(kAction, path_, "файл уже закрыт");
+    const std::int64_t start = length_;
+    if (const int error = WriteAt(pieces, start); error != 0) {
+      // Whatever of this append did reach the file is cut off again, so that
+      // the file ends where the last whole append ended.
+      while (::ftruncate(fd_.get(), static_cast<off_t>(start)) != 0 && errno == EINTR) {
       }
+      Fail(kAction, path_, error);
     }
-    buffer_.append(data);
-  }
-
-  void Flush() override {
-    if (buffer_.empty()) return;
-    // The buffer is dropped even when the write fails, so that a later Close
-    // does not try the same bytes again and report the failure twice.
-    std::string pending;
-    pending.swap(buffer_);
-    WriteAll(pending);
   }
 
   void Close() override {
-    if (!fd_.is_open()) return;
-    try {
-      Flush();
-    } catch (const RunTimeError&) {
-      fd_.Release();
-      throw;
-    }
     if (const int error = fd_.Release(); error != 0) Fail("не удаётся закрыть", path_, error);
   }
 
  private:
-  void WriteAll(std::string_view data) {
-    while (!data.empty()) {
-      const ssize_t wrote = ::write(fd_.get(), data.data(), data.size());
+  // Writes every byte of `pieces` at `offset` on, gathered into as few calls
+  // as the system takes; on success the file is that much longer. Returns
+  // the errno of a failed write, or 0.
+  int WriteAt(std::span<const std::string_view> pieces, std::int64_t offset) {
+    constexpr std::size_t kGathered = 8;
+    std::size_t piece = 0;  // the first piece not written whole
+    std::size_t done = 0;   // how much of it is written
+    while (true) {
+      iovec gathered[kGathered];
+      int count = 0;
+      for (std::size_t i = piece; i < pieces.size() && count < static_cast<int>(kGathered); ++i) {
+        const std::size_t skip = i == piece ? done : 0;
+        if (pieces[i].size() == skip) continue;
+        gathered[count++] = {const_cast<char*>(pieces[i].data() + skip), pieces[i].size() - skip};
+      }
+      if (count == 0) break;
+      const ssize_t wrote = ::pwritev(fd_.get(), gathered, count, static_cast<off_t>(offset));
       if (wrote < 0) {
         if (errno == EINTR) continue;
-        Fail("не удаётся записать", path_, errno);
+        return errno;
       }
-      data.remove_prefix(static_cast<std::size_t>(wrote));
+      // A regular file takes at least a byte or tells why not; a call that
+      // takes nothing would only be repeated forever.
+      if (wrote == 0) return EIO;
+      offset += wrote;
+      for (auto left = static_cast<std::size_t>(wrote); left > 0;) {
+        const std::size_t rest = pieces[piece].size() - done;
+        if (left < rest) {
+          done += left;
+          left = 0;
+        } else {
+          left -= rest;
+          ++piece;
+          done = 0;
+        }
+      }
     }
+    length_ = offset;
+    return 0;
   }
 
   std::filesystem::path path_;
   Descriptor fd_;
-  std::string buffer_;
+  // What the file holds: it starts empty and only this object writes it.
+  std::int64_t length_ = 0;
 };
+
+class PosixInputLock final : public InputLock {
+ public:
+  PosixInputLock(Descriptor fd, std::filesystem::perms permissions)
+      : fd_(std::move(fd)), permissions_(permissions) {}
+
+  std::filesystem::perms Permissions() const override { return permissions_; }
+
+ private:
+  // Closing the last descriptor of the open file releases the lock.
+  Descriptor fd_;
+  std::filesystem::perms permissions_;
+};
+
+struct OpenedFile {
+  Descriptor fd;
+  struct stat info;
+};
+
+// Opens an existing regular file for reading only.
+OpenedFile OpenRegularFile(const std::filesystem::path& path) {
+  constexpr std::string_view kAction = "не удаётся открыть";
+  // O_NONBLOCK: opening a named pipe must not wait for a writer. It has no
+  // effect on the regular files that are read afterwards.
+  OpenedFile file{Descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)), {}};
+  if (!file.fd.is_open()) Fail(kAction, path, errno);
+  if (::fstat(file.fd.get(), &file.info) != 0) Fail(kAction, path, errno);
+  if (S_ISDIR(file.info.st_mode)) Fail(kAction, path, EISDIR);
+  if (!S_ISREG(file.info.st_mode)) Refuse(kAction, path, "это не обычный файл");
+  return file;
+}
+
+// Whether a failed flock means that this file system does not lock files,
+// rather than that something is wrong with the file.
+bool LockingUnsupported(int error) {
+  // NFS grants an exclusive lock only on a file open for writing and says
+  // EBADF otherwise; the descriptor itself was just opened and is valid.
+  return error == ENOLCK || error == EOPNOTSUPP || error == EBADF || error == ENOSYS;
+}
 
 class PosixFileSystem final : public FileSystem {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override {
-    constexpr std::string_view kAction = "не удаётся открыть";
-    // O_NONBLOCK: opening a named pipe must not wait for a writer. It has no
-    // effect on the regular files that are read afterwards.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd.is_open()) Fail(kAction, path, errno);
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) Fail(kAction, path, errno);
-    if (S_ISDIR(info.st_mode)) Fail(kAction, path, EISDIR);
-    if (!S_ISREG(info.st_mode)) Refuse(kAction, path, "это не обычный файл");
-    return std::make_unique<PosixReadableFile>(path, std::move(fd),
-                                               static_cast<std::int64_t>(info.st_size));
+    OpenedFile file = OpenRegularFile(path);
+    return std::make_unique<PosixReadableFile>(path, std::move(file.fd),
+                                               static_cast<std::int64_t>(file.info.st_size));
   }
 
-  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) override {
+  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
+                                                 std::filesystem::perms permissions) override {
     constexpr std::string_view kAction = "не удаётся создать";
+    const mode_t mode = static_cast<mode_t>(permissions) & 07777 & ~ProcessUmask();
     // Not O_TRUNC: the file is emptied only once it is known to be safe to.
-    Descriptor fd(OpenNoFollow(path, O_WRONLY | O_CREAT | O_NONBLOCK, 0666));
+    Descriptor fd(OpenNoFollow(path, O_WRONLY | O_CREAT | O_NONBLOCK, mode));
     if (!fd.is_open()) Fail(kAction, path, errno);
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) Fail(kAction, path, errno);
@@ -271,6 +358,11 @@ class PosixFileSystem final : public FileSystem {
     if (!S_ISREG(info.st_mode)) Refuse(kAction, path, "это не обычный файл");
     if (info.st_nlink > 1) {
       Refuse(kAction, path, "у файла есть другие жёсткие ссылки, перезапись изменила бы и их");
+    }
+    // A new file has its bits from open already (unless the folder's default
+    // ACL gave it others); one that was there keeps its own until told.
+    if ((info.st_mode & 07777) != mode && ::fchmod(fd.get(), mode) != 0) {
+      Fail("не удаётся задать права доступа", path, errno);
     }
     // A new file is empty already. Truncating it anyway would cost more than
     // a system call: ext4 takes a truncation to zero for a file being
@@ -281,6 +373,19 @@ class PosixFileSystem final : public FileSystem {
 
   void Remove(const std::filesystem::path& path) override {
     if (::unlink(path.c_str()) != 0) Fail("не удаётся удалить", path, errno);
+  }
+
+  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
+    OpenedFile file = OpenRegularFile(input);
+    // flock, not fcntl: its lock belongs to the open file, so two threads of
+    // one process, each with its own, exclude each other too.
+    while (::flock(file.fd.get(), LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      if (LockingUnsupported(errno)) break;
+      Fail("не удаётся заблокировать", input, errno);
+    }
+    return std::make_unique<PosixInputLock>(
+        std::move(file.fd), static_cast<std::filesystem::perms>(file.info.st_mode & 07777));
   }
 };
 

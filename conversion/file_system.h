@@ -5,12 +5,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string_view>
 
 namespace holvane {
 
 // A file opened for reading at explicit positions. Every failure throws
-// RunTimeError naming the file and the cause.
+// RunTimeError with the cause, and the file's path as its file().
 class ReadableFile {
  public:
   virtual ~ReadableFile() = default;
@@ -26,25 +27,42 @@ class ReadableFile {
   virtual void Close() = 0;
 };
 
-// A file written sequentially from its first byte. Writes may be held in a
-// buffer until Flush or Close.
+// A file written sequentially from its first byte, each append handed to the
+// file system within the call: nothing is held back for later.
+//
+// An append is a unit. Should any byte of it fail to be written, the file is
+// cut back to the length it had before that append, and RunTimeError is
+// thrown with the cause of the failed write (should the cut fail as well, the
+// write's cause is still the one thrown). So the file always ends where some
+// append ended: a writer whose every append ends at the end of a record
+// leaves whole records only, whatever stops it.
 class WritableFile {
  public:
   virtual ~WritableFile() = default;
 
-  virtual void Append(std::string_view data) = 0;
+  // Appends `pieces`, in order, as one unit.
+  virtual void AppendPieces(std::span<const std::string_view> pieces) = 0;
 
-  // Hands everything appended so far to the file system.
-  virtual void Flush() = 0;
+  // Appends `data` as one unit.
+  void Append(std::string_view data) { AppendPieces(std::span(&data, 1)); }
 
-  // Flushes and releases the file; a failure throws. Later calls do nothing.
-  // A file destroyed without Close is flushed and closed on a best-effort
-  // basis, so that what was written before a failure still reaches the disk.
+  // Releases the file; a failure throws. Later calls do nothing. A file
+  // destroyed without Close is closed all the same, a failure ignored.
   virtual void Close() = 0;
 };
 
+// Held for one conversion of an input; released when destroyed.
+class InputLock {
+ public:
+  virtual ~InputLock() = default;
+
+  // The input's permission bits, as they were when it was locked.
+  virtual std::filesystem::perms Permissions() const = 0;
+};
+
 // Opens, creates and removes files. The conversion reaches the disk only
-// through this interface, so tests can put faults in its way.
+// through this interface, so tests can put faults in its way. A failure throws
+// RunTimeError whose file() is the path it concerns.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -56,16 +74,34 @@ class FileSystem {
   // byte. It refuses, instead of writing through, a name that is a symbolic
   // link, is not a regular file, or has other hard links (writing there would
   // change another file, perhaps the input itself).
-  virtual std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) = 0;
+  //
+  // The file gets the permission bits `permissions` less the process's
+  // umask, whether it is new or was there before, so a file meant to be
+  // private never stays more readable than asked. An existing file gets them
+  // before anything of it changes; should that fail, so does the call.
+  virtual std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
+                                                         std::filesystem::perms permissions) = 0;
 
   virtual void Remove(const std::filesystem::path& path) = 0;
+
+  // Locks the input file `input` for one conversion: while the lock is held,
+  // another LockInput of the same file, from this process or another, waits
+  // until it is released. Locks of different files are independent. The
+  // file is opened for reading only and never changed; what is not a regular
+  // file is refused as OpenForReading refuses it. The lock is advisory: it
+  // keeps out only those who take it too, as every conversion does.
+  //
+  // Where the file system cannot lock files (an NFS mount, which grants an
+  // exclusive lock only on a file open for writing; a mount without a lock
+  // service), the lock is not held, and conversions go on as if unlocked.
+  virtual std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) = 0;
 };
 
 // The file system of the machine.
 FileSystem& DefaultFileSystem();
 
-// How a file's name appears in messages: as the file system has it (UTF-8
-// on this platform).
+// How a file's name is shown beside a failure's cause: as the file system
+// has it (UTF-8 on this platform).
 std::string DisplayName(const std::filesystem::path& path);
 
 }  // namespace holvane

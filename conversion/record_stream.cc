@@ -132,8 +132,8 @@ struct Marker {
 // For false, true and any other flag.
 constexpr Marker kMarkers[] = {{{'-'}, 1}, {{'+'}, 1}, {{'?', '\r', '\n'}, 3}};
 
-// Rendered lines gathered into one write. Only whole entries are gathered, so
-// what reaches the target always ends at an entry's end.
+// Rendered lines gathered into one append. Only whole entries are gathered, so
+// every append ends at an entry's end.
 class TextChunk {
  public:
   // An entry's text is never longer than the entry (the longest marker and
@@ -181,11 +181,15 @@ class TextChunk {
   }
 
  private:
-  // A text longer than a chunk goes to the target as it stands.
+  // A text longer than a chunk goes to the target as it stands, in one
+  // append with its marker and line break, so that it too reaches the
+  // target whole or not at all.
   void PutLong(std::int32_t flag, const char* text, std::size_t n) {
-    target_.Append(flag == kFalse ? "-" : flag == kTrue ? "+" : "?\r\n");
-    target_.Append(std::string_view(text, n));
-    target_.Append("\r\n");
+    const std::string_view line[] = {flag == kFalse  ? "-"
+                                     : flag == kTrue ? "+"
+                                                     : "?\r\n",
+                                     std::string_view(text, n), "\r\n"};
+    target_.AppendPieces(line);
   }
 
   WritableFile& target_;
@@ -219,14 +223,20 @@ void Render(ReadableFile& source, std::int64_t length, TextChunk& text) {
     const std::int32_t q = Advance(p, n);
     const std::int64_t flag_remaining = Remaining(length, q);
     if (flag_remaining < kFieldWidth) Truncated("поле флага", q, kFieldWidth, flag_remaining);
-    const std::int32_t next = Advance(q, kFieldWidth);
+    // An entry whose flag can be read is whole, even when the position after
+    // it cannot be held: it is rendered, and the step past it fails after.
+    std::int32_t next = 0;
+    const bool last_position = __builtin_add_overflow(q, kFieldWidth, &next);
 
-    // Every check of the entry comes before it is rendered, so an entry that
-    // fails leaves nothing of itself in the target.
+    // Every check of the entry itself comes before it is rendered, so an
+    // entry that fails leaves nothing of itself in the target.
     const auto entry_size = static_cast<std::size_t>(n) + kFieldWidth;
     const char* entry = chunk.Fetch(OffsetOf(p), entry_size);
     if (entry == nullptr) Truncated("текст записи", p, n, text_remaining);
     text.Put(LoadInt32(entry + n), entry, static_cast<std::size_t>(n));
+    if (last_position) [[unlikely]] {
+      PositionOverflow(q);
+    }
     p = next;
   }
 }

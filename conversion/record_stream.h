@@ -15,8 +15,10 @@ namespace holvane {
 // stream remain; a single trailing byte is ignored.
 //
 // `source` is read at explicit positions; its length is taken once, at the
-// start, as nothing else writes it meanwhile. `target` is appended to, in
-// pieces that always end at an entry's end. Neither is opened or closed here.
+// start, as nothing else writes it meanwhile. Every append to `target` ends
+// at an entry's end (an entry too long to gather with others is one append of
+// its own), so a target that keeps whole appends only, as WritableFile does,
+// holds whole entries only. Neither is opened or closed here.
 //
 // Throws RunTimeError, with the byte offset of the field at fault, when
 //   - a length or flag has fewer than 4 bytes left, or a text runs past the
@@ -25,7 +27,10 @@ namespace holvane {
 //   - a position leaves the signed 32-bit range (kOverflow);
 //   - a text is too long for memory (kOutOfMemory);
 // and passes on the file layer's failures. Nothing is written for the entry
-// at fault; everything before it has been appended to `target`.
+// at fault; everything before it has been appended to `target`. An entry
+// whose flag ends where the next position would leave the 32-bit range is
+// whole, though: its line is appended, and then the overflow is thrown, at
+// the flag's offset.
 void RenderRecordStream(ReadableFile& source, WritableFile& target);
 
 }  // namespace holvane

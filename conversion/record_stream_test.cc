@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,8 +64,9 @@ class MemorySource final : public ReadableFile {
 
 class MemoryTarget final : public WritableFile {
  public:
-  void Append(std::string_view data) override { bytes_.append(data); }
-  void Flush() override {}
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    for (const std::string_view piece : pieces) bytes_.append(piece);
+  }
   void Close() override {}
 
   const std::string& bytes() const { return bytes_; }
@@ -287,8 +289,9 @@ class SparseSource final : public ReadableFile {
 // Counts what it is given; the texts here are too long to keep.
 class CountingTarget final : public WritableFile {
  public:
-  void Append(std::string_view data) override { bytes_ += static_cast<std::int64_t>(data.size()); }
-  void Flush() override {}
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    for (const std::string_view piece : pieces) bytes_ += static_cast<std::int64_t>(piece.size());
+  }
   void Close() override {}
 
   std::int64_t bytes() const { return bytes_; }
@@ -340,16 +343,18 @@ TEST_F(RecordStreamOverflowTest, TextEndingPastTheLimitIsNotRead) {
 
 TEST_F(RecordStreamOverflowTest, FlagEndingPastTheLimit) {
   const std::int64_t last = PlaceLongEntries();
-  // The flag itself can be read; the position after it cannot be held.
+  // The flag itself can be read, so its entry is whole and rendered; the
+  // position after it cannot be held, and that step fails.
   const std::int64_t flag_at = kInt32Max - 2;
-  source_.Place(last, Int32Bytes(static_cast<std::int32_t>(flag_at - last - kFieldWidth)));
+  const std::int64_t text = flag_at - last - kFieldWidth;
+  source_.Place(last, Int32Bytes(static_cast<std::int32_t>(text)));
   source_.Place(flag_at, Int32Bytes(0));
 
   const auto error = RunTimeErrorOf([&] { RenderRecordStream(source_, target_); });
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->number(), ErrorNumber::kOverflow);
   EXPECT_EQ(error->offset(), flag_at);
-  EXPECT_EQ(target_.bytes(), RenderedLength(kLongEntries, kLongText));
+  EXPECT_EQ(target_.bytes(), RenderedLength(kLongEntries, kLongText) + RenderedLength(1, text));
 }
 
 TEST_F(RecordStreamOverflowTest, LengthEndingPastTheLimit) {
@@ -381,7 +386,7 @@ class RecordStreamFilesTest : public ::testing::Test {
     WriteFileBytes(dir_ / "stream.bin", stream);
     FileSystem& file_system = DefaultFileSystem();
     auto source = file_system.OpenForReading(dir_ / "stream.bin");
-    auto target = file_system.CreateForWriting(dir_ / "stream.txt");
+    auto target = file_system.CreateForWriting(dir_ / "stream.txt", testing::kOwnerReadWrite);
     *error = RunTimeErrorOf([&] { RenderRecordStream(*source, *target); });
     target->Close();
     source->Close();

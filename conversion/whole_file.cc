@@ -10,16 +10,16 @@ std::string ReadWholeFile(const std::filesystem::path& path, FileSystem& file_sy
   std::string content(static_cast<std::size_t>(length), ' ');
   if (file->ReadAt(0, content.data(), content.size()) != content.size()) {
     // The file shrank between asking its length and reading it.
-    throw RunTimeError(ErrorNumber::kInputPastEndOfFile,
-                       "файл «" + DisplayName(path) + "» стал короче во время чтения");
+    throw RunTimeError(ErrorNumber::kInputPastEndOfFile, "файл стал короче во время чтения",
+                       std::nullopt, path);
   }
   file->Close();
   return content;
 }
 
 void WriteWholeFile(const std::filesystem::path& path, std::string_view data,
-                    FileSystem& file_system) {
-  auto file = file_system.CreateForWriting(path);
+                    std::filesystem::perms permissions, FileSystem& file_system) {
+  auto file = file_system.CreateForWriting(path, permissions);
   if (!data.empty()) file->Append(data);
   file->Close();
 }

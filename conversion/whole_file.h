@@ -15,11 +15,14 @@ namespace holvane {
 std::string ReadWholeFile(const std::filesystem::path& path,
                           FileSystem& file_system = DefaultFileSystem());
 
-// Makes the file at `path` hold exactly `data`: it is created if missing,
-// emptied if not, written and closed within the call. Empty data still
-// leaves an empty file. Throws RunTimeError on any failure, including the
-// refusals of FileSystem::CreateForWriting.
+// Makes the file at `path` hold exactly `data`, with the permission bits
+// `permissions` less the umask: it is created if missing, emptied if not,
+// written in one append and closed within the call, so a failed write leaves
+// it empty rather than holding part of `data`. Empty data still leaves an empty
+// file. Throws RunTimeError on any failure, including the refusals of
+// FileSystem::CreateForWriting.
 void WriteWholeFile(const std::filesystem::path& path, std::string_view data,
+                    std::filesystem::perms permissions,
                     FileSystem& file_system = DefaultFileSystem());
 
 }  // namespace holvane

@@ -4,6 +4,7 @@
 // the entries before it written.
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "compression/run_time_error.h"
@@ -22,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::optional<holvane::RunTimeError> failure;
   {
     auto source = file_system.OpenForReading(source_path);
-    auto target = file_system.CreateForWriting(target_path);
+    auto target = file_system.CreateForWriting(
+        target_path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     try {
       holvane::RenderRecordStream(*source, *target);
     } catch (const holvane::RunTimeError& error) {

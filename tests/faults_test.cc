@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <optional>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "compression/run_time_error.h"
@@ -32,10 +35,13 @@ using testing::ZlibCompress;
 constexpr char kInjected[] = "сбой, внесённый тестом";
 
 // Counts every call into the file layer, files included, and fails the k-th
-// one (counted from 1) as a device error would.
+// one (counted from 1; 0 for none) as a device error would. `on_create`, when
+// given, is told of each file about to be created.
 class FaultyFileSystem final : public FileSystem {
  public:
-  explicit FaultyFileSystem(int fail_at) : fail_at_(fail_at) {}
+  explicit FaultyFileSystem(int fail_at,
+                            std::function<void(const std::filesystem::path&)> on_create = {})
+      : fail_at_(fail_at), on_create_(std::move(on_create)) {}
 
   int calls() const { return calls_; }
 
@@ -43,13 +49,20 @@ class FaultyFileSystem final : public FileSystem {
     Call();
     return std::make_unique<Readable>(this, DefaultFileSystem().OpenForReading(path));
   }
-  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) override {
+  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
+                                                 std::filesystem::perms permissions) override {
     Call();
-    return std::make_unique<Writable>(this, DefaultFileSystem().CreateForWriting(path));
+    if (on_create_) on_create_(path);
+    return std::make_unique<Writable>(this,
+                                      DefaultFileSystem().CreateForWriting(path, permissions));
   }
   void Remove(const std::filesystem::path& path) override {
     Call();
     DefaultFileSystem().Remove(path);
+  }
+  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
+    Call();
+    return DefaultFileSystem().LockInput(input);
   }
 
  private:
@@ -79,13 +92,9 @@ class FaultyFileSystem final : public FileSystem {
    public:
     Writable(FaultyFileSystem* owner, std::unique_ptr<WritableFile> file)
         : owner_(owner), file_(std::move(file)) {}
-    void Append(std::string_view data) override {
+    void AppendPieces(std::span<const std::string_view> pieces) override {
       owner_->Call();
-      file_->Append(data);
-    }
-    void Flush() override {
-      owner_->Call();
-      file_->Flush();
+      file_->AppendPieces(pieces);
     }
     void Close() override {
       owner_->Call();
@@ -102,19 +111,25 @@ class FaultyFileSystem final : public FileSystem {
   }
 
   int fail_at_;
+  std::function<void(const std::filesystem::path&)> on_create_;
   int calls_ = 0;
 };
 
-// Few entries, so that a sweep over every call stays quick, but long ones, so
-// that the output crosses the file layer's 64 KiB write buffer. The letters
-// vary so that the file compresses no better than real text: a very
-// compressible one would spend the sweep growing decompression buffers.
+// The entry of ManyEntries() too long to be gathered with others into one of
+// the renderer's 128 KiB appends: it is an append of its own, of three pieces.
+constexpr int kLongEntry = 100;
+
+// Few entries, so that a sweep over every call stays quick, but long ones, and
+// one longer than the renderer's pieces, so that the output takes several
+// appends. The letters vary so that the file compresses no better than real
+// text: a very compressible one would spend the sweep growing decompression
+// buffers.
 std::vector<Entry> ManyEntries() {
   std::vector<Entry> entries;
   std::uint32_t state = 12345;
   for (int i = 0; i < 160; ++i) {
     std::string text = "строка " + std::to_string(i) + " ";
-    for (int letter = 0; letter < 420 + i % 80; ++letter) {
+    for (int letter = 0; letter < (i == kLongEntry ? 200'000 : 420 + i % 80); ++letter) {
       state = state * 1103515245u + 12345u;
       text.push_back(static_cast<char>('a' + (state >> 16) % 26));
     }
@@ -134,7 +149,7 @@ TEST(FaultSweepTest, EveryFailingCallOfTheFileLayerFailsCleanly) {
   const std::vector<Entry> entries = ManyEntries();
   const std::string stream = RecordStream(entries);
   const std::string full_text = RenderedText(entries);
-  ASSERT_GT(full_text.size(), 64u * 1024) << "the output must cross the write buffer";
+  ASSERT_GT(entries[kLongEntry].text.size(), 128u * 1024) << "one entry must be an append alone";
   const std::string input = ZlibCompress(stream);
   WriteFileBytes(dir / "b.wvl", input);
 
@@ -167,42 +182,74 @@ TEST(FaultSweepTest, EveryFailingCallOfTheFileLayerFailsCleanly) {
   EXPECT_GT(faults, 10);
 }
 
-// Run in a child process: converts with the file size limit of the process
-// set below the temporary file's size, and exits 0 when that fails as a full
-// disk, naming the file.
-[[noreturn]] void ConvertUnderFileSizeLimit(const std::filesystem::path& folder, const char* name) {
+// Run in a child process: converts `name` in `folder`, the file size limit of
+// the process set to `limit` bytes as the file `name` + `limited` is created,
+// and exits 0 when the conversion fails as a full disk concerning that file.
+[[noreturn]] void ConvertUnderFileSizeLimit(const std::filesystem::path& folder, const char* name,
+                                            const char* limited, rlim_t limit) {
   ::signal(SIGXFSZ, SIG_IGN);
-  const rlimit limit{50'000, 50'000};
-  if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) std::_Exit(3);
+  const std::filesystem::path limited_path = folder / (std::string(name) + limited);
+  FaultyFileSystem file_system(/*fail_at=*/0, [&](const std::filesystem::path& path) {
+    const rlimit bytes{limit, limit};
+    if (path == limited_path && ::setrlimit(RLIMIT_FSIZE, &bytes) != 0) std::_Exit(3);
+  });
   std::optional<cZLIB> zlib;
-  const auto error = RunTimeErrorOf([&] { ConvertFile(folder, name, zlib); });
-  const bool clear = error && error->number() == ErrorNumber::kDiskFull &&
-                     error->cause().find(std::string(name) + ".tmp") != std::string::npos;
+  const auto error = RunTimeErrorOf([&] { ConvertFile(folder, name, zlib, file_system); });
+  const bool clear =
+      error && error->number() == ErrorNumber::kDiskFull && error->file() == limited_path;
   std::_Exit(clear ? 0 : 1);
 }
 
 // A real write that stops part-way: the kernel's file size limit makes the
 // write fail as a full disk would, in a child process so the limit stays
-// there.
+// there. The file is cut back to where its last whole append ended: the
+// temporary file, written in one append, to nothing; the output to the
+// entries before the long one, whose append the limit falls in.
 TEST(FaultSweepTest, WriteCutShortByTheSystemFailsAsDiskFull) {
   TempDir dir;
   WriteFileBytes(dir / "a.wvl", ZlibCompress(RecordStream({{"раньше", 0}})));
   std::optional<cZLIB> zlib;
   ConvertFile(dir.path(), "a.wvl", zlib);
   const std::string earlier_text = ReadFileBytes(dir / "a.wvl.txt");
-  const std::string input = ZlibCompress(RecordStream(ManyEntries()));
+  const std::vector<Entry> entries = ManyEntries();
+  const std::string stream = RecordStream(entries);
+  const std::string input = ZlibCompress(stream);
   WriteFileBytes(dir / "b.wvl", input);
+  const std::string before_long = RenderedText({entries.begin(), entries.begin() + kLongEntry});
 
-  EXPECT_EXIT(ConvertUnderFileSizeLimit(dir.path(), "b.wvl"), ::testing::ExitedWithCode(0), "");
-  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "b.wvl"), input));
-  EXPECT_EQ(ReadFileBytes(dir / "a.wvl.txt"), earlier_text);
+  struct Case {
+    const char* limited;
+    rlim_t limit;
+    std::string temporary;
+    std::optional<std::string> output;
+  };
+  const std::vector<Case> cases = {
+      {".tmp", 50'000, "", std::nullopt},
+      {".txt", before_long.size() + 100'000, stream, before_long},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.limited);
+    std::filesystem::remove(dir / "b.wvl.tmp");
+    std::filesystem::remove(dir / "b.wvl.txt");
+    EXPECT_EXIT(ConvertUnderFileSizeLimit(dir.path(), "b.wvl", c.limited, c.limit),
+                ::testing::ExitedWithCode(0), "");
+    EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "b.wvl.tmp"), c.temporary));
+    if (c.output) {
+      EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "b.wvl.txt"), *c.output));
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(dir / "b.wvl.txt"));
+    }
+    EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "b.wvl"), input));
+    EXPECT_EQ(ReadFileBytes(dir / "a.wvl.txt"), earlier_text);
+  }
 }
 
 TEST(FaultSweepTest, DeviceThatRefusesWritesIsNotWrittenTo) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  const auto error = RunTimeErrorOf([] { WriteWholeFile("/dev/full", "данные"); });
+  const auto error =
+      RunTimeErrorOf([] { WriteWholeFile("/dev/full", "данные", testing::kOwnerReadWrite); });
   ASSERT_TRUE(error.has_value());
-  EXPECT_NE(error->cause().find("/dev/full"), std::string::npos);
+  EXPECT_TRUE(testing::ConcernsFile(error, "/dev/full"));
 }
 
 // Every prefix of a valid file: the whole one converts exactly; any shorter

@@ -142,6 +142,20 @@ bool ZlibInflate(std::string_view source, int window_bits, std::string& output) 
          << excerpt(expected);
 }
 
+::testing::AssertionResult ConcernsFile(const std::optional<RunTimeError>& error,
+                                        const std::filesystem::path& path) {
+  if (!error) return ::testing::AssertionFailure() << "no failure, where one concerning " << path;
+  if (error->file() != path) {
+    return ::testing::AssertionFailure()
+           << "the failure concerns " << error->file() << ", not " << path << ": " << error->what();
+  }
+  const std::string name = path.filename().string();
+  if (std::string_view(error->what()).find(name) != std::string_view::npos) {
+    return ::testing::AssertionFailure() << "the message repeats the name: " << error->what();
+  }
+  return ::testing::AssertionSuccess();
+}
+
 std::string ReadFileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());

@@ -15,6 +15,11 @@
 
 namespace holvane::testing {
 
+// Read and write for the owner alone: the permissions tests give the files
+// they write through the file layer.
+inline constexpr std::filesystem::perms kOwnerReadWrite =
+    std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+
 // A fresh, empty folder under the system's temporary folder, removed with
 // everything in it when the object goes.
 class TempDir {
@@ -91,6 +96,12 @@ std::optional<RunTimeError> RunTimeErrorOf(Action&& action) {
 // tells the lengths and the first differing offset instead of printing
 // strings that may be megabytes long.
 ::testing::AssertionResult SameBytes(std::string_view actual, std::string_view expected);
+
+// Whether `error` concerns the file at `path` (its file() is `path`) and, as
+// the name is shown beside the cause, neither its cause nor what() repeats
+// the file's name.
+::testing::AssertionResult ConcernsFile(const std::optional<RunTimeError>& error,
+                                        const std::filesystem::path& path);
 
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view data);

@@ -34,14 +34,16 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 // The input is never changed. Throws RunTimeError on the first failure, its
 // file() the input, temporary or output file the failure concerns (empty for
 // a fault inside the record stream, which the caller reports as the input's):
-//   - the input cannot be read;
+//   - the input cannot be locked or read;
 //   - it does not decompress (kInvalidFileFormat, or the wrapper's error
 //     number, with its meaning in words for 7, out of memory, and 6, content
 //     too large for 32-bit sizes); nothing has been written then, and an
 //     existing output is left as it was;
-//   - the temporary or output file cannot be written, or the record stream
-//     is malformed. The temporary file stays, and the output holds every
-//     entry rendered before the failure;
+//   - the temporary or output file cannot be written (or given its
+//     permissions), or the record stream is malformed. The temporary file
+//     stays (empty, when writing it failed), and the output holds whole
+//     entries only: every entry before a fault in the stream, or those of
+//     the appends that reached it before a write failed;
 //   - the temporary file cannot be deleted.
 void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
                  std::optional<cZLIB>& zlib, FileSystem& file_system = DefaultFileSystem());

@@ -167,7 +167,8 @@ int Run(const holvane::cli::Options& options) {
       ++converted;
     } catch (const holvane::RunTimeError& error) {
       progress.Clear();
-      ReportFailure(file, error.what());
+      // The file at fault: the input, or its .tmp or .txt.
+      ReportFailure(error.file().empty() ? file : error.file(), error.what());
       failed = true;
     } catch (const std::bad_alloc&) {
       progress.Clear();

@@ -560,6 +560,41 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliOutputError,
 // ---------------------------------------------------------------------------
 // Runs that overlap, and runs that are stopped
 
+// Entries of one kind, numbered so that every line differs.
+std::vector<Entry> Numbered(std::size_t count, std::size_t width) {
+  std::vector<Entry> entries;
+  entries.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string text = std::to_string(i);
+    text.insert(0, width - text.size(), '0');
+    entries.push_back({text, static_cast<std::int32_t>(i % 3) - 1});
+  }
+  return entries;
+}
+
+TEST(CliOverlap, RunsOnTheSameFileWaitForOneAnother) {
+  constexpr int kRounds = 10;
+  constexpr int kRuns = 4;
+  TempDir dir;
+  const std::vector<Entry> entries = Numbered(400'000, 12);
+  WriteFileBytes(dir / "big.wvl", ZlibCompress(RecordStream(entries)));
+  const std::string expected = RenderedText(entries);
+
+  for (int round = 0; round < kRounds; ++round) {
+    std::vector<std::unique_ptr<Running>> runs;
+    for (int i = 0; i < kRuns; ++i) {
+      runs.push_back(std::make_unique<Running>(Arguments{(dir / "big.wvl").string()}));
+    }
+    for (auto& run : runs) {
+      const Result result = run->Finish();
+      EXPECT_EQ(result.status, 0) << "round " << round << ": " << result.err;
+      EXPECT_EQ(result.out, CountLine(1));
+    }
+    ASSERT_TRUE(SameBytes(ReadFileBytes(dir / "big.wvl.txt"), expected)) << "round " << round;
+    ASSERT_FALSE(fs::exists(dir / "big.wvl.tmp")) << "round " << round;
+  }
+}
+
 class CliInterrupted : public ::testing::TestWithParam<int> {};
 
 TEST_P(CliInterrupted, LeavesWholeEntriesNoTemporaryFileAndEarlierFilesConverted) {

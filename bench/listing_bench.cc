@@ -28,7 +28,6 @@
 #include <memory>
 
 #include "main_window/file_list_box.h"
-#include "main_window/paths.h"
 #endif
 
 namespace {
@@ -96,9 +95,8 @@ BENCHMARK(BM_FilesToConvert)->Unit(benchmark::kMillisecond)->UseRealTime();
 // (b) The window's file list reading the folder and showing its files.
 void BM_FileListBoxSetPath(benchmark::State& state) {
   const std::filesystem::path& folder = Folder();
-  const auto list = std::make_unique<holvane::ui::FileListBox>(QStringLiteral("/"));
-  const QString path = holvane::ui::FromPath(folder);
-  for (auto _ : state) list->setPath(path);
+  const auto list = std::make_unique<holvane::ui::FileListBox>("/");
+  for (auto _ : state) list->setPath(folder);
   if (list->ListCount() != kFiles) state.SkipWithError("not every file was listed");
   state.counters["files"] = static_cast<double>(list->ListCount());
 }

@@ -1,17 +1,16 @@
 #include "main_window/frm_main.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
+#include <system_error>
 
 #include "conversion/convert_file.h"
 #include "main_window/dir_list_box.h"
 #include "main_window/drive_list_box.h"
 #include "main_window/drives.h"
 #include "main_window/file_list_box.h"
-#include "main_window/paths.h"
 #include "main_window/run_time.h"
 
 namespace holvane::ui {
@@ -35,16 +34,24 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// The program's current folder, as bytes; the root when it has none (it was
+// removed, say), where the folder list would go anyway.
+std::filesystem::path CurrentFolder() {
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::current_path(error);
+  return error ? std::filesystem::path("/") : folder;
+}
+
 }  // namespace
 
-frmMain::frmMain(QWidget* parent)
-    : frmMain(DriveSource(MountedDrives), QDir::currentPath(), parent) {}
+frmMain::frmMain(QWidget* parent) : frmMain(DriveSource(MountedDrives), CurrentFolder(), parent) {}
 
-frmMain::frmMain(const std::vector<std::string>& drives, const QString& start_folder,
+frmMain::frmMain(const std::vector<std::string>& drives, const std::filesystem::path& start_folder,
                  QWidget* parent)
     : frmMain(DriveSource([drives] { return drives; }), start_folder, parent) {}
 
-frmMain::frmMain(const DriveSource& drives, const QString& start_folder, QWidget* parent)
+frmMain::frmMain(const DriveSource& drives, const std::filesystem::path& start_folder,
+                 QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -112,7 +119,7 @@ void frmMain::Command1_Click() {
       for (int index = 0; index <= last; ++index) {
         if (!File1->Selected(index)) continue;
         ++count;
-        ConvertFile(ToPath(File1->Path()), ToPath(File1->List(index)), zlib_);
+        ConvertFile(File1->Path(), File1->FileName(index), zlib_);
       }
     }
     if (count > 0) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <system_error>
@@ -34,6 +35,25 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// A command button as on the platform the window's design comes from: while
+// it has the focus, Enter presses it, as Space does. It is neither the
+// default button nor an auto-default one, so Enter in another control does
+// not press it.
+class CommandButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+      click();
+      event->accept();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+};
+
 // The program's current folder, as bytes; the root when it has none (it was
 // removed, say), where the folder list would go anyway.
 std::filesystem::path CurrentFolder() {
@@ -58,7 +78,7 @@ frmMain::frmMain(const DriveSource& drives, const std::filesystem::path& start_f
       Drive1(new DriveListBox(drives, start_folder, this)),
       Dir1(new DirListBox(drives, start_folder, this)),
       File1(new FileListBox(Dir1->Path(), this)),
-      Command1(new QPushButton(QString::fromUtf8("Конвертировать"), this)) {
+      Command1(new CommandButton(QString::fromUtf8("Конвертировать"), this)) {
   setWindowTitle(QString::fromUtf8(kCaption));
   setFixedSize(Px(5880), Px(4305));
 
@@ -72,7 +92,8 @@ frmMain::frmMain(const DriveSource& drives, const std::filesystem::path& start_f
   File1->setGeometry(TwipRect(3000, 120, 2775, 3600));
   Command1->setGeometry(TwipRect(3840, 3840, 1935, 375));
 
-  // Enter in another control must not press the button.
+  // Enter in another control must not press the button (Enter on the button
+  // itself does, see CommandButton).
   Command1->setAutoDefault(false);
   Command1->setDefault(false);
 

@@ -216,7 +216,8 @@ class MainWindowTest : public QObject {
   void nothingToConvertSaysNothing();
   void failedConversionStopsAndEnds_data();
   void failedConversionStopsAndEnds();
-  void enterInTheFileListDoesNotConvert();
+  void enterConvertsOnlyOnTheButton_data();
+  void enterConvertsOnlyOnTheButton();
   void namesAreShownAndOpenedByTheirBytes_data();
   void namesAreShownAndOpenedByTheirBytes();
   void realMessageBox_data();
@@ -626,7 +627,16 @@ void MainWindowTest::failedConversionStopsAndEnds() {
   }
 }
 
-void MainWindowTest::enterInTheFileListDoesNotConvert() {
+void MainWindowTest::enterConvertsOnlyOnTheButton_data() {
+  QTest::addColumn<int>("key");
+  QTest::newRow("Return") << int{Qt::Key_Return};
+  QTest::newRow("Enter") << int{Qt::Key_Enter};
+}
+
+// Enter presses the button only while it has the focus, as Space does: in the
+// file list it converts nothing.
+void MainWindowTest::enterConvertsOnlyOnTheButton() {
+  QFETCH(int, key);
   RunTimeRecorder recorder;
   TempDir a;
   WriteWvl(a / "a.wvl");
@@ -639,12 +649,21 @@ void MainWindowTest::enterInTheFileListDoesNotConvert() {
   window.File1->setCurrentRow(0);
   window.File1->setSelected(0, true);
 
-  QTest::keyClick(window.File1, Qt::Key_Return);
-  QTest::keyClick(window.File1, Qt::Key_Enter);
+  QTest::keyClick(window.File1, static_cast<Qt::Key>(key));
 
   QCOMPARE(Listing(a.path()), before);
   QCOMPARE(recorder.messages(), QStringList());
   QVERIFY(window.File1->Selected(0));
+
+  window.Command1->setFocus();
+  QCOMPARE(QApplication::focusWidget(), window.Command1);
+  QTest::keyClick(window.Command1, static_cast<Qt::Key>(key));
+
+  QCOMPARE(recorder.messages(), QStringList{Message(MessageIcon::kInformation, Converted(1))});
+  const std::string problem =
+      BytesProblem(OutputOf(a / "a.wvl"), RenderedText(EntriesFor("a.wvl")));
+  QVERIFY2(problem.empty(), problem.c_str());
+  QCOMPARE(recorder.ends(), 0);
 }
 
 void MainWindowTest::namesAreShownAndOpenedByTheirBytes_data() {

@@ -1,35 +1,39 @@
 #include "cli/file_walk.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <string>
+#include <utility>
 
 #include "compression/run_time_error.h"
-#include "main_window/folders.h"
-#include "main_window/paths.h"
+#include "listing/listing.h"
 
 namespace holvane::cli {
 
 namespace {
 
-void AddFolder(const QString& folder, bool recursive, std::vector<std::filesystem::path>& files,
-               std::vector<UnlistedFolder>& unlisted) {
-  const QDir dir(folder);
-  QStringList subfolders;
+void AddFolder(const std::filesystem::path& folder, bool recursive,
+               std::vector<std::filesystem::path>& files, std::vector<UnlistedFolder>& unlisted) {
+  listing::FolderContents contents;
   try {
-    for (const QString& name :
-         ui::ListMatchingFiles(folder, QString::fromLatin1(ui::kFilePattern))) {
-      files.push_back(ui::ToPath(dir.filePath(name)));
-    }
-    if (!recursive) return;
-    subfolders = ui::ListSubfolders(folder);
+    contents = listing::ListFolder(
+        folder, listing::kFilePattern,
+        recursive ? listing::Subfolders::kListed : listing::Subfolders::kLeftOut);
   } catch (const RunTimeError& error) {
-    unlisted.push_back({ui::ToPath(folder), error.what()});
+    unlisted.push_back({folder, error.what()});
     return;
   }
-  for (const QString& name : subfolders) {
-    const QString subfolder = dir.filePath(name);
-    if (QFileInfo(subfolder).isSymLink()) continue;
-    AddFolder(subfolder, recursive, files, unlisted);
+  // Each path is made from one string: `folder / name` would first copy the
+  // folder's parts, then add the name, costing as much again.
+  const std::string prefix = (folder / "").native();
+  files.reserve(files.size() + contents.files.size());
+  for (const listing::Entry file : contents.files) {
+    std::string path;
+    path.reserve(prefix.size() + file.name.size());
+    path.append(prefix).append(file.name);
+    files.emplace_back(std::move(path));
+  }
+  for (const listing::Entry subfolder : contents.subfolders) {
+    if (subfolder.symbolic_link) continue;
+    AddFolder(folder / subfolder.name, recursive, files, unlisted);
   }
 }
 
@@ -40,7 +44,7 @@ std::vector<std::filesystem::path> FilesToConvert(const std::filesystem::path& p
   std::error_code error;
   if (!std::filesystem::is_directory(path, error)) return {path};
   std::vector<std::filesystem::path> files;
-  AddFolder(ui::FromPath(path), recursive, files, unlisted);
+  AddFolder(path, recursive, files, unlisted);
   return files;
 }
 

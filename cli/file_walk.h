@@ -15,9 +15,10 @@ struct UnlistedFolder {
 
 // The files one PATH of the command line stands for, in the order they are
 // converted: a file stands for itself, whatever its name; a folder for the
-// files the window's file list would show there, in the same order, and with
-// `recursive`, then those of each subfolder as the window's folder list orders
-// them (symbolic links to folders are not followed, hidden folders skipped).
+// files the window's file list would show there (whatever bytes their names
+// hold), in the same order, and with `recursive`, then those of each
+// subfolder as the window's folder list orders them (symbolic links to
+// folders are not followed, hidden folders skipped).
 //
 // A folder that cannot be listed is left out and added to `unlisted`, so that
 // one unreadable subfolder does not cost the rest of the tree its conversion.

@@ -1,18 +1,17 @@
 #include "main_window/dir_list_box.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyle>
 #include <algorithm>
 #include <exception>
+#include <string_view>
+#include <system_error>
 #include <utility>
 
 #include "compression/run_time_error.h"
 #include "main_window/drives.h"
-#include "main_window/folders.h"
 #include "main_window/paths.h"
 #include "main_window/run_time.h"
 
@@ -24,7 +23,8 @@ constexpr int kPathRole = Qt::UserRole;
 
 }  // namespace
 
-DirListBox::DirListBox(DriveSource drives, const QString& start_folder, QWidget* parent)
+DirListBox::DirListBox(DriveSource drives, const std::filesystem::path& start_folder,
+                       QWidget* parent)
     : QTreeWidget(parent), drives_(std::move(drives)) {
   setHeaderHidden(true);
   setColumnCount(1);
@@ -34,57 +34,57 @@ DirListBox::DirListBox(DriveSource drives, const QString& start_folder, QWidget*
   setIndentation(12);
   setSelectionMode(QAbstractItemView::SingleSelection);
 
-  QString start = AbsoluteFolder(start_folder);
-  QStringList subfolders;
+  std::filesystem::path start = AbsoluteFolder(start_folder);
+  listing::Entries subfolders;
   try {
-    subfolders = ListSubfolders(start);
+    subfolders = listing::ListSubfolders(start);
   } catch (const RunTimeError&) {
-    start = QStringLiteral("/");
-    subfolders = ListSubfolders(start);
+    start = "/";
+    subfolders = listing::ListSubfolders(start);
   }
-  path_ = start;
-  subfolders_ = subfolders;
-  last_folder_on_drive_[DriveOf(ToPath(start).native(), drives_())] = start;
-  Show(path_, subfolders_);
+  path_ = std::move(start);
+  subfolders_ = std::move(subfolders);
+  last_folder_on_drive_[DriveOf(path_.native(), drives_())] = path_;
+  Show();
 }
 
-QString DirListBox::Path() const { return path_; }
+std::filesystem::path DirListBox::Path() const { return path_; }
 
-void DirListBox::setPath(const QString& path) { ChangeTo(Resolve(path)); }
+void DirListBox::setPath(const std::filesystem::path& path) { ChangeTo(Resolve(path)); }
 
-QString DirListBox::Resolve(const QString& path) const {
-  const QString folder = AbsoluteFolder(path);
-  const std::string name = ToPath(folder).native();
+std::filesystem::path DirListBox::Resolve(const std::filesystem::path& path) const {
+  std::filesystem::path folder = AbsoluteFolder(path);
   const std::vector<std::string> drives = drives_();
-  const bool is_drive = std::find(drives.begin(), drives.end(), name) != drives.end();
+  const bool is_drive = std::find(drives.begin(), drives.end(), folder.native()) != drives.end();
   if (!is_drive) return folder;
-  const auto last = last_folder_on_drive_.find(name);
-  if (last != last_folder_on_drive_.end() && QFileInfo(last->second).isDir()) return last->second;
+  const auto last = last_folder_on_drive_.find(folder.native());
+  std::error_code ignored;
+  if (last != last_folder_on_drive_.end() && std::filesystem::is_directory(last->second, ignored)) {
+    return last->second;
+  }
   return folder;
 }
 
-void DirListBox::ChangeTo(const QString& folder) {
-  if (folder == path_) return;
-  const QStringList subfolders = ListSubfolders(folder);
-  const QString old_path = path_;
-  const QStringList old_subfolders = subfolders_;
-  path_ = folder;
-  subfolders_ = subfolders;
-  Show(path_, subfolders_);
+void DirListBox::ChangeTo(const std::filesystem::path& folder) {
+  if (folder.native() == path_.native()) return;
+  listing::Entries subfolders = listing::ListSubfolders(folder);
+  std::filesystem::path old_path = std::exchange(path_, folder);
+  listing::Entries old_subfolders = std::exchange(subfolders_, std::move(subfolders));
+  Show();
   try {
     Change.Raise();
   } catch (...) {
-    path_ = old_path;
-    subfolders_ = old_subfolders;
-    Show(path_, subfolders_);
+    path_ = std::move(old_path);
+    subfolders_ = std::move(old_subfolders);
+    Show();
     throw;
   }
-  last_folder_on_drive_[DriveOf(ToPath(path_).native(), drives_())] = path_;
+  last_folder_on_drive_[DriveOf(path_.native(), drives_())] = path_;
 }
 
 void DirListBox::Open(QTreeWidgetItem* item) {
   if (item == nullptr) return;
-  const QString folder = item->data(0, kPathRole).toString();
+  const std::filesystem::path folder = PathOf(item->data(0, kPathRole));
   try {
     ChangeTo(folder);
   } catch (const std::exception& error) {
@@ -92,26 +92,36 @@ void DirListBox::Open(QTreeWidgetItem* item) {
   }
 }
 
-void DirListBox::Show(const QString& folder, const QStringList& subfolders) {
+void DirListBox::Show() {
   clear();
   const QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
-  auto* item = new QTreeWidgetItem(this, QStringList(QStringLiteral("/")));
+  const std::filesystem::path root("/");
+  auto* item = new QTreeWidgetItem(this, QStringList(ShownText(root)));
   item->setIcon(0, open_icon);
-  item->setData(0, kPathRole, QStringLiteral("/"));
-  QString at = QStringLiteral("/");
-  for (const QString& part : folder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-    at = QDir(at).filePath(part);
-    item = new QTreeWidgetItem(item, QStringList(part));
-    item->setIcon(0, open_icon);
-    item->setData(0, kPathRole, at);
+  item->setData(0, kPathRole, ItemData(root));
+  std::filesystem::path at = root;
+  const std::string_view folder = path_.native();
+  for (std::size_t start = 0; start < folder.size();) {
+    std::size_t end = folder.find('/', start);
+    if (end == std::string_view::npos) end = folder.size();
+    if (end > start) {
+      const std::filesystem::path part(folder.substr(start, end - start));
+      at /= part;
+      item = new QTreeWidgetItem(item, QStringList(ShownText(part)));
+      item->setIcon(0, open_icon);
+      item->setData(0, kPathRole, ItemData(at));
+    }
+    start = end + 1;
   }
   QTreeWidgetItem* current = item;
-  for (const QString& name : subfolders) {
-    auto* child = new QTreeWidgetItem(current, QStringList(name));
+  for (const listing::Entry subfolder : subfolders_) {
+    auto* child = new QTreeWidgetItem(
+        current, QStringList(QString::fromUtf8(subfolder.shown.data(),
+                                               static_cast<qsizetype>(subfolder.shown.size()))));
     child->setIcon(0, closed_icon);
-    child->setData(0, kPathRole, QDir(folder).filePath(name));
+    child->setData(0, kPathRole, ItemData(path_ / subfolder.name));
   }
   expandAll();
   setCurrentItem(current);

@@ -6,18 +6,24 @@
 #include <utility>
 
 #include "main_window/drives.h"
-#include "main_window/folders.h"
 #include "main_window/paths.h"
 #include "main_window/run_time.h"
 
 namespace holvane::ui {
 
-DriveListBox::DriveListBox(DriveSource drives, const QString& start_folder, QWidget* parent)
+namespace {
+
+constexpr int kDriveRole = Qt::UserRole;
+
+}  // namespace
+
+DriveListBox::DriveListBox(DriveSource drives, const std::filesystem::path& start_folder,
+                           QWidget* parent)
     : QComboBox(parent), drives_(std::move(drives)) {
   const std::vector<std::string> drives_now = drives_();
   Fill(drives_now);
-  const std::string start = ToPath(AbsoluteFolder(start_folder)).native();
-  chosen_ = std::max(findText(FromPath(DriveOf(start, drives_now))), count() > 0 ? 0 : -1);
+  const std::string start = AbsoluteFolder(start_folder).native();
+  chosen_ = std::max(IndexOf(DriveOf(start, drives_now)), count() > 0 ? 0 : -1);
   setCurrentIndex(chosen_);
   connect(this, &QComboBox::activated, this, [this](int index) {
     try {
@@ -28,7 +34,7 @@ DriveListBox::DriveListBox(DriveSource drives, const QString& start_folder, QWid
   });
 }
 
-QString DriveListBox::Drive() const { return currentText(); }
+std::filesystem::path DriveListBox::Drive() const { return PathOf(currentData(kDriveRole)); }
 
 void DriveListBox::showPopup() {
   Refresh();
@@ -36,11 +42,11 @@ void DriveListBox::showPopup() {
 }
 
 void DriveListBox::Refresh() {
-  const QString chosen = currentText();
+  const std::filesystem::path chosen = Drive();
   Fill(drives_());
-  int index = findText(chosen);
-  if (index < 0 && !chosen.isEmpty()) {
-    addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), chosen);
+  int index = IndexOf(chosen);
+  if (index < 0 && !chosen.empty()) {
+    Add(chosen);
     index = count() - 1;
   }
   chosen_ = index;
@@ -48,13 +54,23 @@ void DriveListBox::Refresh() {
 }
 
 void DriveListBox::Fill(const std::vector<std::string>& drives) {
-  const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
   clear();
-  for (const std::string& drive : drives) addItem(icon, FromPath(drive));
+  for (const std::string& drive : drives) Add(drive);
 }
 
-void DriveListBox::setDrive(const QString& drive) {
-  const int index = findText(drive);
+void DriveListBox::Add(const std::filesystem::path& drive) {
+  addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), ShownText(drive), ItemData(drive));
+}
+
+int DriveListBox::IndexOf(const std::filesystem::path& drive) const {
+  for (int index = 0; index < count(); ++index) {
+    if (PathOf(itemData(index, kDriveRole)).native() == drive.native()) return index;
+  }
+  return -1;
+}
+
+void DriveListBox::setDrive(const std::filesystem::path& drive) {
+  const int index = IndexOf(drive);
   if (index < 0) return;
   setCurrentIndex(index);
   Choose(index);

@@ -2,6 +2,7 @@
 #define HOLVANE_MAIN_WINDOW_DRIVE_LIST_BOX_H_
 
 #include <QComboBox>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,8 @@
 
 namespace holvane::ui {
 
-// A drop-down of the machine's drives, shown by their mount points.
+// A drop-down of the machine's drives, shown by their mount points' shown
+// text and kept as bytes.
 class DriveListBox : public QComboBox {
   Q_OBJECT
 
@@ -18,15 +20,17 @@ class DriveListBox : public QComboBox {
   // Lists the drives `drives` gives (see SelectDrives) and starts on the one
   // that holds `start_folder`, without raising Change. The list is read again
   // each time it drops down.
-  DriveListBox(DriveSource drives, const QString& start_folder, QWidget* parent = nullptr);
+  DriveListBox(DriveSource drives, const std::filesystem::path& start_folder,
+               QWidget* parent = nullptr);
 
-  // The chosen drive, as a text DirListBox::setPath accepts.
-  QString Drive() const;
+  // The chosen drive's mount point, as DirListBox::setPath accepts it; empty
+  // when none is chosen.
+  std::filesystem::path Drive() const;
 
   // Chooses `drive`, one of the listed ones, as the user would, raising
   // Change when it differs from the chosen one. A failure of Change's handler
   // passes to the caller.
-  void setDrive(const QString& drive);
+  void setDrive(const std::filesystem::path& drive);
 
   // Raised after a different drive has been chosen.
   ChangeEvent Change;
@@ -39,6 +43,9 @@ class DriveListBox : public QComboBox {
   // gone (a drive that failed stays in view, as the user chose it).
   void Refresh();
   void Fill(const std::vector<std::string>& drives);
+  void Add(const std::filesystem::path& drive);
+  // The index of the entry for `drive`, or -1.
+  int IndexOf(const std::filesystem::path& drive) const;
 
   DriveSource drives_;
 

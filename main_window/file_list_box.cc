@@ -1,11 +1,24 @@
 #include "main_window/file_list_box.h"
 
+#include <QSignalBlocker>
+#include <QStringList>
+#include <string_view>
+#include <utility>
+
 #include "compression/run_time_error.h"
-#include "main_window/folders.h"
+#include "listing/listing.h"
+#include "main_window/paths.h"
 
 namespace holvane::ui {
 
-FileListBox::FileListBox(const QString& start_folder, QWidget* parent) : QListWidget(parent) {
+namespace {
+
+constexpr int kNameRole = Qt::UserRole;
+
+}  // namespace
+
+FileListBox::FileListBox(const std::filesystem::path& start_folder, QWidget* parent)
+    : QListWidget(parent) {
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   try {
@@ -15,23 +28,43 @@ FileListBox::FileListBox(const QString& start_folder, QWidget* parent) : QListWi
   }
 }
 
-QString FileListBox::Path() const { return path_; }
+std::filesystem::path FileListBox::Path() const { return path_; }
 
-void FileListBox::setPath(const QString& folder) {
-  const QString absolute = AbsoluteFolder(folder);
-  const QStringList names = ListMatchingFiles(absolute, Pattern());
+void FileListBox::setPath(const std::filesystem::path& folder) {
+  std::filesystem::path absolute = AbsoluteFolder(folder);
+  const listing::Entries files = listing::ListFiles(absolute, listing::kFilePattern);
+  QStringList shown;
+  shown.reserve(static_cast<qsizetype>(files.size()));
+  for (const listing::Entry file : files) {
+    shown.append(QString::fromUtf8(file.shown.data(), static_cast<qsizetype>(file.shown.size())));
+  }
   clear();
-  addItems(names);
-  path_ = absolute;
+  // All the entries in one insertion, then each name's bytes into its entry.
+  // The view shows none of those, so the model need not announce them (one
+  // announcement per entry would cost as much as the insertion itself).
+  addItems(shown);
+  {
+    const QSignalBlocker quiet(model());
+    for (int index = 0; index < count(); ++index) {
+      const std::string_view name = files[static_cast<std::size_t>(index)].name;
+      item(index)->setData(kNameRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+    }
+  }
+  path_ = std::move(absolute);
 }
 
-QString FileListBox::Pattern() const { return QString::fromLatin1(kFilePattern); }
+QString FileListBox::Pattern() const { return QString::fromLatin1(listing::kFilePattern); }
 
 int FileListBox::ListCount() const { return count(); }
 
 QString FileListBox::List(int index) const {
   const QListWidgetItem* entry = item(index);
   return entry != nullptr ? entry->text() : QString();
+}
+
+std::filesystem::path FileListBox::FileName(int index) const {
+  const QListWidgetItem* entry = item(index);
+  return entry != nullptr ? PathOf(entry->data(kNameRole)) : std::filesystem::path();
 }
 
 bool FileListBox::Selected(int index) const {

@@ -1,17 +1,17 @@
 #include "main_window/frm_main.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <system_error>
 
 #include "conversion/convert_file.h"
 #include "main_window/dir_list_box.h"
 #include "main_window/drive_list_box.h"
 #include "main_window/drives.h"
 #include "main_window/file_list_box.h"
-#include "main_window/paths.h"
 #include "main_window/run_time.h"
 
 namespace holvane::ui {
@@ -35,23 +35,50 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// A command button as on the platform the window's design comes from: while
+// it has the focus, Enter presses it, as Space does. It is neither the
+// default button nor an auto-default one, so Enter in another control does
+// not press it.
+class CommandButton : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+      click();
+      event->accept();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+};
+
+// The program's current folder, as bytes; the root when it has none (it was
+// removed, say), where the folder list would go anyway.
+std::filesystem::path CurrentFolder() {
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::current_path(error);
+  return error ? std::filesystem::path("/") : folder;
+}
+
 }  // namespace
 
-frmMain::frmMain(QWidget* parent)
-    : frmMain(DriveSource(MountedDrives), QDir::currentPath(), parent) {}
+frmMain::frmMain(QWidget* parent) : frmMain(DriveSource(MountedDrives), CurrentFolder(), parent) {}
 
-frmMain::frmMain(const std::vector<std::string>& drives, const QString& start_folder,
+frmMain::frmMain(const std::vector<std::string>& drives, const std::filesystem::path& start_folder,
                  QWidget* parent)
     : frmMain(DriveSource([drives] { return drives; }), start_folder, parent) {}
 
-frmMain::frmMain(const DriveSource& drives, const QString& start_folder, QWidget* parent)
+frmMain::frmMain(const DriveSource& drives, const std::filesystem::path& start_folder,
+                 QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       Drive1(new DriveListBox(drives, start_folder, this)),
       Dir1(new DirListBox(drives, start_folder, this)),
       File1(new FileListBox(Dir1->Path(), this)),
-      Command1(new QPushButton(QString::fromUtf8("Конвертировать"), this)) {
+      Command1(new CommandButton(QString::fromUtf8("Конвертировать"), this)) {
   setWindowTitle(QString::fromUtf8(kCaption));
   setFixedSize(Px(5880), Px(4305));
 
@@ -65,7 +92,8 @@ frmMain::frmMain(const DriveSource& drives, const QString& start_folder, QWidget
   File1->setGeometry(TwipRect(3000, 120, 2775, 3600));
   Command1->setGeometry(TwipRect(3840, 3840, 1935, 375));
 
-  // Enter in another control must not press the button.
+  // Enter in another control must not press the button (Enter on the button
+  // itself does, see CommandButton).
   Command1->setAutoDefault(false);
   Command1->setDefault(false);
 
@@ -112,7 +140,7 @@ void frmMain::Command1_Click() {
       for (int index = 0; index <= last; ++index) {
         if (!File1->Selected(index)) continue;
         ++count;
-        ConvertFile(ToPath(File1->Path()), ToPath(File1->List(index)), zlib_);
+        ConvertFile(File1->Path(), File1->FileName(index), zlib_);
       }
     }
     if (count > 0) {

@@ -2,6 +2,7 @@
 #define HOLVANE_MAIN_WINDOW_FRM_MAIN_H_
 
 #include <QWidget>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,9 +29,10 @@ class frmMain : public QWidget {
   explicit frmMain(QWidget* parent = nullptr);
   // On the drives `drives` gives (see SelectDrives), starting on
   // `start_folder`.
-  frmMain(const DriveSource& drives, const QString& start_folder, QWidget* parent = nullptr);
+  frmMain(const DriveSource& drives, const std::filesystem::path& start_folder,
+          QWidget* parent = nullptr);
   // On a fixed set of drives.
-  frmMain(const std::vector<std::string>& drives, const QString& start_folder,
+  frmMain(const std::vector<std::string>& drives, const std::filesystem::path& start_folder,
           QWidget* parent = nullptr);
   ~frmMain() override;
 

@@ -18,9 +18,16 @@
 #include "main_window/drive_list_box.h"
 #include "main_window/file_list_box.h"
 #include "main_window/frm_main.h"
-#include "main_window/paths.h"
 #include "main_window/run_time.h"
 #include "tests/test_support.h"
+
+// The lists keep paths as bytes; a failed comparison prints them.
+namespace QTest {
+template <>
+inline char* toString(const std::filesystem::path& path) {
+  return qstrdup(path.c_str());
+}
+}  // namespace QTest
 
 namespace holvane::ui {
 namespace {
@@ -86,7 +93,8 @@ class RunTimeRecorder {
   EndHandler previous_end_;
 };
 
-QString Q(const fs::path& path) { return FromPath(path); }
+// The text the lists show for a path that is valid UTF-8.
+QString Q(const fs::path& path) { return QString::fromUtf8(path.c_str()); }
 
 std::vector<Entry> EntriesFor(const std::string& name) {
   return {{name, 0}, {"second line of " + name, -1}, {"odd flag", 7}};
@@ -208,8 +216,10 @@ class MainWindowTest : public QObject {
   void nothingToConvertSaysNothing();
   void failedConversionStopsAndEnds_data();
   void failedConversionStopsAndEnds();
-  void enterInTheFileListDoesNotConvert();
-  void cyrillicNamesAreListedAndConverted();
+  void enterConvertsOnlyOnTheButton_data();
+  void enterConvertsOnlyOnTheButton();
+  void namesAreShownAndOpenedByTheirBytes_data();
+  void namesAreShownAndOpenedByTheirBytes();
   void realMessageBox_data();
   void realMessageBox();
 
@@ -222,7 +232,7 @@ class MainWindowTest : public QObject {
 
 void MainWindowTest::layoutCaptionAndButton() {
   TempDir a;
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  frmMain window({"/", a.path().string()}, a.path());
   Show(window);
 
   QCOMPARE(window.windowTitle(), QStringLiteral("Holvane by Kettrin"));
@@ -251,7 +261,7 @@ void MainWindowTest::tabOrderAndFirstFocus() {
   TempDir a;
   fs::create_directory(a / "sub");
   WriteWvl(a / "a.wvl");
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  frmMain window({"/", a.path().string()}, a.path());
   Show(window);
   window.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -277,7 +287,7 @@ void MainWindowTest::driveListIsReadAgainWhenItDropsDown() {
   TempDir b;
   auto drives =
       std::make_shared<std::vector<std::string>>(std::vector<std::string>{"/", a.path().string()});
-  frmMain window(DriveSource([drives] { return *drives; }), Q(a.path()));
+  frmMain window(DriveSource([drives] { return *drives; }), a.path());
   Show(window);
   auto shown = [&window] {
     QStringList texts;
@@ -290,19 +300,19 @@ void MainWindowTest::driveListIsReadAgainWhenItDropsDown() {
   window.Drive1->showPopup();
   window.Drive1->hidePopup();
   QCOMPARE(shown(), (QStringList{"/", Q(a.path()), Q(b.path())}));
-  QCOMPARE(window.Drive1->Drive(), Q(a.path()));
+  QCOMPARE(window.Drive1->Drive(), a.path());
 
-  window.Drive1->setDrive(Q(b.path()));
-  QCOMPARE(window.Dir1->Path(), Q(b.path()));
+  window.Drive1->setDrive(b.path());
+  QCOMPARE(window.Dir1->Path(), b.path());
   drives->pop_back();
   window.Drive1->showPopup();
   window.Drive1->hidePopup();
-  QCOMPARE(window.Drive1->Drive(), Q(b.path()));
+  QCOMPARE(window.Drive1->Drive(), b.path());
   QCOMPARE(shown(), (QStringList{"/", Q(a.path()), Q(b.path())}));
 
   // Choosing the first drive again still goes back to where it was.
-  window.Drive1->setDrive(Q(a.path()));
-  QCOMPARE(window.Dir1->Path(), Q(a.path()));
+  window.Drive1->setDrive(a.path());
+  QCOMPARE(window.Dir1->Path(), a.path());
   QCOMPARE(recorder.messages(), QStringList());
 }
 
@@ -317,14 +327,14 @@ void MainWindowTest::driveChoiceMovesBothLists() {
   WriteWvl(b / "two.wvl");
   WriteWvl(b / "sub" / "three.wvl");
   WriteWvl(b / "sub" / "Four.WVL");
-  const QString drive_a = Q(a.path());
-  const QString drive_b = Q(b.path());
+  const fs::path drive_a = a.path();
+  const fs::path drive_b = b.path();
 
-  frmMain window({"/", a.path().string(), b.path().string()}, Q(a / "deep"));
+  frmMain window({"/", a.path().string(), b.path().string()}, a / "deep");
   Show(window);
   QCOMPARE(window.Drive1->Drive(), drive_a);
-  QCOMPARE(window.Dir1->Path(), Q(a / "deep"));
-  QCOMPARE(window.File1->Path(), Q(a / "deep"));
+  QCOMPARE(window.Dir1->Path(), a / "deep");
+  QCOMPARE(window.File1->Path(), a / "deep");
   QCOMPARE(Entries(window.File1), QStringList{"one.wvl"});
 
   window.Drive1->setDrive(drive_b);
@@ -336,17 +346,17 @@ void MainWindowTest::driveChoiceMovesBothLists() {
   QTreeWidgetItem* sub = DirItem(window.Dir1, QStringLiteral("sub"));
   QVERIFY(sub != nullptr);
   OpenByUser(window.Dir1, sub, Gesture::kDoubleClick);
-  QCOMPARE(window.Dir1->Path(), Q(b / "sub"));
-  QCOMPARE(window.File1->Path(), Q(b / "sub"));
+  QCOMPARE(window.Dir1->Path(), b / "sub");
+  QCOMPARE(window.File1->Path(), b / "sub");
   QCOMPARE(Entries(window.File1), (QStringList{"Four.WVL", "three.wvl"}));
 
   // Each drive comes back to the folder last shown on it.
   window.Drive1->setDrive(drive_a);
-  QCOMPARE(window.Dir1->Path(), Q(a / "deep"));
+  QCOMPARE(window.Dir1->Path(), a / "deep");
   QCOMPARE(Entries(window.File1), QStringList{"one.wvl"});
   window.Drive1->setDrive(drive_b);
-  QCOMPARE(window.Dir1->Path(), Q(b / "sub"));
-  QCOMPARE(window.File1->Path(), Q(b / "sub"));
+  QCOMPARE(window.Dir1->Path(), b / "sub");
+  QCOMPARE(window.File1->Path(), b / "sub");
   QCOMPARE(Entries(window.File1), (QStringList{"Four.WVL", "three.wvl"}));
 
   // A remembered folder that has gone since leads to the drive's root.
@@ -364,17 +374,17 @@ void MainWindowTest::unreadableDriveLeavesTheListsAlone() {
   TempDir a;
   for (const char* name : {"a.wvl", "b.wvl", "c.wvl"}) WriteWvl(a / name);
   const fs::path missing = a / "no-such-drive";
-  const QString drive_a = Q(a.path());
+  const fs::path drive_a = a.path();
   frmMain window({"/", a.path().string(), missing.string()}, drive_a);
   Show(window);
   window.File1->setSelected(0, true);
   window.File1->setSelected(2, true);
   const QStringList dir_entries = DirEntries(window.Dir1);
 
-  window.Drive1->setDrive(Q(missing));
+  window.Drive1->setDrive(missing);
 
   QCOMPARE(recorder.messages(), QStringList{Message(MessageIcon::kExclamation, kDriveUnavailable)});
-  QCOMPARE(window.Drive1->Drive(), Q(missing));
+  QCOMPARE(window.Drive1->Drive(), missing);
   QCOMPARE(window.Dir1->Path(), drive_a);
   QCOMPARE(DirEntries(window.Dir1), dir_entries);
   QCOMPARE(window.File1->Path(), drive_a);
@@ -405,7 +415,7 @@ void MainWindowTest::highlightingAFolderDoesNotOpenIt() {
   fs::create_directory(a / "two");
   WriteWvl(a / "one" / "inner.wvl");
   WriteWvl(a / "top.wvl");
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  frmMain window({"/", a.path().string()}, a.path());
   Show(window);
 
   QTreeWidgetItem* one = DirItem(window.Dir1, QStringLiteral("one"));
@@ -413,16 +423,16 @@ void MainWindowTest::highlightingAFolderDoesNotOpenIt() {
   QVERIFY(one != nullptr && two != nullptr);
 
   window.Dir1->setCurrentItem(two);
-  QCOMPARE(window.Dir1->Path(), Q(a.path()));
+  QCOMPARE(window.Dir1->Path(), a.path());
   QTest::mouseClick(window.Dir1->viewport(), Qt::LeftButton, Qt::NoModifier,
                     window.Dir1->visualItemRect(one).center());
   QCOMPARE(window.Dir1->currentItem(), one);
-  QCOMPARE(window.Dir1->Path(), Q(a.path()));
+  QCOMPARE(window.Dir1->Path(), a.path());
   QTest::keyClick(window.Dir1, Qt::Key_Down);
   QCOMPARE(window.Dir1->currentItem(), two);
-  QCOMPARE(window.Dir1->Path(), Q(a.path()));
+  QCOMPARE(window.Dir1->Path(), a.path());
 
-  QCOMPARE(window.File1->Path(), Q(a.path()));
+  QCOMPARE(window.File1->Path(), a.path());
   QCOMPARE(Entries(window.File1), QStringList{"top.wvl"});
   QCOMPARE(recorder.messages(), QStringList());
 }
@@ -436,14 +446,14 @@ void MainWindowTest::openingAFolderMovesBothLists() {
   fs::create_directory(a / "two");
   WriteWvl(a / "one" / "inner.wvl");
   WriteWvl(a / "top.wvl");
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  frmMain window({"/", a.path().string()}, a.path());
   Show(window);
 
   QTreeWidgetItem* one = DirItem(window.Dir1, QStringLiteral("one"));
   QVERIFY(one != nullptr);
   OpenByUser(window.Dir1, one, gesture);
-  QCOMPARE(window.Dir1->Path(), Q(a / "one"));
-  QCOMPARE(window.File1->Path(), Q(a / "one"));
+  QCOMPARE(window.Dir1->Path(), a / "one");
+  QCOMPARE(window.File1->Path(), a / "one");
   QCOMPARE(Entries(window.File1), QStringList{"inner.wvl"});
   QVERIFY(DirItem(window.Dir1, QStringLiteral("nested")) != nullptr);
   QVERIFY(DirItem(window.Dir1, QStringLiteral("two")) == nullptr);
@@ -452,8 +462,8 @@ void MainWindowTest::openingAFolderMovesBothLists() {
   QTreeWidgetItem* parent = DirItem(window.Dir1, Q(a.path().filename()));
   QVERIFY(parent != nullptr);
   OpenByUser(window.Dir1, parent, gesture);
-  QCOMPARE(window.Dir1->Path(), Q(a.path()));
-  QCOMPARE(window.File1->Path(), Q(a.path()));
+  QCOMPARE(window.Dir1->Path(), a.path());
+  QCOMPARE(window.File1->Path(), a.path());
   QCOMPARE(Entries(window.File1), QStringList{"top.wvl"});
 
   QCOMPARE(recorder.messages(), QStringList());
@@ -467,7 +477,7 @@ void MainWindowTest::unlistableFolderLeavesTheListsAlone() {
   WriteWvl(a / "gone" / "g.wvl");
   WriteWvl(a / "a.wvl");
   WriteWvl(a / "b.wvl");
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  frmMain window({"/", a.path().string()}, a.path());
   Show(window);
   window.File1->setSelected(1, true);
   const QStringList dir_entries = DirEntries(window.Dir1);
@@ -480,9 +490,9 @@ void MainWindowTest::unlistableFolderLeavesTheListsAlone() {
 
   QCOMPARE(recorder.messages(),
            QStringList{Message(MessageIcon::kExclamation, kFolderUnavailable)});
-  QCOMPARE(window.Dir1->Path(), Q(a.path()));
+  QCOMPARE(window.Dir1->Path(), a.path());
   QCOMPARE(DirEntries(window.Dir1), dir_entries);
-  QCOMPARE(window.File1->Path(), Q(a.path()));
+  QCOMPARE(window.File1->Path(), a.path());
   QCOMPARE(Entries(window.File1), (QStringList{"a.wvl", "b.wvl"}));
   QCOMPARE(SelectedIndexes(window.File1), QList<int>{1});
   QCOMPARE(recorder.ends(), 0);
@@ -494,7 +504,7 @@ void MainWindowTest::fileListShowsOnlyWvlFiles() {
     WriteWvl(a / name);
   }
   fs::create_directory(a / "dir.wvl");
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  frmMain window({"/", a.path().string()}, a.path());
   Show(window);
 
   QCOMPARE(Entries(window.File1), (QStringList{"a.wvl", "B.WVL", "c.Wvl"}));
@@ -507,7 +517,7 @@ void MainWindowTest::doubleClickOnAFileOnlySelectsIt() {
   TempDir a;
   for (const char* name : {"a.wvl", "b.wvl", "c.wvl"}) WriteWvl(a / name);
   const std::set<std::string> before = Listing(a.path());
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  frmMain window({"/", a.path().string()}, a.path());
   Show(window);
   window.File1->setSelected(0, true);
 
@@ -524,7 +534,7 @@ void MainWindowTest::buttonConvertsExactlyTheSelection() {
   TempDir a;
   const char* const names[] = {"e1.wvl", "e2.wvl", "e3.wvl", "e4.wvl", "e5.wvl"};
   for (const char* name : names) WriteWvl(a / name);
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  frmMain window({"/", a.path().string()}, a.path());
   Show(window);
   for (int index : {4, 0, 2}) window.File1->setSelected(index, true);
 
@@ -561,7 +571,7 @@ void MainWindowTest::nothingToConvertSaysNothing() {
     for (const char* name : {"a.wvl", "b.wvl"}) WriteWvl(a / name);
   }
   const std::set<std::string> before = Listing(a.path());
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  frmMain window({"/", a.path().string()}, a.path());
   Show(window);
   QCOMPARE(window.File1->ListCount(), with_files ? 2 : 0);
 
@@ -589,7 +599,7 @@ void MainWindowTest::failedConversionStopsAndEnds() {
   stream.resize(stream.size() - 2);
   WriteFileBytes(a / "second.wvl",
                  truncated_stream ? ZlibCompress(stream) : std::string("this is not zlib"));
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  frmMain window({"/", a.path().string()}, a.path());
   Show(window);
   QCOMPARE(Entries(window.File1), (QStringList{"first.wvl", "second.wvl", "third.wvl"}));
   // Chosen backwards, so the order of the selection cannot stand in for the
@@ -617,12 +627,21 @@ void MainWindowTest::failedConversionStopsAndEnds() {
   }
 }
 
-void MainWindowTest::enterInTheFileListDoesNotConvert() {
+void MainWindowTest::enterConvertsOnlyOnTheButton_data() {
+  QTest::addColumn<int>("key");
+  QTest::newRow("Return") << int{Qt::Key_Return};
+  QTest::newRow("Enter") << int{Qt::Key_Enter};
+}
+
+// Enter presses the button only while it has the focus, as Space does: in the
+// file list it converts nothing.
+void MainWindowTest::enterConvertsOnlyOnTheButton() {
+  QFETCH(int, key);
   RunTimeRecorder recorder;
   TempDir a;
   WriteWvl(a / "a.wvl");
   const std::set<std::string> before = Listing(a.path());
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  frmMain window({"/", a.path().string()}, a.path());
   Show(window);
   window.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -630,30 +649,61 @@ void MainWindowTest::enterInTheFileListDoesNotConvert() {
   window.File1->setCurrentRow(0);
   window.File1->setSelected(0, true);
 
-  QTest::keyClick(window.File1, Qt::Key_Return);
-  QTest::keyClick(window.File1, Qt::Key_Enter);
+  QTest::keyClick(window.File1, static_cast<Qt::Key>(key));
 
   QCOMPARE(Listing(a.path()), before);
   QCOMPARE(recorder.messages(), QStringList());
   QVERIFY(window.File1->Selected(0));
+
+  window.Command1->setFocus();
+  QCOMPARE(QApplication::focusWidget(), window.Command1);
+  QTest::keyClick(window.Command1, static_cast<Qt::Key>(key));
+
+  QCOMPARE(recorder.messages(), QStringList{Message(MessageIcon::kInformation, Converted(1))});
+  const std::string problem =
+      BytesProblem(OutputOf(a / "a.wvl"), RenderedText(EntriesFor("a.wvl")));
+  QVERIFY2(problem.empty(), problem.c_str());
+  QCOMPARE(recorder.ends(), 0);
 }
 
-void MainWindowTest::cyrillicNamesAreListedAndConverted() {
+void MainWindowTest::namesAreShownAndOpenedByTheirBytes_data() {
+  QTest::addColumn<QByteArray>("folder");
+  QTest::addColumn<QByteArray>("file");
+  QTest::newRow("UTF-8") << QByteArray("Папка") << QByteArray("Привет.wvl");
+  // A machine whose names are in code page 1251 wrote these.
+  QTest::newRow("code page 1251") << QByteArray("\xCF\xE0\xEF\xEA\xE0")
+                                  << QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2.wvl");
+}
+
+// Every list shows «Папка» and «Привет.wvl» whichever bytes name them, and
+// the conversion opens and writes the exact bytes.
+void MainWindowTest::namesAreShownAndOpenedByTheirBytes() {
+  QFETCH(QByteArray, folder);
+  QFETCH(QByteArray, file);
   RunTimeRecorder recorder;
   TempDir a;
-  const std::string name = "Привет.wvl";
-  WriteWvl(a / name);
-  frmMain window({"/", a.path().string()}, Q(a.path()));
+  const fs::path inner = a / folder.toStdString();
+  const std::string name = file.toStdString();
+  fs::create_directory(inner);
+  WriteWvl(inner / name);
+  frmMain window({"/", a.path().string(), inner.string()}, a.path());
   Show(window);
+  QCOMPARE(window.Drive1->itemText(2), Q(a.path()) + QString::fromUtf8("/Папка"));
+
+  QTreeWidgetItem* item = DirItem(window.Dir1, QString::fromUtf8("Папка"));
+  QVERIFY(item != nullptr);
+  OpenByUser(window.Dir1, item, Gesture::kReturn);
+  QCOMPARE(window.Dir1->Path(), inner);
+  QCOMPARE(window.File1->Path(), inner);
   QCOMPARE(Entries(window.File1), QStringList{QString::fromUtf8("Привет.wvl")});
   window.File1->setSelected(0, true);
 
   window.Command1->click();
 
   QCOMPARE(recorder.messages(), QStringList{Message(MessageIcon::kInformation, Converted(1))});
-  const std::string problem = BytesProblem(a / "Привет.wvl.txt", RenderedText(EntriesFor(name)));
+  const std::string problem = BytesProblem(inner / (name + ".txt"), RenderedText(EntriesFor(name)));
   QVERIFY2(problem.empty(), problem.c_str());
-  QVERIFY(!fs::exists(a / "Привет.wvl.tmp"));
+  QCOMPARE(Listing(inner), (std::set<std::string>{name, name + ".txt"}));
 }
 
 void MainWindowTest::realMessageBox_data() {

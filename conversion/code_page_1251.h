@@ -1,0 +1,28 @@
+#ifndef HOLVANE_CONVERSION_CODE_PAGE_1251_H_
+#define HOLVANE_CONVERSION_CODE_PAGE_1251_H_
+
+#include <array>
+#include <string>
+
+namespace holvane {
+
+// Code page 1251, the code page of the program's texts and of the names the
+// files were given on the machines they come from. Its lower half, 0x00 to
+// 0x7F, is ASCII.
+
+// The character of each byte of the upper half, 0x80 to 0xFF. The byte 0x98,
+// which has no character, stands for U+FFFD REPLACEMENT CHARACTER.
+extern const std::array<char32_t, 128> kCodePage1251UpperHalf;
+
+// The character `byte` stands for in code page 1251.
+inline char32_t CodePage1251Character(unsigned char byte) {
+  return byte < 0x80 ? char32_t{byte} : kCodePage1251UpperHalf[byte - 0x80];
+}
+
+// Appends `code_point` to `out` in UTF-8 (one to four bytes). `code_point` is
+// a Unicode scalar value: at most U+10FFFF and not a surrogate.
+void AppendUtf8(char32_t code_point, std::string& out);
+
+}  // namespace holvane
+
+#endif  // HOLVANE_CONVERSION_CODE_PAGE_1251_H_

@@ -1,0 +1,120 @@
+#ifndef HOLVANE_LISTING_LISTING_H_
+#define HOLVANE_LISTING_LISTING_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace holvane::listing {
+
+// The files the program converts: the window's file list shows them, and a
+// folder on holvane-convert's command line stands for them.
+inline constexpr char kFilePattern[] = "*.wvl";
+
+// One file or subfolder of a folder, as the Entries that hold it give it:
+// it lasts as long as they do.
+struct Entry {
+  // The name's bytes, exactly as the folder holds them: the name to open.
+  std::string_view name;
+  // The name as shown, in UTF-8 (ShownName).
+  std::string_view shown;
+  // Whether the entry is a symbolic link (to a file or a folder).
+  bool symbolic_link = false;
+};
+
+// The entries of one list, in the listing order (see AppendSortKey). Every
+// name and shown text is kept in one buffer, so a list of any length costs
+// a few allocations, not a few for each name.
+class Entries {
+ public:
+  class const_iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Entry;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = Entry;
+
+    const_iterator() = default;
+    const_iterator(const Entries* entries, std::size_t index) : entries_(entries), index_(index) {}
+    Entry operator*() const { return (*entries_)[index_]; }
+    const_iterator& operator++() {
+      ++index_;
+      return *this;
+    }
+    const_iterator operator++(int) {
+      const_iterator before = *this;
+      ++index_;
+      return before;
+    }
+    bool operator==(const const_iterator& other) const = default;
+
+   private:
+    const Entries* entries_ = nullptr;
+    std::size_t index_ = 0;
+  };
+
+  // How the listing fills a list (defined with it).
+  class Builder;
+
+  std::size_t size() const { return items_.size(); }
+  bool empty() const { return items_.empty(); }
+  Entry operator[](std::size_t index) const {
+    const Item& item = items_[index];
+    const std::string_view text(text_);
+    return {text.substr(item.name_start, item.name_size),
+            text.substr(item.shown_start, item.shown_size), item.symbolic_link};
+  }
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, items_.size()}; }
+
+ private:
+  // Where an entry's name and shown text are in text_ (one place, for a
+  // name shown as it is).
+  struct Item {
+    std::uint32_t name_start;
+    std::uint32_t name_size;
+    std::uint32_t shown_start;
+    std::uint32_t shown_size;
+    bool symbolic_link;
+  };
+
+  std::string text_;
+  std::vector<Item> items_;
+};
+
+// What one reading of a folder found, each list in the listing order (see
+// AppendSortKey). Hidden entries, whose names start with ".", are left out.
+struct FolderContents {
+  // Regular files and symbolic links to them whose names match the pattern
+  // in any letter case (Wildcard).
+  Entries files;
+  // Folders and symbolic links to folders.
+  Entries subfolders;
+};
+
+enum class Subfolders { kLeftOut, kListed };
+
+// Reads `folder` once: its files matching the wildcard `pattern` and, when
+// asked, its subfolders. Names are read, kept and given back as bytes.
+//
+// Throws RunTimeError when `folder` cannot be listed: kPathNotFound when it
+// does not exist or is not a folder, kPermissionDenied when it may not be
+// read, kPathFileAccess for any other failure. (An unreadable folder is never
+// given back as an empty one.)
+FolderContents ListFolder(const std::filesystem::path& folder, std::string_view pattern,
+                          Subfolders subfolders);
+
+// The files of `folder` matching `pattern`, as ListFolder lists them.
+Entries ListFiles(const std::filesystem::path& folder, std::string_view pattern);
+
+// The subfolders of `folder`, as ListFolder lists them.
+Entries ListSubfolders(const std::filesystem::path& folder);
+
+}  // namespace holvane::listing
+
+#endif  // HOLVANE_LISTING_LISTING_H_

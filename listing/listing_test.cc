@@ -1,0 +1,129 @@
+#include "listing/listing.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compression/run_time_error.h"
+#include "tests/test_support.h"
+
+namespace holvane::listing {
+namespace {
+
+namespace fs = std::filesystem;
+using ::holvane::testing::RunTimeErrorOf;
+using ::holvane::testing::TempDir;
+using ::holvane::testing::WriteFileBytes;
+using Names = std::vector<std::string>;
+
+// "Привет" in code page 1251, as a machine using it names a file.
+const std::string kPrivetCp1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
+
+void MakeFolders(const TempDir& dir, std::initializer_list<std::string> names) {
+  for (const std::string& name : names) fs::create_directory(dir / name);
+}
+
+void MakeFiles(const TempDir& dir, std::initializer_list<std::string> names) {
+  for (const std::string& name : names) WriteFileBytes(dir / name, "x");
+}
+
+Names NamesOf(const Entries& entries) {
+  Names names;
+  for (const Entry entry : entries) names.emplace_back(entry.name);
+  return names;
+}
+
+Names ShownOf(const Entries& entries) {
+  Names shown;
+  for (const Entry entry : entries) shown.emplace_back(entry.shown);
+  return shown;
+}
+
+// The order depends on no locale: the listing compares characters itself.
+TEST(ListingListSubfolders, NaturalOrderIgnoringCaseWithoutHiddenOnesOrFiles) {
+  TempDir dir;
+  MakeFolders(dir, {"a10", "a2", "B", "a1", "c", ".hidden", "A3", "zeta", "x9y10", "x9y2"});
+  MakeFiles(dir, {"a5", "file.wvl"});
+  EXPECT_EQ(NamesOf(ListSubfolders(dir.path())),
+            (Names{"a1", "a2", "A3", "a10", "B", "c", "x9y2", "x9y10", "zeta"}));
+}
+
+// The window lists a symbolic link to a folder among the folders (and
+// holvane-convert, told it is one, does not follow it); links to files or to
+// nothing are no folders.
+TEST(ListingListSubfolders, LinksToFoldersAreListedAndMarked) {
+  TempDir dir;
+  TempDir elsewhere;
+  MakeFolders(dir, {"real"});
+  MakeFiles(dir, {"file"});
+  fs::create_directory_symlink(elsewhere.path(), dir / "linked");
+  fs::create_symlink(dir / "file", dir / "link-to-file");
+  fs::create_symlink(dir / "nowhere", dir / "broken");
+  const Entries subfolders = ListSubfolders(dir.path());
+  EXPECT_EQ(NamesOf(subfolders), (Names{"linked", "real"}));
+  ASSERT_EQ(subfolders.size(), 2u);
+  EXPECT_TRUE(subfolders[0].symbolic_link);
+  EXPECT_FALSE(subfolders[1].symbolic_link);
+}
+
+TEST(ListingListSubfolders, NamesComeBackAsTheirBytesWithTheirShownText) {
+  TempDir dir;
+  MakeFolders(dir, {"Привет", "мир", kPrivetCp1251 + "1"});
+  const Entries subfolders = ListSubfolders(dir.path());
+  EXPECT_EQ(NamesOf(subfolders), (Names{"мир", "Привет", kPrivetCp1251 + "1"}));
+  EXPECT_EQ(ShownOf(subfolders), (Names{"мир", "Привет", "Привет1"}));
+}
+
+TEST(ListingListSubfolders, EmptyFolderHasNone) {
+  TempDir dir;
+  EXPECT_EQ(NamesOf(ListSubfolders(dir.path())), Names());
+}
+
+// An empty list would not tell these from empty folders; the lists must, so
+// the window can say the folder is unavailable.
+TEST(ListingUnreadable, MissingFolderOrAFileThrows) {
+  TempDir dir;
+  MakeFiles(dir, {"plain"});
+  for (const fs::path& folder : {dir / "missing", dir / "plain"}) {
+    SCOPED_TRACE(folder.string());
+    const std::optional<RunTimeError> subfolders_error =
+        RunTimeErrorOf([&] { ListSubfolders(folder); });
+    ASSERT_TRUE(subfolders_error.has_value());
+    EXPECT_EQ(subfolders_error->number(), ErrorNumber::kPathNotFound);
+    EXPECT_EQ(subfolders_error->cause(), "папка «" + folder.string() + "» не найдена");
+    const std::optional<RunTimeError> files_error =
+        RunTimeErrorOf([&] { ListFiles(folder, kFilePattern); });
+    ASSERT_TRUE(files_error.has_value());
+    EXPECT_EQ(files_error->number(), ErrorNumber::kPathNotFound);
+  }
+}
+
+// Regular files and links to them, whatever bytes their names hold; two
+// names shown alike keep the order of their bytes.
+TEST(ListingListFiles, AnyLetterCaseAnyBytesInNaturalOrderFilesOnly) {
+  TempDir dir;
+  MakeFiles(dir, {"c.Wvl", "B.WVL", "a.wvl", "x.wvl.txt", "notes.txt", ".h.wvl", "wvl", "d.wvl.tmp",
+                  "Привет.wvl", "b10.wvl", "b2.wvl", kPrivetCp1251 + ".wvl"});
+  MakeFolders(dir, {"dir.wvl", ".hidden.wvl"});
+  fs::create_symlink(dir / "a.wvl", dir / "link.wvl");
+  fs::create_symlink(dir / "nowhere.wvl", dir / "broken.wvl");
+  fs::create_directory_symlink(dir / "dir.wvl", dir / "linked-dir.wvl");
+  const Entries files = ListFiles(dir.path(), kFilePattern);
+  EXPECT_EQ(NamesOf(files), (Names{"a.wvl", "B.WVL", "b2.wvl", "b10.wvl", "c.Wvl", "link.wvl",
+                                   kPrivetCp1251 + ".wvl", "Привет.wvl"}));
+  EXPECT_EQ(ShownOf(files), (Names{"a.wvl", "B.WVL", "b2.wvl", "b10.wvl", "c.Wvl", "link.wvl",
+                                   "Привет.wvl", "Привет.wvl"}));
+}
+
+TEST(ListingListFiles, NoMatchesInAFolderWithOtherFiles) {
+  TempDir dir;
+  MakeFiles(dir, {"a.wvl.txt", "readme"});
+  EXPECT_EQ(NamesOf(ListFiles(dir.path(), kFilePattern)), Names());
+}
+
+}  // namespace
+}  // namespace holvane::listing

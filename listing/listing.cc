@@ -19,15 +19,17 @@ namespace holvane::listing {
 
 namespace {
 
+// The cause leaves the folder's name to whoever shows it, as file().
 RunTimeError Unlistable(const std::filesystem::path& folder, int error) {
-  const std::string& name = folder.native();
   if (error == ENOENT || error == ENOTDIR) {
-    return RunTimeError(ErrorNumber::kPathNotFound, "папка «" + name + "» не найдена");
+    return RunTimeError(ErrorNumber::kPathNotFound, "папка не найдена", std::nullopt, folder);
   }
   if (error == EACCES || error == EPERM) {
-    return RunTimeError(ErrorNumber::kPermissionDenied, "нет доступа к папке «" + name + "»");
+    return RunTimeError(ErrorNumber::kPermissionDenied, "нет доступа к папке", std::nullopt,
+                        folder);
   }
-  return RunTimeError(ErrorNumber::kPathFileAccess, "не удаётся прочитать папку «" + name + "»");
+  return RunTimeError(ErrorNumber::kPathFileAccess, "не удаётся прочитать папку", std::nullopt,
+                      folder);
 }
 
 struct CloseDir {

@@ -558,6 +558,63 @@ INSTANTIATE_TEST_SUITE_P(Cases, CliOutputError,
                          });
 
 // ---------------------------------------------------------------------------
+// Names that would drive the terminal
+
+// Names whose bytes move the cursor, set the title, forge a line, or are not
+// UTF-8, each beside the escaped form it must be shown as.
+const std::vector<std::pair<std::string, std::string>> kHostileNames = {
+    {"bell\a.wvl", "bell\\x07.wvl"},
+    {"title\x1b]0;pwned\a.wvl", "title\\x1b]0;pwned\\x07.wvl"},
+    {"back\rforged.wvl", "back\\x0dforged.wvl"},
+    {"line\nholvane-convert: forged.wvl", "line\\x0aholvane-convert: forged.wvl"},
+    {"cp1251 \xcf\xf0\xe8.wvl", "cp1251 \\xcf\\xf0\\xe8.wvl"},
+};
+
+// `err` without the progress line's own erasures.
+std::string WithoutErasures(std::string err) {
+  for (std::size_t at; (at = err.find(kClearLine)) != std::string::npos;) {
+    err.erase(at, kClearLine.size());
+  }
+  return err;
+}
+
+bool HasRawControl(std::string_view text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && byte != '\n') || byte == 0x7F) return true;
+  }
+  return false;
+}
+
+TEST(CliHostileNames, AreShownEscapedInFailuresProgressAndUsage) {
+  TempDir dir;
+  for (const auto& [name, shown] : kHostileNames) {
+    WriteFileBytes(dir / name, Faulty(Fault::kNotZlib));
+  }
+
+  const Result result = RunConvert({dir.path().string()}, OnTerminal());
+  const Result usage = RunConvert({"--\x1b[2Jbogus", dir.path().string()});
+
+  EXPECT_EQ(result.status, 1);
+  const std::string err = WithoutErasures(result.err);
+  EXPECT_FALSE(HasRawControl(err)) << err;
+  const auto lines = Lines(err);
+  // Each failure one line; the progress line drawn before each is part of it.
+  ASSERT_EQ(lines.size(), kHostileNames.size()) << err;
+  for (const auto& [name, shown] : kHostileNames) {
+    const std::string report = std::string(kPrefix) + dir.path().string() + "/" + shown + ": ";
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [&](const std::string& line) { return Contains(line, report); }),
+              1)
+        << shown;
+    EXPECT_TRUE(Contains(err, "] " + dir.path().string() + "/" + shown)) << shown;
+  }
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_FALSE(HasRawControl(usage.err)) << usage.err;
+  EXPECT_TRUE(Contains(usage.err, "--\\x1b[2Jbogus")) << usage.err;
+}
+
+// ---------------------------------------------------------------------------
 // Runs that overlap, and runs that are stopped
 
 // Entries of one kind, numbered so that every line differs.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <span>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -37,13 +38,9 @@ class GuardedWritableFile final : public WritableFile {
   GuardedWritableFile(std::unique_ptr<WritableFile> file, std::mutex& mutex)
       : file_(std::move(file)), mutex_(mutex) {}
 
-  void Append(std::string_view data) override {
+  void AppendPieces(std::span<const std::string_view> pieces) override {
     const std::lock_guard lock(mutex_);
-    file_->Append(data);
-  }
-  void Flush() override {
-    const std::lock_guard lock(mutex_);
-    file_->Flush();
+    file_->AppendPieces(pieces);
   }
   void Close() override {
     const std::lock_guard lock(mutex_);
@@ -65,9 +62,10 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
     return files_.OpenForReading(path);
   }
 
-  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path) override {
+  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
+                                                 std::filesystem::perms permissions) override {
     const std::lock_guard lock(state_.mutex);
-    auto file = files_.CreateForWriting(path);
+    auto file = files_.CreateForWriting(path, permissions);
     // The temporary file is removed on a stop, so its one long write need
     // not hold a stop back.
     if (IsTemporary(path)) {
@@ -81,6 +79,12 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
     const std::lock_guard lock(state_.mutex);
     files_.Remove(path);
     if (IsTemporary(path)) state_.temporary_created = false;
+  }
+
+  // Not under the mutex: waiting here for another conversion of the same
+  // input must not hold a stop back.
+  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
+    return files_.LockInput(input);
   }
 
  private:

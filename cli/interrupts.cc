@@ -80,6 +80,8 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
     if (IsTemporary(path)) state_.temporary_created = false;
   }
 
+  // Not under the mutex: waiting here for another conversion of the same
+  // input must not hold a stop back.
   std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
     return files_.LockInput(input);
   }

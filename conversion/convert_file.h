@@ -42,8 +42,9 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 //   - the temporary or output file cannot be written (or given its
 //     permissions), or the record stream is malformed. The temporary file
 //     stays (empty, when writing it failed), and the output holds whole
-//     entries only: every entry before a fault in the stream, or those of
-//     the appends that reached it before a write failed;
+//     entries only: every entry before a fault in the stream, or, when a
+//     write to it failed, every entry up to the last one that could be
+//     written (see RenderRecordStream);
 //   - the temporary file cannot be deleted.
 void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
                  std::optional<cZLIB>& zlib, FileSystem& file_system = DefaultFileSystem());

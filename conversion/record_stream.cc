@@ -132,6 +132,16 @@ struct Marker {
 // For false, true and any other flag.
 constexpr Marker kMarkers[] = {{{'-'}, 1}, {{'+'}, 1}, {{'?', '\r', '\n'}, 3}};
 
+// An entry's line as one append of its own, the text taken where it stands,
+// so that it reaches the target whole or not at all.
+void AppendLine(WritableFile& target, std::int32_t flag, const char* text, std::size_t n) {
+  const std::string_view line[] = {flag == kFalse  ? "-"
+                                   : flag == kTrue ? "+"
+                                                   : "?\r\n",
+                                   std::string_view(text, n), "\r\n"};
+  target.AppendPieces(line);
+}
+
 // Rendered lines gathered into one append. Only whole entries are gathered, so
 // every append ends at an entry's end.
 class TextChunk {
@@ -139,18 +149,24 @@ class TextChunk {
   // An entry's text is never longer than the entry (the longest marker and
   // the line break take 5 bytes, its fields 8), so a stream shorter than a
   // piece needs no more room than its own length.
-  TextChunk(WritableFile& target, std::int64_t stream_length)
+  TextChunk(WritableFile& target, SourceChunk& source, std::int64_t stream_length)
       : target_(target),
+        source_(source),
         capacity_(static_cast<std::size_t>(
             std::clamp<std::int64_t>(stream_length, 0, static_cast<std::int64_t>(kChunkSize)))),
         bytes_(MakeChunk(capacity_)) {}
 
-  void Put(std::int32_t flag, const char* text, std::size_t n) {
+  // Gathers the entry whose length field is at `entry` in the source, its
+  // fields checked already, with flag `flag` and text `text` of `n` bytes.
+  void Put(std::int32_t entry, std::int32_t flag, const char* text, std::size_t n) {
     // The longest marker, the text and its line break.
     if (used_ + n + 5 > capacity_) [[unlikely]] {
       Flush();
+      piece_start_ = OffsetOf(entry);
       if (n + 5 > capacity_) {
-        PutLong(flag, text, n);
+        // A text longer than a piece goes to the target as it stands.
+        AppendLine(target_, flag, text, n);
+        piece_start_ += 2 * kFieldWidth + static_cast<std::int64_t>(n);
         return;
       }
     }
@@ -174,32 +190,62 @@ class TextChunk {
     used_ = static_cast<std::size_t>(out + 2 - bytes_.get());
   }
 
+  // Appends the gathered entries. Should that fail, they are appended once
+  // more one at a time, so that the target ends at the last of them that
+  // fits; the first of those appends that fails is thrown, and should none
+  // fail, the piece's own failure is thrown all the same. Either way nothing
+  // more is gathered: the failure ends the rendering.
   void Flush() {
     if (used_ == 0) return;
     const std::size_t pending = std::exchange(used_, 0);
-    target_.Append(std::string_view(bytes_.get(), pending));
+    try {
+      target_.Append(std::string_view(bytes_.get(), pending));
+    } catch (...) {
+      AppendOneByOne(pending);
+      throw;
+    }
   }
 
  private:
-  // A text longer than a chunk goes to the target as it stands, in one
-  // append with its marker and line break, so that it too reaches the
-  // target whole or not at all.
-  void PutLong(std::int32_t flag, const char* text, std::size_t n) {
-    const std::string_view line[] = {flag == kFalse  ? "-"
-                                     : flag == kTrue ? "+"
-                                                     : "?\r\n",
-                                     std::string_view(text, n), "\r\n"};
-    target_.AppendPieces(line);
+  // The file layer has cut the target back to where the piece began. Its
+  // entries are read again from where it began in the source, and each goes
+  // as an append of its own until `pending` bytes, the piece's length, have
+  // gone or one fails. Their fields were checked as they were gathered.
+  // Should the source fail to be read now, the piece's own failure is the
+  // one to report, and this returns. Reading moves the source's piece away
+  // from the entry Put was gathering, which is fine as Flush throws anyway.
+  [[gnu::cold, gnu::noinline]] void AppendOneByOne(std::size_t pending) {
+    std::int64_t at = piece_start_;
+    for (std::size_t written = 0; written < pending;) {
+      std::int32_t flag = 0;
+      std::size_t n = 0;
+      const char* text = nullptr;
+      try {
+        const char* length_field = source_.Fetch(at, kFieldWidth);
+        if (length_field == nullptr || LoadInt32(length_field) < 0) return;
+        n = static_cast<std::size_t>(LoadInt32(length_field));
+        text = source_.Fetch(at + kFieldWidth, n + kFieldWidth);
+        if (text == nullptr) return;
+        flag = LoadInt32(text + n);
+      } catch (...) {
+        return;
+      }
+      AppendLine(target_, flag, text, n);
+      written += kMarkers[flag == kFalse ? 0 : flag == kTrue ? 1 : 2].length + n + 2;
+      at += 2 * kFieldWidth + static_cast<std::int64_t>(n);
+    }
   }
 
   WritableFile& target_;
+  SourceChunk& source_;
   const std::size_t capacity_;
   std::unique_ptr<char[]> bytes_;
   std::size_t used_ = 0;
+  // Where, in the source, the first entry gathered into the piece begins.
+  std::int64_t piece_start_ = 0;
 };
 
-void Render(ReadableFile& source, std::int64_t length, TextChunk& text) {
-  SourceChunk chunk(source, length);
+void Render(SourceChunk& chunk, std::int64_t length, TextChunk& text) {
   for (std::int32_t p = 1; p < length;) {
     const std::int64_t length_remaining = Remaining(length, p);
     const char* length_field =
@@ -233,7 +279,7 @@ void Render(ReadableFile& source, std::int64_t length, TextChunk& text) {
     const auto entry_size = static_cast<std::size_t>(n) + kFieldWidth;
     const char* entry = chunk.Fetch(OffsetOf(p), entry_size);
     if (entry == nullptr) Truncated("текст записи", p, n, text_remaining);
-    text.Put(LoadInt32(entry + n), entry, static_cast<std::size_t>(n));
+    text.Put(length_position, LoadInt32(entry + n), entry, static_cast<std::size_t>(n));
     if (last_position) [[unlikely]] {
       PositionOverflow(q);
     }
@@ -245,9 +291,10 @@ void Render(ReadableFile& source, std::int64_t length, TextChunk& text) {
 
 void RenderRecordStream(ReadableFile& source, WritableFile& target) {
   const std::int64_t length = source.Length();
-  TextChunk text(target, length);
+  SourceChunk chunk(source, length);
+  TextChunk text(target, chunk, length);
   try {
-    Render(source, length, text);
+    Render(chunk, length, text);
   } catch (...) {
     // The entries rendered before the failure belong in the target. Should
     // writing them fail as well, that failure came first in the stream and

@@ -20,6 +20,14 @@ namespace holvane {
 // its own), so a target that keeps whole appends only, as WritableFile does,
 // holds whole entries only. Neither is opened or closed here.
 //
+// A failed write ends the rendering, and leaves `target` ending at the last
+// whole entry that could be written: when an append of several entries
+// gathered together fails, they are read again from `source` and appended
+// once more, each on its own, until one fails; that failure is thrown. Should
+// every one of them go through this time, the failure of the gathered append
+// is thrown all the same, and nothing after them is rendered. The entries
+// appended before that append are left as they are.
+//
 // Throws RunTimeError, with the byte offset of the field at fault, when
 //   - a length or flag has fewer than 4 bytes left, or a text runs past the
 //     end of the stream (kInputPastEndOfFile, a truncated stream);
@@ -27,7 +35,8 @@ namespace holvane {
 //   - a position leaves the signed 32-bit range (kOverflow);
 //   - a text is too long for memory (kOutOfMemory);
 // and passes on the file layer's failures. Nothing is written for the entry
-// at fault; everything before it has been appended to `target`. An entry
+// at fault; everything before it has been appended to `target` (as far as
+// it could be written, should writing fail as well). An entry
 // whose flag ends where the next position would leave the 32-bit range is
 // whole, though: its line is appended, and then the overflow is thrown, at
 // the flag's offset.

@@ -1,6 +1,7 @@
 #include "fuzz/reference.h"
 
 #include <stdlib.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <iterator>
 #include <memory>
 #include <optional>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -136,14 +138,40 @@ std::optional<CompressedInput> ReadCompressedInput(const std::uint8_t* data, std
   return CompressedInput{mode, std::move(input), std::move(plain)};
 }
 
-const std::filesystem::path& ScratchFolder() {
-  static const std::filesystem::path folder = [] {
+namespace {
+
+// A folder made when constructed and removed, with everything in it, when
+// destroyed. A child forked meanwhile that ends through exit() destroys its
+// copy too, but leaves the folder to the process that made it.
+class Scratch {
+ public:
+  Scratch() {
     const char* base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
     std::string pattern = std::string(base) + "/holvane-fuzz-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    return std::filesystem::path(pattern);
-  }();
-  return folder;
+    path_ = pattern;
+  }
+  ~Scratch() {
+    if (::getpid() != maker_) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+  const pid_t maker_ = ::getpid();
+};
+
+}  // namespace
+
+const std::filesystem::path& ScratchFolder() {
+  // Destroyed as the process ends, as every static object is.
+  static const Scratch scratch;
+  return scratch.path();
 }
 
 std::string ReadAll(const std::filesystem::path& path) {

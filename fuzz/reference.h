@@ -46,7 +46,10 @@ struct CompressedInput {
 // be compressed to.
 std::optional<CompressedInput> ReadCompressedInput(const std::uint8_t* data, std::size_t size);
 
-// A folder for the target's files, made once per process.
+// A folder for the target's files, made once per process, when first asked
+// for, and removed with its files when the process ends by returning from
+// main or calling exit, as a fuzzer does when its runs are done. A crash
+// leaves it, and in it the files of the input at fault.
 const std::filesystem::path& ScratchFolder();
 
 std::string ReadAll(const std::filesystem::path& path);

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "compression/run_time_error.h"
 #include "conversion/record_stream.h"
@@ -57,6 +58,36 @@ std::string WrapperFailure(std::int32_t result) {
                      input);
 }
 
+// Content already in memory, read as a file.
+class ContentFile final : public ReadableFile {
+ public:
+  explicit ContentFile(std::string_view content) : content_(content) {}
+
+  std::int64_t Length() override { return static_cast<std::int64_t>(content_.size()); }
+
+  std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
+    if (offset < 0 || static_cast<std::size_t>(offset) >= content_.size()) return 0;
+    return content_.copy(dst, n, static_cast<std::size_t>(offset));
+  }
+
+  void Close() override {}
+
+ private:
+  std::string_view content_;
+};
+
+// Decompresses `content` in place, or throws naming `input` (empty when the
+// caller names it).
+void Decompress(std::string& content, std::optional<cZLIB>& zlib,
+                const std::filesystem::path& input) {
+  if (!zlib) zlib.emplace();
+  // Rendering the raw bytes of a file that does not decompress would write
+  // garbage, so such a file stops here, before anything is written.
+  if (const std::int32_t result = zlib->UncompressString(content, kZlibStream); result != 0) {
+    NotDecompressed(input, result);
+  }
+}
+
 }  // namespace
 
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& input) {
@@ -68,7 +99,7 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input) {
 }
 
 void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
-                 std::optional<cZLIB>& zlib, FileSystem& file_system) {
+                 std::optional<cZLIB>& zlib, FileSystem& file_system, const TextForm& form) {
   const std::filesystem::path input = folder / entryName;
   // Held until the conversion ends, however it ends: another conversion of
   // the same input, in this process or another, would write the same
@@ -76,12 +107,7 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
   const std::unique_ptr<InputLock> lock = file_system.LockInput(input);
   std::string content = ReadWholeFile(input, file_system);
 
-  if (!zlib) zlib.emplace();
-  // Rendering the raw bytes of a file that does not decompress would write
-  // garbage, so such a file stops here, before anything is written.
-  if (const std::int32_t result = zlib->UncompressString(content, kZlibStream); result != 0) {
-    NotDecompressed(input, result);
-  }
+  Decompress(content, zlib, input);
 
   const std::filesystem::path temporary = TemporaryPathFor(input);
   WriteWholeFile(temporary, content, kTemporaryPermissions, file_system);
@@ -92,7 +118,7 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
     auto target =
         file_system.CreateForWriting(OutputPathFor(input), OutputPermissions(lock->Permissions()));
     try {
-      RenderRecordStream(*source, *target);
+      RenderRecordStream(*source, *target, form);
     } catch (const RunTimeError&) {
       // What was rendered before the failure belongs in the output; the
       // failure itself is the one to report.
@@ -106,6 +132,13 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
     source->Close();
   }
   file_system.Remove(temporary);
+}
+
+void ConvertContent(std::string content, WritableFile& target, std::optional<cZLIB>& zlib,
+                    const TextForm& form) {
+  Decompress(content, zlib, {});
+  ContentFile source(content);
+  RenderRecordStream(source, target, form);
 }
 
 }  // namespace holvane

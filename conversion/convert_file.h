@@ -3,9 +3,11 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 #include "compression/czlib.h"
 #include "conversion/file_system.h"
+#include "conversion/text_form.h"
 
 namespace holvane {
 
@@ -47,7 +49,18 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 //     written (see RenderRecordStream);
 //   - the temporary file cannot be deleted.
 void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
-                 std::optional<cZLIB>& zlib, FileSystem& file_system = DefaultFileSystem());
+                 std::optional<cZLIB>& zlib, FileSystem& file_system = DefaultFileSystem(),
+                 const TextForm& form = {});
+
+// Converts `content`, the whole of a compressed file, and appends its text in
+// `form` to `target`: the conversion for a text that goes elsewhere than
+// beside its input. Nothing else is written; the record stream is read from
+// memory. Throws RunTimeError as ConvertFile does, with no file() of its own
+// but the target's: when the content does not decompress, nothing has been
+// appended; when the record stream is malformed, `target` has the text of
+// every entry before the fault.
+void ConvertContent(std::string content, WritableFile& target, std::optional<cZLIB>& zlib,
+                    const TextForm& form = {});
 
 }  // namespace holvane
 

@@ -228,6 +228,47 @@ class PosixReadableFile final : public ReadableFile {
   std::int64_t window_start_ = 0;
 };
 
+// Writes every byte of `pieces`, gathered into as few calls as the system
+// takes: at `*offset` on, moving it, when there is one, else where the
+// descriptor stands. Returns the errno of a failed write, or 0.
+int WritePieces(int fd, std::span<const std::string_view> pieces, std::int64_t* offset) {
+  constexpr std::size_t kGathered = 8;
+  std::size_t piece = 0;  // the first piece not written whole
+  std::size_t done = 0;   // how much of it is written
+  while (true) {
+    iovec gathered[kGathered];
+    int count = 0;
+    for (std::size_t i = piece; i < pieces.size() && count < static_cast<int>(kGathered); ++i) {
+      const std::size_t skip = i == piece ? done : 0;
+      if (pieces[i].size() == skip) continue;
+      gathered[count++] = {const_cast<char*>(pieces[i].data() + skip), pieces[i].size() - skip};
+    }
+    if (count == 0) return 0;
+    const ssize_t wrote = offset != nullptr
+                              ? ::pwritev(fd, gathered, count, static_cast<off_t>(*offset))
+                              : ::writev(fd, gathered, count);
+    if (wrote < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    // A file takes at least a byte or tells why not; a call that takes
+    // nothing would only be repeated forever.
+    if (wrote == 0) return EIO;
+    if (offset != nullptr) *offset += wrote;
+    for (auto left = static_cast<std::size_t>(wrote); left > 0;) {
+      const std::size_t rest = pieces[piece].size() - done;
+      if (left < rest) {
+        done += left;
+        left = 0;
+      } else {
+        left -= rest;
+        ++piece;
+        done = 0;
+      }
+    }
+  }
+}
+
 class PosixWritableFile final : public WritableFile {
  public:
   PosixWritableFile(std::filesystem::path path, Descriptor fd)
@@ -237,11 +278,12 @@ class PosixWritableFile final : public WritableFile {
     constexpr std::string_view kAction = "не удаётся записать";
     if (!fd_.is_open()) Refuse(kAction, path_, "файл уже закрыт");
     const std::int64_t start = length_;
-    if (const int error = WriteAt(pieces, start); error != 0) {
+    if (const int error = WritePieces(fd_.get(), pieces, &length_); error != 0) {
       // Whatever of this append did reach the file is cut off again, so that
       // the file ends where the last whole append ended.
       while (::ftruncate(fd_.get(), static_cast<off_t>(start)) != 0 && errno == EINTR) {
       }
+      length_ = start;
       Fail(kAction, path_, error);
     }
   }
@@ -251,51 +293,23 @@ class PosixWritableFile final : public WritableFile {
   }
 
  private:
-  // Writes every byte of `pieces` at `offset` on, gathered into as few calls
-  // as the system takes; on success the file is that much longer. Returns
-  // the errno of a failed write, or 0.
-  int WriteAt(std::span<const std::string_view> pieces, std::int64_t offset) {
-    constexpr std::size_t kGathered = 8;
-    std::size_t piece = 0;  // the first piece not written whole
-    std::size_t done = 0;   // how much of it is written
-    while (true) {
-      iovec gathered[kGathered];
-      int count = 0;
-      for (std::size_t i = piece; i < pieces.size() && count < static_cast<int>(kGathered); ++i) {
-        const std::size_t skip = i == piece ? done : 0;
-        if (pieces[i].size() == skip) continue;
-        gathered[count++] = {const_cast<char*>(pieces[i].data() + skip), pieces[i].size() - skip};
-      }
-      if (count == 0) break;
-      const ssize_t wrote = ::pwritev(fd_.get(), gathered, count, static_cast<off_t>(offset));
-      if (wrote < 0) {
-        if (errno == EINTR) continue;
-        return errno;
-      }
-      // A regular file takes at least a byte or tells why not; a call that
-      // takes nothing would only be repeated forever.
-      if (wrote == 0) return EIO;
-      offset += wrote;
-      for (auto left = static_cast<std::size_t>(wrote); left > 0;) {
-        const std::size_t rest = pieces[piece].size() - done;
-        if (left < rest) {
-          done += left;
-          left = 0;
-        } else {
-          left -= rest;
-          ++piece;
-          done = 0;
-        }
-      }
-    }
-    length_ = offset;
-    return 0;
-  }
-
   std::filesystem::path path_;
   Descriptor fd_;
   // What the file holds: it starts empty and only this object writes it.
   std::int64_t length_ = 0;
+};
+
+// Standard output, written where it stands. It belongs to the process, so it
+// is not closed here.
+class StandardOutputFile final : public WritableFile {
+ public:
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    if (const int error = WritePieces(STDOUT_FILENO, pieces, nullptr); error != 0) {
+      Fail("не удаётся записать в стандартный вывод", {}, error);
+    }
+  }
+
+  void Close() override {}
 };
 
 class PosixInputLock final : public InputLock {
@@ -390,6 +404,25 @@ class PosixFileSystem final : public FileSystem {
 };
 
 }  // namespace
+
+std::unique_ptr<WritableFile> StandardOutput() { return std::make_unique<StandardOutputFile>(); }
+
+std::string ReadStandardInput() {
+  std::string content;
+  constexpr std::size_t kPiece = 1 << 20;
+  for (;;) {
+    const std::size_t used = content.size();
+    content.resize(used + kPiece);
+    const ssize_t got = ::read(STDIN_FILENO, content.data() + used, kPiece);
+    if (got < 0 && errno == EINTR) {
+      content.resize(used);
+      continue;
+    }
+    if (got < 0) Fail("не удаётся прочитать стандартный ввод", {}, errno);
+    content.resize(used + static_cast<std::size_t>(got));
+    if (got == 0) return content;
+  }
+}
 
 FileSystem& DefaultFileSystem() {
   static PosixFileSystem file_system;

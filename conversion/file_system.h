@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace holvane {
@@ -99,6 +100,16 @@ class FileSystem {
 
 // The file system of the machine.
 FileSystem& DefaultFileSystem();
+
+// Standard output, as a file appended to where it stands. An append is
+// written whole or fails, but one that fails part-way cannot be taken back (a
+// pipe or a terminal cannot be cut). Failures have no file(); their cause
+// names standard output.
+std::unique_ptr<WritableFile> StandardOutput();
+
+// Standard input, read to its end. Throws RunTimeError (no file(), the cause
+// naming standard input) when it cannot be read.
+std::string ReadStandardInput();
 
 // How a file's name is shown beside a failure's cause: as the file system
 // has it (UTF-8 on this platform).

@@ -1,15 +1,18 @@
 #include "conversion/record_stream.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "compression/run_time_error.h"
+#include "conversion/code_page_1251.h"
 
 namespace holvane {
 
@@ -129,65 +132,129 @@ struct Marker {
   char bytes[4];
   std::size_t length;
 };
-// For false, true and any other flag.
-constexpr Marker kMarkers[] = {{{'-'}, 1}, {{'+'}, 1}, {{'?', '\r', '\n'}, 3}};
 
-// An entry's line as one append of its own, the text taken where it stands,
-// so that it reaches the target whole or not at all.
-void AppendLine(WritableFile& target, std::int32_t flag, const char* text, std::size_t n) {
-  const std::string_view line[] = {flag == kFalse  ? "-"
-                                   : flag == kTrue ? "+"
-                                                   : "?\r\n",
-                                   std::string_view(text, n), "\r\n"};
-  target.AppendPieces(line);
+// A byte's text in UTF-8: one to three bytes, all four moved at once.
+struct Utf8Character {
+  char bytes[4];
+  std::size_t length;
+};
+
+// Every byte of code page 1251 in UTF-8, made once.
+const std::array<Utf8Character, 256>& Utf8Characters() {
+  static const std::array<Utf8Character, 256> table = [] {
+    std::array<Utf8Character, 256> characters{};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+      std::string utf8;
+      AppendUtf8(CodePage1251Character(static_cast<unsigned char>(byte)), utf8);
+      std::memcpy(characters[byte].bytes, utf8.data(), utf8.size());
+      characters[byte].length = utf8.size();
+    }
+    return characters;
+  }();
+  return table;
 }
+
+// What a text form adds and how it writes a text, fixed when the renderer
+// is compiled, so that the program's own form costs nothing for the others.
+template <TextEncoding kEncoding, LineBreak kBreak>
+struct Form {
+  static constexpr std::string_view kLineBreak = kBreak == LineBreak::kCrLf ? "\r\n" : "\n";
+  // For false, true and any other flag.
+  static constexpr Marker kMarkers[] = {
+      {{'-'}, 1}, {{'+'}, 1}, {{'?', kLineBreak[0], kLineBreak.back()}, 1 + kLineBreak.size()}};
+  // The most bytes one text byte becomes.
+  static constexpr std::size_t kGrowth = kEncoding == TextEncoding::kUtf8 ? 3 : 1;
+  // The most bytes an entry adds to its text: the longest marker and a line
+  // break.
+  static constexpr std::size_t kAdded = kMarkers[2].length + kLineBreak.size();
+
+  static const Marker& MarkerOf(std::int32_t flag) {
+    // Flags of real files are true and false in no order a branch could
+    // predict, so the marker is chosen without one.
+    return kMarkers[static_cast<unsigned>(flag == kTrue) +
+                    2 * static_cast<unsigned>(flag != kFalse && flag != kTrue)];
+  }
+
+  // Writes the `n` text bytes at `text` to `out`, which has room for
+  // kGrowth * n bytes and the spare room behind them; returns their end.
+  // `text` too has spare room behind its bytes.
+  static char* PutText(char* out, const char* text, std::size_t n) {
+    if constexpr (kEncoding == TextEncoding::kUtf8) {
+      const auto& characters = Utf8Characters();
+      for (std::size_t i = 0; i < n; ++i) {
+        const Utf8Character& character = characters[static_cast<unsigned char>(text[i])];
+        std::memcpy(out, character.bytes, sizeof character.bytes);
+        out += character.length;
+      }
+      return out;
+    } else {
+      // A short text is moved with bytes past its end; those are
+      // overwritten or never written out.
+      std::memcpy(out, text, n <= kShortText ? kShortText : n);
+      return out + n;
+    }
+  }
+
+  // An entry's line as one append of its own, so that it reaches the target
+  // whole or not at all; returns its length.
+  static std::size_t AppendLine(WritableFile& target, std::int32_t flag, const char* text,
+                                std::size_t n) {
+    const Marker& marker = MarkerOf(flag);
+    std::string transcoded;
+    std::string_view line_text(text, n);
+    if constexpr (kEncoding == TextEncoding::kUtf8) {
+      transcoded.resize(n * kGrowth + kSpare);
+      transcoded.resize(
+          static_cast<std::size_t>(PutText(transcoded.data(), text, n) - transcoded.data()));
+      line_text = transcoded;
+    }
+    const std::string_view line[] = {std::string_view(marker.bytes, marker.length), line_text,
+                                     kLineBreak};
+    target.AppendPieces(line);
+    return marker.length + line_text.size() + kLineBreak.size();
+  }
+};
 
 // Rendered lines gathered into one append. Only whole entries are gathered, so
 // every append ends at an entry's end.
+template <typename Form>
 class TextChunk {
  public:
-  // An entry's text is never longer than the entry (the longest marker and
-  // the line break take 5 bytes, its fields 8), so a stream shorter than a
-  // piece needs no more room than its own length.
+  // An entry's line is never longer than the entry's text grown by the form,
+  // and what the form adds (at most 5 bytes) is less than the entry's fields
+  // (8), so a stream shorter than a piece needs no more room than its length
+  // grown by the form.
   TextChunk(WritableFile& target, SourceChunk& source, std::int64_t stream_length)
       : target_(target),
         source_(source),
         capacity_(static_cast<std::size_t>(
-            std::clamp<std::int64_t>(stream_length, 0, static_cast<std::int64_t>(kChunkSize)))),
+            std::clamp<std::int64_t>(stream_length * static_cast<std::int64_t>(Form::kGrowth), 0,
+                                     static_cast<std::int64_t>(kChunkSize)))),
         bytes_(MakeChunk(capacity_)) {}
 
   // Gathers the entry whose length field is at `entry` in the source, its
   // fields checked already, with flag `flag` and text `text` of `n` bytes.
   void Put(std::int32_t entry, std::int32_t flag, const char* text, std::size_t n) {
     // The longest marker, the text and its line break.
-    if (used_ + n + 5 > capacity_) [[unlikely]] {
+    if (used_ + n * Form::kGrowth + Form::kAdded > capacity_) [[unlikely]] {
       Flush();
       piece_start_ = OffsetOf(entry);
-      if (n + 5 > capacity_) {
+      if (n * Form::kGrowth + Form::kAdded > capacity_) {
         // A text longer than a piece goes to the target as it stands.
-        AppendLine(target_, flag, text, n);
+        Form::AppendLine(target_, flag, text, n);
         piece_start_ += 2 * kFieldWidth + static_cast<std::int64_t>(n);
         return;
       }
     }
-    // Flags of real files are true and false in no order a branch could
-    // predict, so the marker is chosen without one.
-    const unsigned marker = static_cast<unsigned>(flag == kTrue) +
-                            2 * static_cast<unsigned>(flag != kFalse && flag != kTrue);
+    const Marker& marker = Form::MarkerOf(flag);
     char* out = bytes_.get() + used_;
-    std::memcpy(out, kMarkers[marker].bytes, sizeof kMarkers[marker].bytes);
-    out += kMarkers[marker].length;
+    std::memcpy(out, marker.bytes, sizeof marker.bytes);
+    out += marker.length;
     // The text and the flag behind it are in one piece of the source, with
-    // the spare room behind that, so a short text may be moved with bytes
-    // past its end; those are overwritten or never written out.
-    if (n <= kShortText) {
-      std::memcpy(out, text, kShortText);
-    } else {
-      std::memcpy(out, text, n);
-    }
-    out += n;
-    std::memcpy(out, "\r\n", 2);
-    used_ = static_cast<std::size_t>(out + 2 - bytes_.get());
+    // the spare room behind that.
+    out = Form::PutText(out, text, n);
+    std::memcpy(out, Form::kLineBreak.data(), Form::kLineBreak.size());
+    used_ = static_cast<std::size_t>(out + Form::kLineBreak.size() - bytes_.get());
   }
 
   // Appends the gathered entries. Should that fail, they are appended once
@@ -230,8 +297,7 @@ class TextChunk {
       } catch (...) {
         return;
       }
-      AppendLine(target_, flag, text, n);
-      written += kMarkers[flag == kFalse ? 0 : flag == kTrue ? 1 : 2].length + n + 2;
+      written += Form::AppendLine(target_, flag, text, n);
       at += 2 * kFieldWidth + static_cast<std::int64_t>(n);
     }
   }
@@ -245,7 +311,8 @@ class TextChunk {
   std::int64_t piece_start_ = 0;
 };
 
-void Render(SourceChunk& chunk, std::int64_t length, TextChunk& text) {
+template <typename Form>
+void Render(SourceChunk& chunk, std::int64_t length, TextChunk<Form>& text) {
   for (std::int32_t p = 1; p < length;) {
     const std::int64_t length_remaining = Remaining(length, p);
     const char* length_field =
@@ -287,12 +354,11 @@ void Render(SourceChunk& chunk, std::int64_t length, TextChunk& text) {
   }
 }
 
-}  // namespace
-
-void RenderRecordStream(ReadableFile& source, WritableFile& target) {
+template <typename Form>
+void RenderIn(ReadableFile& source, WritableFile& target) {
   const std::int64_t length = source.Length();
   SourceChunk chunk(source, length);
-  TextChunk text(target, chunk, length);
+  TextChunk<Form> text(target, chunk, length);
   try {
     Render(chunk, length, text);
   } catch (...) {
@@ -303,6 +369,17 @@ void RenderRecordStream(ReadableFile& source, WritableFile& target) {
     throw;
   }
   text.Flush();
+}
+
+}  // namespace
+
+void RenderRecordStream(ReadableFile& source, WritableFile& target, const TextForm& form) {
+  const bool utf8 = form.encoding == TextEncoding::kUtf8;
+  const bool lf = form.line_break == LineBreak::kLf;
+  if (utf8 && lf) return RenderIn<Form<TextEncoding::kUtf8, LineBreak::kLf>>(source, target);
+  if (utf8) return RenderIn<Form<TextEncoding::kUtf8, LineBreak::kCrLf>>(source, target);
+  if (lf) return RenderIn<Form<TextEncoding::kCp1251, LineBreak::kLf>>(source, target);
+  RenderIn<Form<TextEncoding::kCp1251, LineBreak::kCrLf>>(source, target);
 }
 
 }  // namespace holvane

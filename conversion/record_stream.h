@@ -2,6 +2,7 @@
 #define HOLVANE_CONVERSION_RECORD_STREAM_H_
 
 #include "conversion/file_system.h"
+#include "conversion/text_form.h"
 
 namespace holvane {
 
@@ -13,6 +14,11 @@ namespace holvane {
 // "+" for -1, "?" and CR LF for any other value) followed by the text bytes,
 // unchanged, and CR LF. An entry is started while at least two bytes of the
 // stream remain; a single trailing byte is ignored.
+//
+// That is the default `form`. Another turns the text bytes from code page
+// 1251 into UTF-8, or ends the lines the renderer adds (after a text and
+// after "?") with LF alone; line-break bytes inside a text are copied as
+// they are (turned into UTF-8 they are the same bytes).
 //
 // `source` is read at explicit positions; its length is taken once, at the
 // start, as nothing else writes it meanwhile. Every append to `target` ends
@@ -40,7 +46,7 @@ namespace holvane {
 // whose flag ends where the next position would leave the 32-bit range is
 // whole, though: its line is appended, and then the overflow is thrown, at
 // the flag's offset.
-void RenderRecordStream(ReadableFile& source, WritableFile& target);
+void RenderRecordStream(ReadableFile& source, WritableFile& target, const TextForm& form = {});
 
 }  // namespace holvane
 

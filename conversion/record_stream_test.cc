@@ -81,10 +81,11 @@ struct Rendering {
   std::size_t largest_read = 0;
 };
 
-Rendering Render(std::string stream) {
+Rendering Render(std::string stream, const TextForm& form = {}) {
   MemorySource source(std::move(stream));
   MemoryTarget target;
-  std::optional<RunTimeError> error = RunTimeErrorOf([&] { RenderRecordStream(source, target); });
+  std::optional<RunTimeError> error =
+      RunTimeErrorOf([&] { RenderRecordStream(source, target, form); });
   return {target.bytes(), std::move(error), source.largest_read()};
 }
 
@@ -154,6 +155,52 @@ TEST(RecordStreamRenderTest, MarkersAndTextBytes) {
     const Rendering rendering = Render(RecordStream(c.entries));
     EXPECT_FALSE(rendering.error.has_value()) << rendering.error->what();
     EXPECT_EQ(rendering.text, c.expected);
+  }
+}
+
+// The other forms change only the text's encoding and the line breaks the
+// renderer adds, also for a text too long to gather with others.
+TEST(RecordStreamRenderTest, OtherTextForms) {
+  const std::vector<Entry> entries = {
+      {"\xCF\xF0\xE8\xE2\xE5\xF2", -1},  // "Привет" in code page 1251
+      {"a\r\nb\x98\xB9\x80", 0},         // a line break, the unmapped byte, №, Ђ
+      {"", 7}};
+  const std::string long_text(300 * 1024, '\xC0');  // "А"
+  const std::string long_utf8 = [&] {
+    std::string utf8;
+    for (std::size_t i = 0; i < long_text.size(); ++i) utf8 += "\xD0\x90";
+    return utf8;
+  }();
+  struct Case {
+    const char* what;
+    TextForm form;
+    std::string expected;
+    std::string expected_long;
+  };
+  const std::vector<Case> cases = {
+      {"code page 1251, LF",
+       {TextEncoding::kCp1251, LineBreak::kLf},
+       "+\xCF\xF0\xE8\xE2\xE5\xF2\n-a\r\nb\x98\xB9\x80\n?\n\n",
+       "?\n" + long_text + "\n"},
+      {"UTF-8, CR LF",
+       {TextEncoding::kUtf8, LineBreak::kCrLf},
+       "+Привет\r\n-a\r\nb\uFFFD№Ђ\r\n?\r\n\r\n",
+       "?\r\n" + long_utf8 + "\r\n"},
+      {"UTF-8, LF",
+       {TextEncoding::kUtf8, LineBreak::kLf},
+       "+Привет\n-a\r\nb\uFFFD№Ђ\n?\n\n",
+       "?\n" + long_utf8 + "\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Rendering rendering = Render(RecordStream(entries), c.form);
+    EXPECT_FALSE(rendering.error.has_value()) << rendering.error->what();
+    EXPECT_EQ(rendering.text, c.expected);
+    std::vector<Entry> with_long = entries;
+    with_long.push_back({long_text, 1});
+    const Rendering long_rendering = Render(RecordStream(with_long), c.form);
+    EXPECT_FALSE(long_rendering.error.has_value()) << long_rendering.error->what();
+    EXPECT_TRUE(SameBytes(long_rendering.text, c.expected + c.expected_long));
   }
 }
 

@@ -3,11 +3,13 @@
 // in the window, so its text is byte for byte the window's.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <optional>
 #include <set>
@@ -22,24 +24,40 @@
 #include "cli/terminal_text.h"
 #include "compression/run_time_error.h"
 #include "conversion/convert_file.h"
+#include "conversion/file_system.h"
+#include "conversion/whole_file.h"
 
 namespace {
 
 constexpr char kProgram[] = "holvane-convert";
+
+// A PATH of "-" stands for standard input; a file of that name is "./-".
+constexpr char kStandardInput[] = "-";
 
 constexpr char kUsage[] = "Использование: holvane-convert [ПАРАМЕТР]... ПУТЬ...\n";
 
 constexpr char kHelp[] =
     "Преобразует сжатые файлы .wvl в текстовые: файл ИМЯ даёт рядом с собой ИМЯ.txt\n"
     "(game.wvl даёт game.wvl.txt). ПУТЬ — файл, который преобразуется, как бы он ни\n"
-    "назывался, или папка, в которой преобразуются файлы *.wvl (в любом регистре).\n"
-    "Ошибка в одном файле не останавливает остальные; файл, названный дважды,\n"
-    "преобразуется один раз.\n"
+    "назывался, папка, в которой преобразуются файлы *.wvl (в любом регистре), или -,\n"
+    "стандартный ввод, чей текст идёт в стандартный вывод. Ошибка в одном файле не\n"
+    "останавливает остальные; файл, названный дважды, преобразуется один раз.\n"
     "\n"
-    "  -r, --recursive  обходить и вложенные папки (символические ссылки на папки\n"
-    "                   не обходятся)\n"
-    "      --help       показать эту справку и выйти\n"
-    "      --version    показать версию и выйти\n"
+    "  -r, --recursive       обходить и вложенные папки (символические ссылки на\n"
+    "                        папки не обходятся)\n"
+    "  -c, --stdout          писать тексты в стандартный вывод, один за другим, и\n"
+    "                        ничего не писать рядом с файлами\n"
+    "      --encoding=КОД    cp1251 (по умолчанию) — байты текстов как есть; utf-8 —\n"
+    "                        тексты из кодовой страницы 1251 в UTF-8\n"
+    "      --eol=КОНЕЦ       crlf (по умолчанию) или lf: какими переводами строк\n"
+    "                        заканчивать строки (переводы строк внутри текстов\n"
+    "                        остаются как есть)\n"
+    "  -q, --quiet           не печатать число преобразованных файлов\n"
+    "  -h, --help            показать эту справку и выйти\n"
+    "  -V, --version         показать версию и выйти\n"
+    "\n"
+    "Без -c и без - число преобразованных файлов печатается в стандартный вывод,\n"
+    "иначе — в стандартный поток ошибок.\n"
     "\n"
     "Код возврата: 0 — все файлы преобразованы; 1 — хотя бы один преобразовать\n"
     "не удалось или не удалось записать в стандартный вывод; 2 — ошибка в командной\n"
@@ -85,6 +103,10 @@ std::vector<std::filesystem::path> CollectFiles(const holvane::cli::Options& opt
   std::vector<std::filesystem::path> files;
   std::set<FileKey> seen;
   for (const std::string& path : options.paths) {
+    if (path == kStandardInput) {
+      files.emplace_back(path);
+      continue;
+    }
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
       ReportFailure(path, "нет такого файла или папки");
@@ -155,15 +177,28 @@ int Run(const holvane::cli::Options& options) {
   bool failed = false;
   const std::vector<std::filesystem::path> files = CollectFiles(options, failed);
 
+  // Text on standard output leaves the count line and the progress line to
+  // standard error, or to nothing, so they never mix with it.
+  const bool text_on_stdout =
+      options.to_stdout || std::count(options.paths.begin(), options.paths.end(), kStandardInput);
+  const std::unique_ptr<holvane::WritableFile> standard_output = holvane::StandardOutput();
   std::optional<holvane::cZLIB> zlib;
   int converted = 0;
-  holvane::cli::ProgressLine progress(stderr, holvane::cli::IsTerminal(stderr) && files.size() > 1);
+  holvane::cli::ProgressLine progress(
+      stderr, !text_on_stdout && holvane::cli::IsTerminal(stderr) && files.size() > 1);
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::filesystem::path& file = files[i];
     progress.Show(i + 1, files.size(), holvane::cli::Escaped(file.native()));
     guard.Begin(file);
     try {
-      holvane::ConvertFile(file.parent_path(), file.filename(), zlib, guard.files());
+      if (file == kStandardInput) {
+        holvane::ConvertContent(holvane::ReadStandardInput(), *standard_output, zlib, options.form);
+      } else if (options.to_stdout) {
+        holvane::ConvertContent(holvane::ReadWholeFile(file), *standard_output, zlib, options.form);
+      } else {
+        holvane::ConvertFile(file.parent_path(), file.filename(), zlib, guard.files(),
+                             options.form);
+      }
       ++converted;
     } catch (const holvane::RunTimeError& error) {
       progress.Clear();
@@ -178,7 +213,10 @@ int Run(const holvane::cli::Options& options) {
     guard.End();
   }
   progress.Clear();
-  if (converted > 0) std::printf("Файлов успешно декомпилировано: %d.\n", converted);
+  if (converted > 0 && !options.quiet) {
+    std::fprintf(text_on_stdout ? stderr : stdout, "Файлов успешно декомпилировано: %d.\n",
+                 converted);
+  }
   return failed ? 1 : 0;
 }
 

@@ -1,25 +1,119 @@
 #include "cli/options.h"
 
+#include <getopt.h>
+
+#include <array>
+#include <string_view>
+
 namespace holvane::cli {
 
+namespace {
+
+constexpr int kEncoding = 256;
+constexpr int kEol = 257;
+
+constexpr std::array<option, 8> kLongOptions = {{
+    {"recursive", no_argument, nullptr, 'r'},
+    {"stdout", no_argument, nullptr, 'c'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
+    {"encoding", required_argument, nullptr, kEncoding},
+    {"eol", required_argument, nullptr, kEol},
+    {nullptr, 0, nullptr, 0},
+}};
+
+// The name an option is known by in messages: its long name where it has
+// one, as the user may have abbreviated it.
+std::string NameOf(int option) {
+  for (const auto& known : kLongOptions) {
+    if (known.name != nullptr && known.val == option) return std::string("--") + known.name;
+  }
+  return std::string("-") + static_cast<char>(option);
+}
+
+UsageError BadValue(std::string_view option, std::string_view value, std::string_view accepted) {
+  return {"недопустимое значение «" + std::string(value) + "» параметра " + std::string(option) +
+          "; допустимы: " + std::string(accepted)};
+}
+
+bool IsKnown(int option) {
+  for (const auto& known : kLongOptions) {
+    if (known.name != nullptr && known.val == option) return true;
+  }
+  return false;
+}
+
+// What getopt_long refused, in words. An unknown long option leaves optopt 0
+// and is the element before optind; a known one given a value it does not
+// take leaves its own code; an unknown short one, its letter.
+UsageError Refused(int result, std::string_view element) {
+  if (result == ':') return {"параметру " + NameOf(optopt) + " нужно значение"};
+  if (optopt == 0) {
+    return {"неизвестный или неоднозначный параметр «" +
+            std::string(element.substr(0, element.find('='))) + "»"};
+  }
+  if (IsKnown(optopt)) return {"параметр " + NameOf(optopt) + " не принимает значения"};
+  return {"неизвестный параметр «-" + std::string(1, static_cast<char>(optopt)) + "»"};
+}
+
+}  // namespace
+
 std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string>& arguments) {
+  std::vector<std::string> words{"holvane-convert"};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(words.size());
+
   Options options;
-  bool options_ended = false;
-  for (const std::string& argument : arguments) {
-    if (options_ended || argument == "-" || !argument.starts_with('-')) {
-      options.paths.push_back(argument);
-    } else if (argument == "--") {
-      options_ended = true;
-    } else if (argument == "-r" || argument == "--recursive") {
-      options.recursive = true;
-    } else if (argument == "--help") {
-      options.help = true;
-    } else if (argument == "--version") {
-      options.version = true;
-    } else {
-      return UsageError{"неизвестный параметр «" + argument + "»"};
+  // 0, not 1: getopt starts afresh, its state from an earlier call dropped.
+  optind = 0;
+  opterr = 0;
+  for (;;) {
+    const int result = ::getopt_long(argc, argv.data(), ":rcqhV", kLongOptions.data(), nullptr);
+    if (result == -1) break;
+    const std::string_view value = optarg != nullptr ? optarg : "";
+    switch (result) {
+      case 'r':
+        options.recursive = true;
+        break;
+      case 'c':
+        options.to_stdout = true;
+        break;
+      case 'q':
+        options.quiet = true;
+        break;
+      case 'h':
+        options.help = true;
+        break;
+      case 'V':
+        options.version = true;
+        break;
+      case kEncoding:
+        if (value == "cp1251") {
+          options.form.encoding = TextEncoding::kCp1251;
+        } else if (value == "utf-8") {
+          options.form.encoding = TextEncoding::kUtf8;
+        } else {
+          return BadValue("--encoding", value, "cp1251, utf-8");
+        }
+        break;
+      case kEol:
+        if (value == "crlf") {
+          options.form.line_break = LineBreak::kCrLf;
+        } else if (value == "lf") {
+          options.form.line_break = LineBreak::kLf;
+        } else {
+          return BadValue("--eol", value, "crlf, lf");
+        }
+        break;
+      default:
+        return Refused(result, argv[static_cast<std::size_t>(optind) - 1]);
     }
   }
+  for (int i = optind; i < argc; ++i) options.paths.emplace_back(argv[static_cast<std::size_t>(i)]);
   if (!options.help && !options.version && options.paths.empty()) {
     return UsageError{"не указан ни один файл или папка"};
   }

@@ -5,13 +5,22 @@
 #include <variant>
 #include <vector>
 
+#include "conversion/text_form.h"
+
 namespace holvane::cli {
 
 struct Options {
   bool recursive = false;
+  // Texts go to standard output, nothing is written beside the inputs.
+  bool to_stdout = false;
+  bool quiet = false;
   bool help = false;
   bool version = false;
+  TextForm form;
+  // In the order given; "-" stands for standard input.
   std::vector<std::string> paths;
+
+  friend bool operator==(const Options&, const Options&) = default;
 };
 
 // Why a command line cannot be run: the text to print before the usage.
@@ -19,10 +28,13 @@ struct UsageError {
   std::string message;
 };
 
-// Reads the arguments after the program's name, GNU style: -r/--recursive,
-// --help and --version anywhere, "--" ending the options. --help or
-// --version needs no PATH; anything else needs at least one. Whether the
-// paths exist is not checked here.
+// Reads the arguments after the program's name as getopt_long does, GNU
+// style: options anywhere among the paths, short ones bundled ("-rq"), long
+// ones as "--opt=value" or "--opt value" and abbreviated while unambiguous,
+// "--" ending the options, a lone "-" a path. --help or --version needs no
+// PATH; anything else needs at least one. An unknown option, a missing or
+// unknown value is a UsageError naming it (and, for a value, the accepted
+// ones). Whether the paths exist is not checked here.
 std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace holvane::cli

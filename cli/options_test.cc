@@ -12,13 +12,22 @@ namespace {
 
 using Arguments = std::vector<std::string>;
 
+// The options `change` makes of the defaults.
+template <typename Change>
+Options With(Change change) {
+  Options options;
+  change(options);
+  return options;
+}
+
+Options Paths(Arguments paths) {
+  return With([&](Options& o) { o.paths = paths; });
+}
+
 struct AcceptedCase {
   const char* name;
   Arguments arguments;
-  bool recursive;
-  bool help;
-  bool version;
-  Arguments paths;
+  Options expected;
 };
 
 void PrintTo(const AcceptedCase& c, std::ostream* out) { *out << c.name; }
@@ -30,40 +39,85 @@ TEST_P(OptionsAccepted, GivesTheOptionsAndPathsInOrder) {
   const auto parsed = ParseCommandLine(c.arguments);
   const auto* options = std::get_if<Options>(&parsed);
   ASSERT_NE(options, nullptr) << std::get<UsageError>(parsed).message;
-  EXPECT_EQ(options->recursive, c.recursive);
-  EXPECT_EQ(options->help, c.help);
-  EXPECT_EQ(options->version, c.version);
-  EXPECT_EQ(options->paths, c.paths);
+  EXPECT_EQ(options->recursive, c.expected.recursive);
+  EXPECT_EQ(options->to_stdout, c.expected.to_stdout);
+  EXPECT_EQ(options->quiet, c.expected.quiet);
+  EXPECT_EQ(options->help, c.expected.help);
+  EXPECT_EQ(options->version, c.expected.version);
+  EXPECT_TRUE(options->form == c.expected.form);
+  EXPECT_EQ(options->paths, c.expected.paths);
 }
+
+const TextForm kUtf8Lf{TextEncoding::kUtf8, LineBreak::kLf};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OptionsAccepted,
     ::testing::Values(
-        AcceptedCase{"PathsOnly", {"b", "a.wvl", "b"}, false, false, false, {"b", "a.wvl", "b"}},
-        AcceptedCase{"ShortRecursive", {"-r", "saves"}, true, false, false, {"saves"}},
-        AcceptedCase{"LongRecursive", {"--recursive", "saves"}, true, false, false, {"saves"}},
-        AcceptedCase{"RecursiveAfterPaths", {"a", "-r", "b"}, true, false, false, {"a", "b"}},
-        AcceptedCase{"HelpWithoutPaths", {"--help"}, false, true, false, {}},
-        AcceptedCase{"VersionWithoutPaths", {"--version"}, false, false, true, {}},
-        AcceptedCase{"HelpAmongPaths", {"a", "--help"}, false, true, false, {"a"}},
-        AcceptedCase{"OptionAfterDoubleDashIsAPath", {"--", "-r"}, false, false, false, {"-r"}},
+        AcceptedCase{"PathsOnly", {"b", "a.wvl", "b"}, Paths({"b", "a.wvl", "b"})},
+        AcceptedCase{"ShortRecursive", {"-r", "saves"}, With([](Options& o) {
+                       o.recursive = true;
+                       o.paths = {"saves"};
+                     })},
+        AcceptedCase{"LongRecursive", {"--recursive", "saves"}, With([](Options& o) {
+                       o.recursive = true;
+                       o.paths = {"saves"};
+                     })},
+        AcceptedCase{"OptionsAfterPaths", {"a", "-r", "b", "--quiet"}, With([](Options& o) {
+                       o.recursive = o.quiet = true;
+                       o.paths = {"a", "b"};
+                     })},
+        AcceptedCase{"Bundled", {"-rqc", "a"}, With([](Options& o) {
+                       o.recursive = o.quiet = o.to_stdout = true;
+                       o.paths = {"a"};
+                     })},
+        AcceptedCase{"StdoutLong", {"--stdout", "a"}, With([](Options& o) {
+                       o.to_stdout = true;
+                       o.paths = {"a"};
+                     })},
+        AcceptedCase{"ValuesJoined", {"--encoding=utf-8", "--eol=lf", "a"}, With([](Options& o) {
+                       o.form = kUtf8Lf;
+                       o.paths = {"a"};
+                     })},
+        AcceptedCase{
+            "ValuesApart", {"--encoding", "utf-8", "--eol", "lf", "a"}, With([](Options& o) {
+              o.form = kUtf8Lf;
+              o.paths = {"a"};
+            })},
+        AcceptedCase{"ValuesAbbreviated", {"--enc=utf-8", "--eo", "lf", "a"}, With([](Options& o) {
+                       o.form = kUtf8Lf;
+                       o.paths = {"a"};
+                     })},
+        AcceptedCase{
+            "LastValueCounts", {"--eol=lf", "--eol=crlf", "--encoding=cp1251", "a"}, Paths({"a"})},
+        AcceptedCase{"HelpWithoutPaths", {"--help"}, With([](Options& o) { o.help = true; })},
+        AcceptedCase{"ShortHelp", {"-h"}, With([](Options& o) { o.help = true; })},
+        AcceptedCase{
+            "VersionWithoutPaths", {"--version"}, With([](Options& o) { o.version = true; })},
+        AcceptedCase{"ShortVersion", {"-V"}, With([](Options& o) { o.version = true; })},
+        AcceptedCase{"HelpAmongPaths", {"a", "--help"}, With([](Options& o) {
+                       o.help = true;
+                       o.paths = {"a"};
+                     })},
+        AcceptedCase{"OptionAfterDoubleDashIsAPath", {"--", "-r"}, Paths({"-r"})},
         AcceptedCase{"OnlyTheFirstDoubleDashEndsOptions",
                      {"-r", "--", "--", "--help", "-x"},
-                     true,
-                     false,
-                     false,
-                     {"--", "--help", "-x"}},
-        AcceptedCase{"LoneDashIsAPath", {"-", "-r"}, true, false, false, {"-"}},
-        AcceptedCase{
-            "DashInsideANameIsAPath", {"a-r", "x--help"}, false, false, false, {"a-r", "x--help"}}),
+                     With([](Options& o) {
+                       o.recursive = true;
+                       o.paths = {"--", "--help", "-x"};
+                     })},
+        AcceptedCase{"LoneDashIsAPath", {"-", "-r"}, With([](Options& o) {
+                       o.recursive = true;
+                       o.paths = {"-"};
+                     })},
+        AcceptedCase{"DashInsideANameIsAPath", {"a-r", "x--help"}, Paths({"a-r", "x--help"})}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct RejectedCase {
   const char* name;
   Arguments arguments;
-  // Text the message must contain so the person sees what was wrong; empty
+  // Texts the message must contain so the person sees what was wrong; none
   // when only the refusal matters.
-  std::string named;
+  std::vector<std::string> named;
 };
 
 void PrintTo(const RejectedCase& c, std::ostream* out) { *out << c.name; }
@@ -76,23 +130,29 @@ TEST_P(OptionsRejected, IsAUsageError) {
   const auto* error = std::get_if<UsageError>(&parsed);
   ASSERT_NE(error, nullptr);
   EXPECT_FALSE(error->message.empty());
-  EXPECT_NE(error->message.find(c.named), std::string::npos) << error->message;
+  for (const std::string& named : c.named) {
+    EXPECT_NE(error->message.find(named), std::string::npos) << error->message;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OptionsRejected,
-    ::testing::Values(RejectedCase{"UnknownShort", {"-x", "a.wvl"}, "-x"},
-                      RejectedCase{"UnknownLong", {"a.wvl", "--bogus"}, "--bogus"},
-                      // Short options are not bundled, so "-rx" is not "-r -x".
-                      RejectedCase{"BundledShort", {"-rx", "a.wvl"}, "-rx"},
-                      RejectedCase{
-                          "LongWithValue", {"--recursive=yes", "a.wvl"}, "--recursive=yes"},
-                      RejectedCase{"Nothing", {}, ""},
-                      RejectedCase{"RecursiveWithoutPath", {"-r"}, ""},
-                      RejectedCase{"DoubleDashWithoutPath", {"--"}, ""},
-                      // An unknown option fails the line even when --help
-                      // would otherwise need no path.
-                      RejectedCase{"UnknownBesideHelp", {"--help", "--bogus"}, "--bogus"}),
+    ::testing::Values(
+        RejectedCase{"UnknownShort", {"-x", "a.wvl"}, {"-x"}},
+        RejectedCase{"UnknownLong", {"a.wvl", "--bogus"}, {"--bogus"}},
+        RejectedCase{"UnknownInABundle", {"-rx", "a.wvl"}, {"-x"}},
+        RejectedCase{"UnknownShortAfterALongOne", {"--stdout", "-xr", "a.wvl"}, {"-x"}},
+        RejectedCase{"Ambiguous", {"--e=utf-8", "a.wvl"}, {"--e"}},
+        RejectedCase{"ValueNotTaken", {"--recursive=yes", "a.wvl"}, {"--recursive"}},
+        RejectedCase{
+            "UnknownEncoding", {"--encoding=koi8-r", "a.wvl"}, {"koi8-r", "cp1251", "utf-8"}},
+        RejectedCase{"UnknownLineBreak", {"--eol", "cr", "a.wvl"}, {"«cr»", "crlf", "lf"}},
+        RejectedCase{"MissingValue", {"a.wvl", "--eol"}, {"--eol"}},
+        RejectedCase{"Nothing", {}, {}}, RejectedCase{"RecursiveWithoutPath", {"-r"}, {}},
+        RejectedCase{"DoubleDashWithoutPath", {"--"}, {}},
+        // An unknown option fails the line even when --help would otherwise
+        // need no path.
+        RejectedCase{"UnknownBesideHelp", {"--help", "--bogus"}, {"--bogus"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

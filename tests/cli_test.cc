@@ -69,6 +69,9 @@ struct How {
   unsigned short columns = 200;
   fs::path working_folder;
   Output output = Output::kPipe;
+  // What standard input holds, through a pipe (at most a pipe's buffer, 64
+  // KiB); /dev/null when none.
+  std::optional<std::string> input;
 };
 
 How OnTerminal(unsigned short columns = 200, const fs::path& working_folder = {}) {
@@ -142,13 +145,25 @@ class Running {
       err_write = err[1];
     }
     out_read_ = out[0];
+    int in_read = -1;
+    if (how.input) {
+      int in[2];
+      if (::pipe(in) != 0) throw std::system_error(errno, std::generic_category(), "pipe");
+      if (::write(in[1], how.input->data(), how.input->size()) !=
+          static_cast<ssize_t>(how.input->size())) {
+        throw std::system_error(errno, std::generic_category(), "write");
+      }
+      ::close(in[1]);
+      in_read = in[0];
+      CloseOnExec(in_read);
+    }
     for (int fd : {out[0], out[1], err_read_, err_write}) CloseOnExec(fd);
     if (how.output == Output::kClosedPipe) ::close(std::exchange(out_read_, -1));
 
     pid_ = ::fork();
     if (pid_ < 0) throw std::system_error(errno, std::generic_category(), "fork");
     if (pid_ == 0) {
-      const int null = ::open("/dev/null", O_RDONLY);
+      const int null = in_read >= 0 ? in_read : ::open("/dev/null", O_RDONLY);
       const int stdout_fd =
           how.output == Output::kFullDevice ? ::open("/dev/full", O_WRONLY) : out[1];
       if (null < 0 || ::dup2(null, 0) < 0 || ::dup2(stdout_fd, 1) < 0 || ::dup2(err_write, 2) < 0) {
@@ -160,6 +175,7 @@ class Running {
     }
     ::close(out[1]);
     ::close(err_write);
+    if (in_read >= 0) ::close(in_read);
   }
   Running(const Running&) = delete;
   Running& operator=(const Running&) = delete;
@@ -690,6 +706,116 @@ INSTANTIATE_TEST_SUITE_P(Signals, CliInterrupted, ::testing::Values(SIGINT, SIGT
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 // ---------------------------------------------------------------------------
+// Texts on standard output, from standard input, in other forms
+
+// A stream with what each form changes: Cyrillic and the unmapped byte 0x98
+// in code page 1251, a line break inside a text, every kind of marker.
+const std::vector<Entry> kFormSample = {
+    {"\xCF\xF0\xE8\xE2\xE5\xF2", -1}, {"a\r\nb\x98", 0}, {"z", 7}};
+const std::string kUtf8Lf = "+Привет\n-a\r\nb\uFFFD\n?\nz\n";
+
+struct FormCase {
+  const char* name;
+  // "@a" and "@b" stand for two files, "@cut" for a stream that breaks off
+  // after the first entry of the sample.
+  Arguments arguments;
+  bool sample_on_stdin;
+  std::string out;  // "@count1" and "@count2" for the count lines
+  std::string err;
+  int status;
+  // The .txt beside "a.wvl", none when nothing may be written beside it.
+  std::optional<std::string> text_beside_a;
+};
+
+void PrintTo(const FormCase& c, std::ostream* out) { *out << c.name; }
+
+class CliForms : public ::testing::TestWithParam<FormCase> {};
+
+TEST_P(CliForms, WritesWhereAndHowAsked) {
+  const FormCase& c = GetParam();
+  TempDir dir;
+  const std::string compressed = ZlibCompress(RecordStream(kFormSample));
+  WriteFileBytes(dir / "a.wvl", compressed);
+  WriteSample(dir / "b.wvl", 2);
+  const std::string records = RecordStream(kFormSample);
+  WriteFileBytes(dir / "cut.wvl",
+                 ZlibCompress(records.substr(0, RecordStream({kFormSample[0]}).size() + 3)));
+  auto before = Snapshot(dir.path());
+  Arguments arguments;
+  for (const std::string& argument : c.arguments) {
+    arguments.push_back(argument.starts_with('@') ? (dir / (argument.substr(1) + ".wvl")).string()
+                                                  : argument);
+  }
+  How how;
+  if (c.sample_on_stdin) how.input = compressed;
+  auto expand = [](std::string text) {
+    for (const int count : {1, 2}) {
+      const std::string stand_in = "@count" + std::to_string(count);
+      if (const std::size_t at = text.find(stand_in); at != std::string::npos) {
+        text.replace(at, stand_in.size(), CountLine(count));
+      }
+    }
+    return text;
+  };
+
+  const Result result = RunConvert(arguments, how);
+
+  EXPECT_EQ(result.status, c.status);
+  EXPECT_TRUE(SameBytes(result.out, expand(c.out)));
+  if (c.err.starts_with(kPrefix)) {
+    EXPECT_TRUE(result.err.starts_with(c.err)) << result.err;
+    EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+  } else {
+    EXPECT_EQ(result.err, expand(c.err));
+  }
+  if (c.text_beside_a) before["a.wvl.txt"] = *c.text_beside_a;
+  EXPECT_EQ(Snapshot(dir.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliForms,
+    ::testing::Values(
+        FormCase{"StdoutOneAfterAnother",
+                 {"-c", "@a", "@b"},
+                 false,
+                 RenderedText(kFormSample) + RenderedText(Sample(2)),
+                 "@count2",
+                 0,
+                 std::nullopt},
+        FormCase{
+            "StdinToStdout", {"-"}, true, RenderedText(kFormSample), "@count1", 0, std::nullopt},
+        FormCase{"StdinAmongFilesQuiet",
+                 {"-q", "-", "--stdout", "@b"},
+                 true,
+                 RenderedText(kFormSample) + RenderedText(Sample(2)),
+                 "",
+                 0,
+                 std::nullopt},
+        FormCase{"Utf8LfBeside",
+                 {"--encoding=utf-8", "--eol", "lf", "@a"},
+                 false,
+                 "@count1",
+                 "",
+                 0,
+                 kUtf8Lf},
+        FormCase{"Utf8LfStdout",
+                 {"-cq", "--eol=lf", "--encoding", "utf-8", "@a"},
+                 false,
+                 kUtf8Lf,
+                 "",
+                 0,
+                 std::nullopt},
+        FormCase{"QuietBeside", {"--quiet", "@a"}, false, "", "", 0, RenderedText(kFormSample)},
+        FormCase{"BreaksOffOnStdout",
+                 {"-c", "@cut"},
+                 false,
+                 RenderedText({kFormSample[0]}),
+                 std::string(kPrefix),
+                 1,
+                 std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
 // The same bytes as the core
 
 enum class Given { kAbsolute, kRelative, kFolder };
@@ -920,8 +1046,7 @@ TEST(CliProgress, FitsANarrowTerminalWithoutSplittingCharacters) {
   TempDir dir;
   for (const std::string& name : names) WriteSample(dir / name, 1);
 
-  const Result result = RunConvert(
-      names, {.stderr_on_terminal = true, .columns = kColumns, .working_folder = dir.path()});
+  const Result result = RunConvert(names, OnTerminal(kColumns, dir.path()));
 
   EXPECT_EQ(result.status, 0);
   const auto drawn = Drawn(result.err);

@@ -3,8 +3,8 @@
 #
 # With a display (DISPLAY or WAYLAND_DISPLAY set) it opens the window in that
 # folder. Without one it says so, converts the examples with holvane-convert
-# instead and shows the text it wrote (the files are in code page 1251, shown
-# here as UTF-8).
+# instead and shows the text it wrote (the files are in code page 1251 with
+# CR LF, shown here as UTF-8 with LF, as holvane-convert can write them too).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -22,7 +22,8 @@ fi
 echo "No display here: the window needs one (set DISPLAY, or run this under xvfb-run)." >&2
 echo "Converting the examples in $work with holvane-convert instead." >&2
 build/cli/holvane-convert "$work"/*.wvl
-for text in "$work"/*.txt; do
-  echo "== $text"
-  iconv -f CP1251 -t UTF-8 "$text"
+echo "The texts, shown in UTF-8 with LF line breaks (holvane-convert -c --encoding=utf-8 --eol=lf):"
+for input in "$work"/*.wvl; do
+  echo "== $input.txt"
+  build/cli/holvane-convert -cq --encoding=utf-8 --eol=lf "$input"
 done

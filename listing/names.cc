@@ -3,52 +3,21 @@
 #include <cstdint>
 
 #include "conversion/code_page_1251.h"
+#include "conversion/utf8.h"
 
 namespace holvane::listing {
 
 namespace {
 
-// Decodes strict UTF-8 (no overlong forms, no surrogates, nothing above
-// U+10FFFF) to `out`, which has room for one character per byte. Returns
-// the end of the characters written, or null at the first byte that breaks
-// UTF-8.
+// Decodes `name` as strict UTF-8 to `out`, which has room for one character
+// per byte. Returns the end of the characters written, or null at the first
+// byte that breaks UTF-8.
 char32_t* DecodeUtf8(std::string_view name, char32_t* out) {
-  const auto* at = reinterpret_cast<const unsigned char*>(name.data());
-  const auto* const end = at + name.size();
-  while (at < end) {
-    const unsigned lead = *at;
-    if (lead < 0x80) {
-      *out++ = lead;
-      ++at;
-      continue;
-    }
-    std::ptrdiff_t length;
-    std::uint32_t c;
-    std::uint32_t least;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      c = lead & 0x1F;
-      least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      c = lead & 0x0F;
-      least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      c = lead & 0x07;
-      least = 0x10000;
-    } else {
-      return nullptr;
-    }
-    if (end - at < length) return nullptr;
-    for (std::ptrdiff_t i = 1; i < length; ++i) {
-      const unsigned next = at[i];
-      if ((next & 0xC0) != 0x80) return nullptr;
-      c = (c << 6) | (next & 0x3F);
-    }
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return nullptr;
-    *out++ = c;
-    at += length;
+  while (!name.empty()) {
+    const std::size_t length = DecodeUtf8Character(name, *out);
+    if (length == 0) return nullptr;
+    ++out;
+    name.remove_prefix(length);
   }
   return out;
 }

@@ -1,0 +1,49 @@
+#ifndef HOLVANE_CONVERSION_UTF8_H_
+#define HOLVANE_CONVERSION_UTF8_H_
+
+#include <cstddef>
+#include <string_view>
+
+namespace holvane {
+
+// The length of the valid UTF-8 character that `text` starts with, its code
+// point in `code_point`; 0 when `text` is empty or does not start with one.
+// Strict: overlong forms, surrogates and values past U+10FFFF are not valid.
+inline std::size_t DecodeUtf8Character(std::string_view text, char32_t& code_point) {
+  if (text.empty()) return 0;
+  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) {
+    code_point = lead;
+    return 1;
+  }
+  std::size_t length = 0;
+  char32_t least = 0;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    code_point = lead & 0x1F;
+    least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    code_point = lead & 0x0F;
+    least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    code_point = lead & 0x07;
+    least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    code_point = (code_point << 6) | (byte(i) & 0x3F);
+  }
+  const bool surrogate = code_point >= 0xD800 && code_point <= 0xDFFF;
+  if (code_point < least || code_point > 0x10FFFF || surrogate) return 0;
+  return length;
+}
+
+}  // namespace holvane
+
+#endif  // HOLVANE_CONVERSION_UTF8_H_

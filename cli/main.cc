@@ -9,11 +9,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -87,13 +89,25 @@ struct FileKey {
   auto operator<=>(const FileKey&) const = default;
 };
 
-std::optional<FileKey> KeyOf(const std::filesystem::path& file) {
-  const std::filesystem::path folder =
-      file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-  struct stat info {};
-  if (::stat(folder.c_str(), &info) != 0) return std::nullopt;
-  return FileKey{info.st_dev, info.st_ino, file.filename().native()};
-}
+// Keys of the files of one run. A folder is asked for its identity once,
+// however many of its files are listed.
+class FileKeys {
+ public:
+  std::optional<FileKey> Of(const std::filesystem::path& file) {
+    const std::filesystem::path folder =
+        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    auto [at, added] = folders_.try_emplace(folder.native());
+    if (added) {
+      struct stat info {};
+      if (::stat(folder.c_str(), &info) == 0) at->second = std::pair(info.st_dev, info.st_ino);
+    }
+    if (!at->second) return std::nullopt;
+    return FileKey{at->second->first, at->second->second, file.filename().native()};
+  }
+
+ private:
+  std::map<std::string, std::optional<std::pair<dev_t, ino_t>>> folders_;
+};
 
 // The files the PATHs stand for, in order, each once. A PATH that does not
 // exist, or a folder that cannot be listed, is reported as that PATH's
@@ -102,6 +116,7 @@ std::vector<std::filesystem::path> CollectFiles(const holvane::cli::Options& opt
                                                 bool& failed) {
   std::vector<std::filesystem::path> files;
   std::set<FileKey> seen;
+  FileKeys keys;
   for (const std::string& path : options.paths) {
     if (path == kStandardInput) {
       files.emplace_back(path);
@@ -116,7 +131,7 @@ std::vector<std::filesystem::path> CollectFiles(const holvane::cli::Options& opt
     std::vector<holvane::cli::UnlistedFolder> unlisted;
     for (std::filesystem::path& file :
          holvane::cli::FilesToConvert(path, options.recursive, unlisted)) {
-      const std::optional<FileKey> key = KeyOf(file);
+      const std::optional<FileKey> key = keys.Of(file);
       if (key && !seen.insert(*key).second) continue;
       files.push_back(std::move(file));
     }

@@ -164,7 +164,7 @@ template <TextEncoding kEncoding, LineBreak kBreak>
 struct Form {
   static constexpr std::string_view kLineBreak = kBreak == LineBreak::kCrLf ? "\r\n" : "\n";
   // For false, true and any other flag.
-  static constexpr Marker kMarkers[] = {
+  static constexpr Marker kMarkers[3] = {
       {{'-'}, 1}, {{'+'}, 1}, {{'?', kLineBreak[0], kLineBreak.back()}, 1 + kLineBreak.size()}};
   // The most bytes one text byte becomes.
   static constexpr std::size_t kGrowth = kEncoding == TextEncoding::kUtf8 ? 3 : 1;

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Times whole runs of holvane-convert, the way a user runs it, and prints the
 results as Markdown tables.
 
-Reproduce the table from the repository root, after `cmake --build build`:
+Reproduce the table from the repository root, after `scripts/test.sh` or
+`cmake -S . -B build -DHOLVANE_BENCH=ON && cmake --build build` (benchmarks are off by default):
 
     python3 bench/cli_bench.py
 
@@ -182,7 +184,7 @@ def main():
     tools = (args.build / "bench" / "holvane_make_workload", args.build / "cli" / "holvane-convert")
     for tool in tools:
         if not os.access(tool, os.X_OK):
-            sys.exit(f"{tool} not found: build it first (cmake --build {args.build})")
+            sys.exit(f"{tool} not found: build it first (-DHOLVANE_BENCH=ON)")
 
     if args.quick:
         files = [("short", 1), ("short", 8)]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The conversion and its parts, each beside the floor for decompression: one
 // zlib inflate of the same input into a buffer of the right size.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Listing one large folder, as each program does it: holvane-convert's list
 // of the files a folder stands for, and the window's file list filled from
 // the folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Makes the .wvl inputs that bench/cli_bench.py converts with holvane-convert,
 // and times the floor those conversions are compared with: one zlib inflate of
 // the whole file into a buffer of the right size.
@@ -228,7 +229,7 @@ int Inflate(const std::vector<std::string>& paths) {
 }
 
 int Run(const std::vector<std::string>& args) {
-  const std::string_view mode = args.empty() ? "" : args[0];
+  const std::string_view mode = args.empty() ? std::string_view() : std::string_view(args[0]);
   if (mode == "file" && args.size() == 4) return MakeFile(args[1], args[2], args[3]);
   if (mode == "folder" && args.size() == 5) return MakeFolder(args[1], args[2], args[3], args[4]);
   if (mode == "inflate" && args.size() >= 2) return Inflate({args.begin() + 1, args.end()});

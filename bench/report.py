@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Runs the conversion benchmarks and prints their tables in Markdown.
 
+    cmake -S . -B build -DHOLVANE_BENCH=ON    # or scripts/test.sh, which turns it on
     cmake --build build --target holvane_convert_bench
     python3 bench/report.py [--build build] [--repetitions 3] [--dir /dev/shm]
                             [--filter REGEX]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_BENCH_WORKLOADS_H_
 #define HOLVANE_BENCH_WORKLOADS_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_CLI_FILE_WALK_H_
 #define HOLVANE_CLI_FILE_WALK_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_CLI_INTERRUPTS_H_
 #define HOLVANE_CLI_INTERRUPTS_H_
 

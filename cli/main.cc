@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // holvane-convert: converts *.wvl files from the command line, for scripts and
 // machines without a display. Each file goes through the same ConvertFile as
 // in the window, so its text is byte for byte the window's.
@@ -35,6 +36,13 @@ constexpr char kProgram[] = "holvane-convert";
 
 // A PATH of "-" stands for standard input; a file of that name is "./-".
 constexpr char kStandardInput[] = "-";
+
+// What --version prints after the name and version, as GNU programs do.
+constexpr char kCopyright[] =
+    "Copyright (c) 2026 The Holvane developers\n"
+    "Лицензия MIT <https://opensource.org/licenses/MIT>.\n"
+    "Это свободное ПО: его можно изменять и распространять.\n"
+    "НИКАКИХ ГАРАНТИЙ в пределах, допускаемых законом.\n";
 
 constexpr char kUsage[] = "Использование: holvane-convert [ПАРАМЕТР]... ПУТЬ...\n";
 
@@ -184,7 +192,7 @@ int Run(const holvane::cli::Options& options) {
     return 0;
   }
   if (options.version) {
-    std::printf("%s %s\n", kProgram, HOLVANE_VERSION);
+    std::printf("%s %s\n%s", kProgram, HOLVANE_VERSION, kCopyright);
     return 0;
   }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_CLI_PROGRESS_LINE_H_
 #define HOLVANE_CLI_PROGRESS_LINE_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/terminal_text.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_CLI_TERMINAL_TEXT_H_
 #define HOLVANE_CLI_TERMINAL_TEXT_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_COMPRESSION_CZLIB_H_
 #define HOLVANE_COMPRESSION_CZLIB_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "compression/czlib.h"
 
 #include <gtest/gtest.h>

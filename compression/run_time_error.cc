@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "compression/run_time_error.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "compression/zlib_binding.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conversion/code_page_1251.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conversion/convert_file.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conversion/file_system.h"
 
 #include <fcntl.h>

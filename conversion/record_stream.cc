@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conversion/record_stream.h"
 
 #include <algorithm>
@@ -168,9 +169,10 @@ struct Form {
       {{'-'}, 1}, {{'+'}, 1}, {{'?', kLineBreak[0], kLineBreak.back()}, 1 + kLineBreak.size()}};
   // The most bytes one text byte becomes.
   static constexpr std::size_t kGrowth = kEncoding == TextEncoding::kUtf8 ? 3 : 1;
-  // The most bytes an entry adds to its text: the longest marker and a line
-  // break.
-  static constexpr std::size_t kAdded = kMarkers[2].length + kLineBreak.size();
+  // The most bytes an entry adds to its text: the longest marker (kMarkers[2],
+  // "?" and a line break) and a line break. Spelt out rather than read from
+  // kMarkers, which clang does not take as a constant inside its own class.
+  static constexpr std::size_t kAdded = (1 + kLineBreak.size()) + kLineBreak.size();
 
   static const Marker& MarkerOf(std::int32_t flag) {
     // Flags of real files are true and false in no order a branch could

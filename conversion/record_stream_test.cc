@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conversion/record_stream.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_CONVERSION_TEXT_FORM_H_
 #define HOLVANE_CONVERSION_TEXT_FORM_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conversion/whole_file.h"
 
 #include "compression/run_time_error.h"

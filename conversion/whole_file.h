@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_CONVERSION_WHOLE_FILE_H_
 #define HOLVANE_CONVERSION_WHOLE_FILE_H_
 

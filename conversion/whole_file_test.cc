@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "conversion/whole_file.h"
 
 #include <fcntl.h>

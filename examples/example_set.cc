@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "examples/example_set.h"
 
 namespace holvane::examples {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_EXAMPLES_EXAMPLE_SET_H_
 #define HOLVANE_EXAMPLES_EXAMPLE_SET_H_
 

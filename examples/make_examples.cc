@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the bundled example files into the folder given on the command line:
 //   holvane_make_examples examples/
 #include <cstdio>

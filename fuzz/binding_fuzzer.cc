@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The binding's attempts against single uncompress calls, on any input, in
 // any mode (read as ReadCompressedInput describes). Whatever an attempt
 // learned from the ones before it, and whichever decoder it then used, each

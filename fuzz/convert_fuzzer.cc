@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ConvertFile end to end on real files. The first byte's low bit chooses
 // whether the rest is compressed here first (so that it reaches the record
 // stream) or taken as the file's bytes as they are. Whatever happens, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the fuzz targets' seed corpora, made from the bundled examples:
 //   holvane_make_seeds FOLDER   → FOLDER/uncompress, FOLDER/binding, FOLDER/render, FOLDER/convert
 #include <cstdio>

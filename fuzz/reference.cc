@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fuzz/reference.h"
 
 #include <stdlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_FUZZ_REFERENCE_H_
 #define HOLVANE_FUZZ_REFERENCE_H_
 

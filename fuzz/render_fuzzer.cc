@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RenderRecordStream over any record stream, held in a real file as the
 // conversion holds it, checked against the plain reading in reference.cc: the
 // same text, and on a failure the same error number and offset with exactly

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a fuzz target's entry point over files and folders of inputs, so that
 // seed corpora and the inputs behind fixed crashes are replayed by the
 // ordinary test suite, with any compiler.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UncompressString on any input, in any mode, checked against a single-pass
 // inflate. The input is read as ReadCompressedInput describes.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_LISTING_LISTING_H_
 #define HOLVANE_LISTING_LISTING_H_
 

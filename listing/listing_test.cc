@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "listing/listing.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "listing/names.h"
 
 #include <cstdint>

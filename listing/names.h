@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_LISTING_NAMES_H_
 #define HOLVANE_LISTING_NAMES_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/dir_list_box.h"
 
 #include <QHeaderView>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/drive_list_box.h"
 
 #include <QStyle>

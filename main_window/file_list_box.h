@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_MAIN_WINDOW_FILE_LIST_BOX_H_
 #define HOLVANE_MAIN_WINDOW_FILE_LIST_BOX_H_
 

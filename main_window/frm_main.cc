@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/frm_main.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_MAIN_WINDOW_FRM_MAIN_H_
 #define HOLVANE_MAIN_WINDOW_FRM_MAIN_H_
 

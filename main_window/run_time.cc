@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "main_window/run_time.h"
 
 #include <QApplication>

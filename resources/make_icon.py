@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws Holvane's icon and writes every file made from it.
 
 The icon is a sheet of paper with text lines, each led by a green "+" or a red "-" as in the
@@ -6,12 +7,18 @@ text files Holvane writes, and a blue arrow pointing down onto the sheet: a pack
 into text. Each picture is drawn below as a pixel map, one character a pixel, so the design can
 be read and changed here; running the script again gives the same files.
 
-    resources/holvane.ico               32x32 in 2 colours, 32x32 and 16x16 in 16 colours
-    resources/icons/<size>/holvane.png  16x16, 32x32 and 48x48, RGBA, for the hicolor theme
+    resources/holvane.ico                 32x32 in 2 colours, 32x32 and 16x16 in 16 colours,
+                                          from their own pixel maps (ART_32, ART_16)
+    resources/icons/scalable/holvane.svg  the 48x48 pixel map (ART_48) as squares
+    resources/icons/<size>/holvane.png    16, 32, 48, 64, 128 and 256 pixels, RGBA: that same
+                                          drawing, each pixel the exact share of the squares
+                                          it covers
 
-Only the standard library is used, so the icon can be remade on any machine with Python 3:
+The SVG and every PNG for the hicolor theme thus come from one drawing. Only the standard library
+is used, so the icon can be remade on any machine with Python 3:
 
-    python3 resources/make_icon.py
+    python3 resources/make_icon.py           # writes the files
+    python3 resources/make_icon.py --check   # fails unless the files hold what it would write
 """
 
 import pathlib
@@ -239,23 +246,98 @@ def ico(images):
     return directory + entries + data
 
 
-def png(pixels):
-    """An RGBA PNG of a 16-colour image, transparent where the pixel map says so."""
+# The hicolor theme's sizes, every one made from ART_48.
+PNG_SIZES = (16, 32, 48, 64, 128, 256)
+
+
+def resample(pixels, size):
+    """The pixel map drawn at size x size: each output pixel is the area-weighted mean of the
+    source pixels it covers (premultiplied by alpha), in integers so the result never varies."""
+    source = len(pixels)
+
+    def spans(i):
+        # Output pixel i covers [i * source, (i + 1) * source) in units where source pixel j
+        # covers [j * size, (j + 1) * size).
+        lo, hi = i * source, (i + 1) * source
+        return [(j, min(hi, (j + 1) * size) - max(lo, j * size))
+                for j in range(lo // size, (hi - 1) // size + 1)]
+
+    axis = [spans(i) for i in range(size)]
+    total = source * source
+    rgba = [[bytes(PALETTE[p][1]) + b"\xff" if p is not None else bytes(4) for p in row]
+            for row in pixels]
+    out = []
+    for y in range(size):
+        line = []
+        for x in range(size):
+            r = g = b = a = 0
+            for sy, wy in axis[y]:
+                for sx, wx in axis[x]:
+                    pr, pg, pb, pa = rgba[sy][sx]
+                    w = wy * wx * pa
+                    r, g, b, a = r + pr * w, g + pg * w, b + pb * w, a + w
+            if a == 0:
+                line.append(bytes(4))
+            else:
+                line.append(bytes(((r + a // 2) // a, (g + a // 2) // a, (b + a // 2) // a,
+                                   (a + total // 2) // total)))
+        out.append(line)
+    return out
+
+
+def png_rgba(rows):
+    """An RGBA PNG of rows of 4-byte pixels."""
 
     def chunk(kind, body):
         return (struct.pack(">I", len(body)) + kind + body
                 + struct.pack(">I", zlib.crc32(kind + body)))
 
-    size = len(pixels)
-    raw = bytearray()
-    for row in pixels:
-        raw.append(0)  # no filter
-        for p in row:
-            raw += bytes(4) if p is None else bytes(PALETTE[p][1]) + b"\xff"
+    size = len(rows)
+    raw = b"".join(b"\0" + b"".join(row) for row in rows)
     return (b"\x89PNG\r\n\x1a\n"
             + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+            + chunk(b"IDAT", zlib.compress(raw, 9))
             + chunk(b"IEND", b""))
+
+
+def svg(pixels):
+    """The pixel map as an SVG of squares, runs of one colour in a row joined into one rect."""
+    size = len(pixels)
+    rects = []
+    for y, row in enumerate(pixels):
+        x = 0
+        while x < size:
+            p = row[x]
+            end = x
+            while end < size and row[end] == p:
+                end += 1
+            if p is not None:
+                colour = "#%02x%02x%02x" % PALETTE[p][1]
+                rects.append(f'  <rect x="{x}" y="{y}" width="{end - x}" height="1" '
+                             f'fill="{colour}"/>')
+            x = end
+    return ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<!-- SPDX-License-Identifier: MIT -->\n"
+            "<!-- Made by resources/make_icon.py from its 48x48 drawing: do not edit. -->\n"
+            f'<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" '
+            f'viewBox="0 0 {size} {size}" shape-rendering="crispEdges">\n'
+            + "\n".join(rects) + "\n</svg>\n").encode()
+
+
+def outputs(art):
+    """Every file the script writes, by its path under resources/, with its bytes."""
+    colours16 = [rgb for _, rgb in PALETTE]
+    files = {
+        "holvane.ico": ico([
+            (32, 2, 1, dib(to_mono(art[32]), 1, MONO_PALETTE)),
+            (32, 16, 4, dib(art[32], 4, colours16)),
+            (16, 16, 4, dib(art[16], 4, colours16)),
+        ]),
+        "icons/scalable/holvane.svg": svg(art[48]),
+    }
+    for size in PNG_SIZES:
+        files[f"icons/{size}x{size}/holvane.png"] = png_rgba(resample(art[48], size))
+    return files
 
 
 def main():
@@ -265,17 +347,21 @@ def main():
         if len(pixels) != size:
             sys.exit(f"make_icon.py: the {size}x{size} map has {len(pixels)} rows")
 
-    colours16 = [rgb for _, rgb in PALETTE]
-    (here / "holvane.ico").write_bytes(ico([
-        (32, 2, 1, dib(to_mono(art[32]), 1, MONO_PALETTE)),
-        (32, 16, 4, dib(art[32], 4, colours16)),
-        (16, 16, 4, dib(art[16], 4, colours16)),
-    ]))
-    for size, pixels in art.items():
-        folder = here / "icons" / f"{size}x{size}"
-        folder.mkdir(parents=True, exist_ok=True)
-        (folder / "holvane.png").write_bytes(png(pixels))
-
+    check = sys.argv[1:] == ["--check"]
+    if sys.argv[1:] and not check:
+        sys.exit("usage: make_icon.py [--check]")
+    differ = []
+    for name, data in outputs(art).items():
+        path = here / name
+        if check:
+            if not path.is_file() or path.read_bytes() != data:
+                differ.append(name)
+        else:
+            path.parent.mkdir(parents=True, exist_ok=True)
+            path.write_bytes(data)
+    if differ:
+        sys.exit("make_icon.py: not what the drawing gives (run resources/make_icon.py): "
+                 + ", ".join(differ))
 
 if __name__ == "__main__":
     main()

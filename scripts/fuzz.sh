@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the fuzz targets with clang and libFuzzer and runs each for a bounded
 # number of runs from the seed corpora the project makes: by default about a
 # minute each (their speeds differ tenfold), or RUNS runs each when set. Any crash, leak of a check or sanitizer finding fails the run and
 # leaves the input in the build folder: add it to fuzz/regressions/TARGET/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh fuzz
 build=${BUILD_DIR:-build-fuzz}
 declare -A default_runs=([uncompress]=2000000 [binding]=1000000 [render]=500000 [convert]=250000)
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DHOLVANE_FUZZ=ON -DHOLVANE_GUI=OFF \
-  -DHOLVANE_TESTS=OFF -DHOLVANE_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  -DBUILD_TESTING=OFF -DHOLVANE_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" --target holvane_make_seeds uncompress_fuzzer binding_fuzzer render_fuzzer convert_fuzzer
 rm -rf "$build/seeds" && "$build/fuzz/holvane_make_seeds" "$build/seeds"
 for target in uncompress binding render convert; do

@@ -1,18 +1,42 @@
 #!/usr/bin/env bash
-# Installs what Holvane needs to build, test and run on Debian 12. Safe to run
-# again: it asks apt only for what is missing.
+# SPDX-License-Identifier: MIT
+# Installs what Holvane needs on Debian 12, by set: any of
+#
+#   run      building and running the programs (the default)
+#   test     run's, and what the tests and the benchmarks need
+#   clang    test's, and clang (scripts/test-clang.sh)
+#   fuzz     test's, and clang with libFuzzer (scripts/fuzz.sh)
+#   package  run's, and what builds and checks the .deb (scripts/package.sh)
+#
+# e.g. `scripts/install-deps.sh test package`. Safe to run again: it asks apt only for what is
+# missing, and returns at once when nothing is.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ pkg-config git clang-format
-  zlib1g-dev libdeflate-dev
-  qt6-base-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  clang libfuzzer-14-dev
-)
+run=(cmake ninja-build g++ pkg-config zlib1g-dev libdeflate-dev qt6-base-dev)
+test=("${run[@]}" git clang-format-14 python3 libgtest-dev libgmock-dev libbenchmark-dev
+  appstream desktop-file-utils)
+clang=("${test[@]}" clang)
+fuzz=("${test[@]}" clang libfuzzer-14-dev)
+package=("${run[@]}" dpkg-dev file)
+
+[ $# -eq 0 ] && set -- run
+packages=()
+for set in "$@"; do
+  case "$set" in
+    run) packages+=("${run[@]}") ;;
+    test) packages+=("${test[@]}") ;;
+    clang) packages+=("${clang[@]}") ;;
+    fuzz) packages+=("${fuzz[@]}") ;;
+    package) packages+=("${package[@]}") ;;
+    *)
+      echo "install-deps.sh: unknown set '$set' (run, test, clang, fuzz, package)" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
-for package in "${packages[@]}"; do
+for package in $(printf '%s\n' "${packages[@]}" | sort -u); do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$package")
   fi

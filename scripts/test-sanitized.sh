@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds everything with AddressSanitizer (leaks included) and UndefinedBehaviorSanitizer (any
 # finding is fatal) and runs every test once more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh test
 build=${BUILD_DIR:-build-sanitized}
 cmake -S . -B "$build" -G Ninja -DHOLVANE_WERROR=ON -DHOLVANE_SANITIZE=ON -DHOLVANE_BENCH=OFF
 cmake --build "$build"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the built holvane-convert as a person or a script would, with its
 // standard error on a pipe or on a pseudo-terminal, and checks what it writes
 // to disk, to both streams and its exit status.
@@ -1063,10 +1064,15 @@ TEST(CliProgress, FitsANarrowTerminalWithoutSplittingCharacters) {
 // ---------------------------------------------------------------------------
 // --version and --help
 
-TEST(CliInfo, VersionIsOneLineOnStdout) {
+TEST(CliInfo, VersionIsNameVersionCopyrightAndLicenceOnStdout) {
   const Result result = RunConvert({"--version"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "holvane-convert 1.00\n");
+  EXPECT_EQ(result.out,
+            "holvane-convert 1.00\n"
+            "Copyright (c) 2026 The Holvane developers\n"
+            "Лицензия MIT <https://opensource.org/licenses/MIT>.\n"
+            "Это свободное ПО: его можно изменять и распространять.\n"
+            "НИКАКИХ ГАРАНТИЙ в пределах, допускаемых законом.\n");
   EXPECT_EQ(result.err, "");
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The bundled examples must hold what their generator says they hold: a
 // change to the generator without making the files again fails here.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The conversion under faults: a file layer that fails at its k-th call, for
 // every k; a real write limit; every prefix of a compressed file. Whatever
 // fails, the failure is clear, the input keeps its bytes, and a file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_TESTS_TEST_SUPPORT_H_
 #define HOLVANE_TESTS_TEST_SUPPORT_H_
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #ifndef HOLVANE_CONVERSION_UTF8_H_
 #define HOLVANE_CONVERSION_UTF8_H_
 

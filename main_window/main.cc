@@ -8,7 +8,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Holvane"));
   QApplication::setApplicationVersion(QStringLiteral(HOLVANE_VERSION));
-  QGuiApplication::setDesktopFileName(QStringLiteral("holvane"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.example.holvane"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/holvane.ico")));
 
   holvane::ui::frmMain window;

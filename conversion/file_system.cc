@@ -430,6 +430,4 @@ FileSystem& DefaultFileSystem() {
   return file_system;
 }
 
-std::string DisplayName(const std::filesystem::path& path) { return path.string(); }
-
 }  // namespace holvane

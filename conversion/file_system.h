@@ -112,10 +112,6 @@ std::unique_ptr<WritableFile> StandardOutput();
 // naming standard input) when it cannot be read.
 std::string ReadStandardInput();
 
-// How a file's name is shown beside a failure's cause: as the file system
-// has it (UTF-8 on this platform).
-std::string DisplayName(const std::filesystem::path& path);
-
 }  // namespace holvane
 
 #endif  // HOLVANE_CONVERSION_FILE_SYSTEM_H_

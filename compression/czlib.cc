@@ -162,9 +162,15 @@ std::int32_t cZLIB::UncompressString(std::string& Data, std::int32_t Mode) const
     }
 
     // Each attempt decompresses into a new buffer; the binding may carry what
-    // it learned about the stream from one attempt to the next.
+    // it learned about the stream from one attempt to the next, or hand over
+    // an output it already holds instead of filling a buffer.
     const auto attempts = binding_->beginUncompression(input, n, Mode);
     for (;;) {
+      if (auto output = attempts->takeOutput(size)) {
+        CheckOutputLength(size, static_cast<std::int32_t>(output->size()));
+        Data = std::move(*output);
+        return 0;
+      }
       std::int32_t output_length = size;
       auto buffer = MakeBuffer(size);
       const std::int32_t result = attempts->uncompress(buffer.get(), output_length);

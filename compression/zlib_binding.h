@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace holvane {
 
@@ -58,6 +60,13 @@ class ZlibBinding {
    public:
     virtual ~Uncompression() = default;
     virtual std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length) = 0;
+
+    // The output an attempt with a buffer of `dest_length` bytes would get
+    // with Z_OK, handed over without such a buffer when this object already
+    // holds it (and then no longer holds it); nothing otherwise, and the
+    // attempt is made with uncompress(). May learn the stream to answer. By
+    // default nothing.
+    virtual std::optional<std::string> takeOutput(std::int32_t dest_length);
   };
 
   // Begins the attempts on `source`, which must stay unchanged and alive
@@ -70,20 +79,6 @@ class ZlibBinding {
 
 // The binding over the zlib the program is linked with.
 ZlibBinding& DefaultZlibBinding();
-
-// Outputs up to this long are kept whole while the first attempt learns the
-// stream, so that the attempt that fits them copies them instead of decoding
-// them again, which is most of what a small file costs. Longer outputs would
-// be held twice; they are decoded again, by libdeflate where it applies.
-inline constexpr std::int64_t kKeptOutput = 4 << 20;
-
-// DefaultZlibBinding()'s attempts, keeping outputs up to `kept_output` bytes
-// (0: none). Tests and fuzzing use it to reach both ways of answering the
-// attempt that fits.
-std::unique_ptr<ZlibBinding::Uncompression> BeginSystemUncompression(const std::uint8_t* source,
-                                                                     std::int32_t source_length,
-                                                                     std::int32_t mode,
-                                                                     std::int64_t kept_output);
 
 }  // namespace holvane
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compression/learning_uncompression.h"
 #include "tests/test_support.h"
 
 namespace holvane {
@@ -305,26 +306,40 @@ TEST(ZlibBindingAttemptsTest, AnswerAsSingleCallsDo) {
         {2 * m, m, m - 1, 1, m},
         {m / 2, m / 2, m, m / 2},
     };
-    // Outputs kept while learning, and none kept: libdeflate's way.
-    for (const std::int64_t kept : {kKeptOutput, std::int64_t{0}})
-      for (const auto& sequence : sequences) {
-        const auto attempts = BeginSystemUncompression(BytesOf(c.source), n, c.mode, kept);
-        for (std::size_t i = 0; i < sequence.size(); ++i) {
-          const std::int32_t capacity = std::max(sequence[i], 0);
-          SCOPED_TRACE(std::string(c.name) + (kept > 0 ? ", output kept" : ", nothing kept") +
-                       ", attempt " + std::to_string(i + 1) + " with " + std::to_string(capacity) +
-                       " bytes");
-          const Outcome single = Uncompress(c.source, capacity, c.mode);
-          const Outcome attempt = UncompressWith(
-              [&](std::uint8_t* dest, std::int32_t& length) {
-                return attempts->uncompress(dest, length);
-              },
-              capacity);
-          ASSERT_EQ(attempt.code, single.code);
-          ASSERT_EQ(attempt.output.size(), single.output.size());
-          ASSERT_TRUE(attempt.output == single.output);
+    // Outputs kept while learning, and none kept: libdeflate's way; each
+    // attempt first offered the kept output, as UncompressString does, or not.
+    for (const std::int64_t kept : {internal::kKeptOutput, std::int64_t{0}})
+      for (const bool offer : {true, false})
+        for (const auto& sequence : sequences) {
+          const auto attempts =
+              internal::BeginLearningUncompression(BytesOf(c.source), n, c.mode, kept);
+          bool handed_over = false;
+          for (std::size_t i = 0; i < sequence.size(); ++i) {
+            const std::int32_t capacity = std::max(sequence[i], 0);
+            SCOPED_TRACE(std::string(c.name) + (kept > 0 ? ", output kept" : ", nothing kept") +
+                         (offer ? ", offered" : "") + ", attempt " + std::to_string(i + 1) +
+                         " with " + std::to_string(capacity) + " bytes");
+            const Outcome single = Uncompress(c.source, capacity, c.mode);
+            if (offer) {
+              if (const auto output = attempts->takeOutput(capacity)) {
+                ASSERT_EQ(single.code, 0);
+                ASSERT_TRUE(*output == single.output);
+                handed_over = true;
+                continue;
+              }
+              // A kept output goes to the first attempt that holds it.
+              ASSERT_FALSE(kept > 0 && single.code == 0 && !handed_over);
+            }
+            const Outcome attempt = UncompressWith(
+                [&](std::uint8_t* dest, std::int32_t& length) {
+                  return attempts->uncompress(dest, length);
+                },
+                capacity);
+            ASSERT_EQ(attempt.code, single.code);
+            ASSERT_EQ(attempt.output.size(), single.output.size());
+            ASSERT_TRUE(attempt.output == single.output);
+          }
         }
-      }
   }
 }
 

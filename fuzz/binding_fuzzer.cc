@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "compression/learning_uncompression.h"
 #include "compression/zlib_binding.h"
 #include "fuzz/reference.h"
 
@@ -94,17 +95,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   holvane::ZlibBinding& binding = holvane::DefaultZlibBinding();
   const auto* source = reinterpret_cast<const std::uint8_t*>(input.data());
   const auto n = static_cast<std::int32_t>(input.size());
-  // The last byte chooses the sizes and whether the output learned on the
-  // way is kept for the attempt that fits, or that attempt decodes again.
+  // The last byte chooses the sizes, whether the output learned on the way
+  // is kept for the attempt that fits, or that attempt decodes again, and
+  // whether each attempt is first offered the kept output.
   const std::uint8_t choice = size > 0 ? data[size - 1] : 0;
-  const auto attempts = holvane::BeginSystemUncompression(
-      source, n, read->mode, (choice >> 2) & 1 ? holvane::kKeptOutput : 0);
+  const auto attempts = holvane::internal::BeginLearningUncompression(
+      source, n, read->mode, (choice >> 2) & 1 ? holvane::internal::kKeptOutput : 0);
+  const bool offer = (choice >> 3) & 1;
   for (const std::int32_t capacity : SizesFor(n, m, choice)) {
     const Answer single = Run(
         [&](std::uint8_t* dest, std::int32_t& length) {
           return binding.uncompress(dest, length, source, n, read->mode);
         },
         capacity);
+    if (offer) {
+      if (const auto output = attempts->takeOutput(capacity)) {
+        Check(single.code == 0 && *output == single.output);
+        continue;
+      }
+    }
     const Answer attempt =
         Run([&](std::uint8_t* dest,
                 std::int32_t& length) { return attempts->uncompress(dest, length); },

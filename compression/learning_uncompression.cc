@@ -1,0 +1,235 @@
+// SPDX-License-Identifier: MIT
+#include "compression/learning_uncompression.h"
+
+#include <libdeflate.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compression/inflate.h"
+
+namespace holvane::internal {
+
+namespace {
+
+// An output held as it was decoded, in pieces, so that it never needs a
+// buffer of its final length before that length is known, and is never
+// copied while it grows.
+class KeptOutput {
+ public:
+  // Room for the next output bytes; at least one byte.
+  std::pair<std::uint8_t*, std::size_t> Room() {
+    if (pieces_.empty() || last_used_ == kPiece) {
+      pieces_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(kPiece));
+      last_used_ = 0;
+    }
+    return {pieces_.back().get() + last_used_, kPiece - last_used_};
+  }
+  void Commit(std::size_t n) {
+    last_used_ += n;
+    size_ += n;
+  }
+  std::size_t size() const { return size_; }
+  void Clear() {
+    pieces_.clear();
+    pieces_.shrink_to_fit();
+    size_ = 0;
+    last_used_ = 0;
+  }
+
+  void CopyTo(std::uint8_t* dest) const {
+    std::size_t done = 0;
+    for (const auto& piece : pieces_) {
+      const std::size_t take = std::min(kPiece, size_ - done);
+      std::memcpy(dest + done, piece.get(), take);
+      done += take;
+    }
+  }
+
+  // The output as one string, each piece given back once it is copied, so
+  // that the output is held about once throughout. The string's room is
+  // taken first: should that fail, the pieces are still whole.
+  std::string Take() {
+    std::string output;
+    output.reserve(size_);
+    for (auto& piece : pieces_) {
+      output.append(reinterpret_cast<const char*>(piece.get()),
+                    std::min(kPiece, size_ - output.size()));
+      piece.reset();
+    }
+    Clear();
+    return output;
+  }
+
+ private:
+  static constexpr std::size_t kPiece = 1 << 20;
+  std::vector<std::unique_ptr<std::uint8_t[]>> pieces_;
+  std::size_t last_used_ = 0;
+  std::size_t size_ = 0;
+};
+
+// What decoding the whole stream showed: its first `valid_prefix` output
+// bytes decode without error, and when `complete`, the stream ends right
+// there, checked and whole. `output` holds all of it when `kept`.
+struct Learned {
+  std::int64_t valid_prefix = 0;
+  bool complete = false;
+  bool kept = false;
+  KeptOutput output;
+};
+
+// A zlib wrapper (windowBits 8 to 15) ends in the Adler-32 of its output,
+// four bytes big-endian. libdeflate computes it several times faster than
+// zlib, so the learning pass turns zlib's own check off and makes it here:
+// a mismatch is then the data error zlib would have reported, at the same
+// output length.
+bool HasZlibWrapper(std::int32_t mode) { return mode >= 8 && mode <= 15; }
+
+Learned Learn(const std::uint8_t* source, std::int32_t source_length, std::int32_t mode,
+              std::int64_t kept_output) {
+  constexpr std::size_t kScratch = 64 * 1024;
+  constexpr auto kLongest = static_cast<uLong>(std::numeric_limits<std::int32_t>::max());
+  Learned learned;
+  if (source_length < 0) return learned;
+  InflateStream stream;
+  if (stream.Init(source, source_length, mode) != Z_OK) return learned;
+  const bool own_check = HasZlibWrapper(mode) && inflateValidate(stream.get(), 0) == Z_OK;
+  std::uint32_t adler = 1;
+  learned.kept = true;
+  std::unique_ptr<std::uint8_t[]> scratch;
+  int result = Z_OK;
+  // Anything but Z_OK ends it: the stream's end, an error, or (Z_BUF_ERROR
+  // with room left) input that ends before the stream does. Every byte
+  // produced before that decoded without error. It also stops once the
+  // output is longer than any buffer can be.
+  while (result == Z_OK && stream->total_out <= kLongest) {
+    std::uint8_t* room = nullptr;
+    std::size_t room_length = 0;
+    if (learned.kept) {
+      std::tie(room, room_length) = learned.output.Room();
+    } else {
+      if (!scratch) scratch = std::make_unique_for_overwrite<std::uint8_t[]>(kScratch);
+      room = scratch.get();
+      room_length = kScratch;
+    }
+    stream->next_out = room;
+    stream->avail_out = static_cast<uInt>(room_length);
+    result = inflate(stream.get(), Z_NO_FLUSH);
+    const std::size_t produced = room_length - stream->avail_out;
+    if (own_check) adler = libdeflate_adler32(adler, room, produced);
+    if (learned.kept) {
+      learned.output.Commit(produced);
+      if (static_cast<std::int64_t>(learned.output.size()) > kept_output) {
+        learned.output.Clear();
+        learned.kept = false;
+      }
+    }
+  }
+  learned.valid_prefix = static_cast<std::int64_t>(stream->total_out);
+  learned.complete = result == Z_STREAM_END;
+  if (learned.complete && own_check) {
+    // zlib stops reading right after the trailer.
+    const auto consumed = static_cast<std::size_t>(stream->next_in - source);
+    const std::uint8_t* trailer = stream->next_in - 4;
+    const std::uint32_t stated = consumed < 4 ? ~adler
+                                              : (std::uint32_t{trailer[0]} << 24) |
+                                                    (std::uint32_t{trailer[1]} << 16) |
+                                                    (std::uint32_t{trailer[2]} << 8) | trailer[3];
+    learned.complete = stated == adler;
+  }
+  if (!learned.complete && learned.kept) {
+    learned.output.Clear();
+    learned.kept = false;
+  }
+  return learned;
+}
+
+struct DecompressorDeleter {
+  void operator()(libdeflate_decompressor* decompressor) const {
+    libdeflate_free_decompressor(decompressor);
+  }
+};
+
+class LearningUncompression final : public ZlibBinding::Uncompression {
+ public:
+  LearningUncompression(const std::uint8_t* source, std::int32_t source_length, std::int32_t mode,
+                        std::int64_t kept_output)
+      : source_(source), source_length_(source_length), mode_(mode), kept_output_(kept_output) {}
+
+  std::optional<std::string> takeOutput(std::int32_t dest_length) override {
+    const Learned& learned = Known();
+    if (!learned.kept || learned.valid_prefix > dest_length) return std::nullopt;
+    std::string output = learned_->output.Take();
+    learned_->kept = false;
+    return output;
+  }
+
+  std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length) override {
+    if (dest_length < 0 || source_length_ < 0) return Z_STREAM_ERROR;
+    const Learned& learned = Known();
+    if (dest_length < learned.valid_prefix) return Z_BUF_ERROR;
+    if (learned.kept) {
+      learned.output.CopyTo(dest);
+      dest_length = static_cast<std::int32_t>(learned.valid_prefix);
+      return Z_OK;
+    }
+    if (learned.complete) {
+      if (const auto length = DecodeWhole(dest, dest_length)) {
+        dest_length = *length;
+        return Z_OK;
+      }
+    }
+    return InflateInto(dest, dest_length, source_, source_length_, mode_);
+  }
+
+ private:
+  const Learned& Known() {
+    if (!learned_) learned_ = Learn(source_, source_length_, mode_, kept_output_);
+    return *learned_;
+  }
+
+  // The known-valid stream through libdeflate, or nothing where it does not
+  // apply or does not give exactly the length zlib found.
+  std::optional<std::int32_t> DecodeWhole(std::uint8_t* dest, std::int32_t dest_length) {
+    if (mode_ != 15 && mode_ != 31) return std::nullopt;
+    if (!decompressor_) decompressor_.reset(libdeflate_alloc_decompressor());
+    if (!decompressor_) return std::nullopt;
+    std::uint8_t spare = 0;
+    std::size_t consumed = 0;
+    std::size_t produced = 0;
+    const auto decompress =
+        mode_ == 15 ? libdeflate_zlib_decompress_ex : libdeflate_gzip_decompress_ex;
+    const libdeflate_result result =
+        decompress(decompressor_.get(), source_, static_cast<std::size_t>(source_length_),
+                   dest_length > 0 ? dest : &spare, static_cast<std::size_t>(dest_length),
+                   &consumed, &produced);
+    if (result != LIBDEFLATE_SUCCESS ||
+        static_cast<std::int64_t>(produced) != learned_->valid_prefix) {
+      return std::nullopt;
+    }
+    return static_cast<std::int32_t>(produced);
+  }
+
+  const std::uint8_t* source_;
+  std::int32_t source_length_;
+  std::int32_t mode_;
+  std::int64_t kept_output_;
+  std::optional<Learned> learned_;
+  std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor_;
+};
+
+}  // namespace
+
+std::unique_ptr<ZlibBinding::Uncompression> BeginLearningUncompression(const std::uint8_t* source,
+                                                                       std::int32_t source_length,
+                                                                       std::int32_t mode,
+                                                                       std::int64_t kept_output) {
+  return std::make_unique<LearningUncompression>(source, source_length, mode, kept_output);
+}
+
+}  // namespace holvane::internal

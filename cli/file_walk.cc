@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "listing/listing.h"
 
 namespace holvane::cli {

@@ -25,7 +25,7 @@
 #include "cli/options.h"
 #include "cli/progress_line.h"
 #include "cli/terminal_text.h"
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "conversion/convert_file.h"
 #include "conversion/file_system.h"
 #include "conversion/whole_file.h"

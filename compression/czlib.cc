@@ -10,7 +10,7 @@
 #include <memory>
 #include <new>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 
 namespace holvane {
 

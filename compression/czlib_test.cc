@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "compression/zlib_binding.h"
 #include "tests/test_support.h"
 

@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "common/run_time_error.h"
 #include "compression/inflate.h"
 #include "compression/learning_uncompression.h"
-#include "compression/run_time_error.h"
 
 namespace holvane {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "conversion/record_stream.h"
 #include "conversion/whole_file.h"
 

@@ -23,8 +23,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/run_time_error.h"
 #include "compression/czlib.h"
-#include "compression/run_time_error.h"
 #include "compression/zlib_binding.h"
 #include "conversion/file_system.h"
 #include "tests/test_support.h"

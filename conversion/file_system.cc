@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 
 namespace holvane {
 

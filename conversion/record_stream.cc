@@ -12,7 +12,7 @@
 #include <string_view>
 #include <utility>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "conversion/code_page_1251.h"
 
 namespace holvane {

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "conversion/file_system.h"
 #include "tests/test_support.h"
 

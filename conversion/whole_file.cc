@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "conversion/whole_file.h"
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 
 namespace holvane {
 

@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "conversion/convert_file.h"
 #include "fuzz/reference.h"
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "conversion/file_system.h"
 #include "conversion/record_stream.h"
 #include "fuzz/reference.h"

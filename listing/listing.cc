@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "conversion/code_page_1251.h"
 #include "listing/names.h"
 

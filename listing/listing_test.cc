@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "tests/test_support.h"
 
 namespace holvane::listing {

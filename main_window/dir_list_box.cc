@@ -11,7 +11,7 @@
 #include <system_error>
 #include <utility>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "main_window/drives.h"
 #include "main_window/paths.h"
 #include "main_window/run_time.h"

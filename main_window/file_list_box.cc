@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "listing/listing.h"
 #include "main_window/paths.h"
 

@@ -26,8 +26,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/run_time_error.h"
 #include "compression/czlib.h"
-#include "compression/run_time_error.h"
 #include "conversion/convert_file.h"
 #include "tests/test_support.h"
 

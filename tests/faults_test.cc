@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 #include "conversion/convert_file.h"
 #include "conversion/whole_file.h"
 #include "tests/test_support.h"

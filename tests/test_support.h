@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 
 namespace holvane::testing {
 

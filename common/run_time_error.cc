@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "compression/run_time_error.h"
+#include "common/run_time_error.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_COMPRESSION_RUN_TIME_ERROR_H_
-#define HOLVANE_COMPRESSION_RUN_TIME_ERROR_H_
+#ifndef HOLVANE_COMMON_RUN_TIME_ERROR_H_
+#define HOLVANE_COMMON_RUN_TIME_ERROR_H_
 
 #include <cstdint>
 #include <filesystem>
@@ -63,4 +63,4 @@ class RunTimeError : public std::runtime_error {
 
 }  // namespace holvane
 
-#endif  // HOLVANE_COMPRESSION_RUN_TIME_ERROR_H_
+#endif  // HOLVANE_COMMON_RUN_TIME_ERROR_H_

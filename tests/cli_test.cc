@@ -682,11 +682,14 @@ TEST_P(CliInterrupted, LeavesWholeEntriesNoTemporaryFileAndEarlierFilesConverted
   const std::string line = RenderedText({alike});
 
   Running program({(dir / "a.wvl").string(), (dir / "b.wvl").string()});
-  // Stopped once it has begun writing the long file's text.
+  // Signalled once it has begun writing the long file's text. It is held
+  // still meanwhile, so that a busy machine cannot let it finish first.
   for (std::error_code error; fs::file_size(dir / "b.wvl.txt", error) == 0 || error;) {
     ::usleep(500);
   }
+  ::kill(program.pid(), SIGSTOP);
   ::kill(program.pid(), signal);
+  ::kill(program.pid(), SIGCONT);
   const Result result = program.Finish();
 
   EXPECT_EQ(result.status, 128 + signal) << result.err;

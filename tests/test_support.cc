@@ -11,6 +11,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "compression/zlib_binding.h"
+
 namespace holvane::testing {
 
 TempDir::TempDir() {
@@ -167,6 +169,15 @@ void WriteFileBytes(const std::filesystem::path& path, std::string_view data) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(data.data(), static_cast<std::streamsize>(data.size()));
   if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
+}
+
+Outcome Uncompress(std::string_view source, std::int32_t capacity, std::int32_t mode) {
+  return UncompressWith(
+      [&](std::uint8_t* dest, std::int32_t& length) {
+        return DefaultZlibBinding().uncompress(dest, length, BytesOf(source), LengthOf(source),
+                                               mode);
+      },
+      capacity);
 }
 
 }  // namespace holvane::testing

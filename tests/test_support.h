@@ -81,6 +81,46 @@ inline const std::uint8_t* BytesOf(std::string_view data) {
   return reinterpret_cast<const std::uint8_t*>(data.data());
 }
 
+inline std::int32_t LengthOf(std::string_view data) {
+  return static_cast<std::int32_t>(data.size());
+}
+
+// What one decompression attempt answered: its code and, on 0, its output.
+struct Outcome {
+  std::int32_t code;
+  std::string output;
+};
+
+// Runs `uncompress(dest, length)` into a buffer of `capacity` bytes followed
+// by guard bytes, which must come back untouched whatever the answer.
+template <typename Call>
+Outcome UncompressWith(Call&& uncompress, std::int32_t capacity) {
+  constexpr std::size_t kGuard = 64;
+  constexpr std::uint8_t kGuardByte = 0xA5;
+  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(capacity) + kGuard, kGuardByte);
+  std::int32_t length = capacity;
+  const std::int32_t code = uncompress(capacity > 0 ? buffer.data() : nullptr, length);
+  for (std::size_t i = static_cast<std::size_t>(capacity); i < buffer.size(); ++i) {
+    if (buffer[i] != kGuardByte) {
+      ADD_FAILURE() << "wrote past the buffer's " << capacity << " bytes";
+      break;
+    }
+  }
+  Outcome outcome{code, {}};
+  if (code == 0) {
+    EXPECT_GE(length, 0);
+    EXPECT_LE(length, capacity);
+    if (length >= 0 && length <= capacity) {
+      outcome.output.assign(reinterpret_cast<const char*>(buffer.data()),
+                            static_cast<std::size_t>(length));
+    }
+  }
+  return outcome;
+}
+
+// One call of the program's binding's uncompress, on its own.
+Outcome Uncompress(std::string_view source, std::int32_t capacity, std::int32_t mode);
+
 // The RunTimeError `action` throws, or nothing when it returns normally (any
 // other exception passes through and fails the test).
 template <typename Action>

@@ -14,7 +14,7 @@
 #include "common/run_time_error.h"
 #include "main_window/drives.h"
 #include "main_window/paths.h"
-#include "main_window/run_time.h"
+#include "main_window/host.h"
 
 namespace holvane::ui {
 
@@ -88,8 +88,8 @@ void DirListBox::Open(QTreeWidgetItem* item) {
   const std::filesystem::path folder = PathOf(item->data(0, kPathRole));
   try {
     ChangeTo(folder);
-  } catch (const std::exception& error) {
-    ReportUntrappedError(window(), error);
+  } catch (const std::exception&) {
+    ReportUntrappedError(window());
   }
 }
 

@@ -8,7 +8,7 @@
 
 #include "main_window/drives.h"
 #include "main_window/paths.h"
-#include "main_window/run_time.h"
+#include "main_window/host.h"
 
 namespace holvane::ui {
 
@@ -29,8 +29,8 @@ DriveListBox::DriveListBox(DriveSource drives, const std::filesystem::path& star
   connect(this, &QComboBox::activated, this, [this](int index) {
     try {
       Choose(index);
-    } catch (const std::exception& error) {
-      ReportUntrappedError(window(), error);
+    } catch (const std::exception&) {
+      ReportUntrappedError(window());
     }
   });
 }

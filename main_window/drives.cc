@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "main_window/drives.h"
 
+#include <QFile>
+#include <QStorageInfo>
 #include <algorithm>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 
 namespace holvane::ui {
 
@@ -28,51 +28,31 @@ bool IsUnder(std::string_view path, std::string_view folder) {
   return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
 }
 
-std::string Unescape(std::string_view field) {
-  std::string out;
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size() && field[i + 1] >= '0' && field[i + 1] <= '3' &&
-        field[i + 2] >= '0' && field[i + 2] <= '7' && field[i + 3] >= '0' && field[i + 3] <= '7') {
-      out.push_back(static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
-                                      (field[i + 3] - '0')));
-      i += 3;
-    } else {
-      out.push_back(field[i]);
-    }
-  }
-  return out;
-}
-
-bool IsDrive(const MountEntry& mount) {
-  if (mount.mount_point == "/") return true;
-  if (!mount.mount_point.starts_with('/')) return false;
-  if (std::find(std::begin(kDriveTypes), std::end(kDriveTypes), mount.type) ==
+// Every rule of SelectDrives but the root's.
+bool IsDrive(const Volume& volume) {
+  if (!volume.valid || !volume.ready) return false;
+  if (!volume.root_path.starts_with('/')) return false;
+  if (std::find(std::begin(kDriveTypes), std::end(kDriveTypes), volume.type) ==
       std::end(kDriveTypes)) {
     return false;
   }
-  if (IsUnder(mount.mount_point, "/run/media")) return true;
+  if (IsUnder(volume.root_path, "/run/media")) return true;
   return std::none_of(std::begin(kSystemPrefixes), std::end(kSystemPrefixes),
-                      [&](std::string_view prefix) { return IsUnder(mount.mount_point, prefix); });
+                      [&](std::string_view prefix) { return IsUnder(volume.root_path, prefix); });
 }
 
 }  // namespace
 
-std::vector<MountEntry> ParseMountTable(std::string_view text) {
-  std::vector<MountEntry> mounts;
-  std::istringstream lines{std::string(text)};
-  for (std::string line; std::getline(lines, line);) {
-    std::istringstream fields(line);
-    std::string device, mount_point, type;
-    if (!(fields >> device >> mount_point >> type)) continue;
-    mounts.push_back({Unescape(device), Unescape(mount_point), Unescape(type)});
-  }
-  return mounts;
+Volume DescribeVolume(const QStorageInfo& storage) {
+  return {QFile::encodeName(storage.rootPath()).toStdString(),
+          storage.fileSystemType().toStdString(), storage.isValid(), storage.isReady(),
+          storage.isReadOnly()};
 }
 
-std::vector<std::string> SelectDrives(const std::vector<MountEntry>& mounts) {
+std::vector<std::string> SelectDrives(const std::vector<Volume>& volumes) {
   std::vector<std::string> drives{"/"};
-  for (const MountEntry& mount : mounts) {
-    if (mount.mount_point != "/" && IsDrive(mount)) drives.push_back(mount.mount_point);
+  for (const Volume& volume : volumes) {
+    if (volume.root_path != "/" && IsDrive(volume)) drives.push_back(volume.root_path);
   }
   std::sort(drives.begin() + 1, drives.end());
   drives.erase(std::unique(drives.begin(), drives.end()), drives.end());
@@ -80,9 +60,11 @@ std::vector<std::string> SelectDrives(const std::vector<MountEntry>& mounts) {
 }
 
 std::vector<std::string> MountedDrives() {
-  std::ifstream table("/proc/self/mounts");
-  const std::string text{std::istreambuf_iterator<char>(table), std::istreambuf_iterator<char>()};
-  return SelectDrives(ParseMountTable(text));
+  std::vector<Volume> volumes;
+  for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
+    volumes.push_back(DescribeVolume(storage));
+  }
+  return SelectDrives(volumes);
 }
 
 std::string DriveOf(std::string_view path, const std::vector<std::string>& drives) {

@@ -7,28 +7,51 @@
 #include <string_view>
 #include <vector>
 
+class QStorageInfo;
+
 namespace holvane::ui {
 
-// One line of the kernel's mount table.
-struct MountEntry {
-  std::string device;
-  std::string mount_point;
+// What the drive list asks of one mounted volume, as QStorageInfo tells it.
+struct Volume {
+  // rootPath(), as the bytes the file system names it by.
+  std::string root_path;
+  // fileSystemType(): "ext4", "vfat", "nfs4", "tmpfs", ...
   std::string type;
+  // isValid() and isReady(): the volume is there and its file system answers.
+  bool valid = true;
+  bool ready = true;
+  // isReadOnly().
+  bool read_only = false;
 };
 
-// The entries of a mount table in the format of /proc/self/mounts, with the
-// kernel's octal escapes (\040 for a space, ...) undone. Malformed lines are
-// skipped.
-std::vector<MountEntry> ParseMountTable(std::string_view text);
+// `storage` as the drive list asks of it. The root path's bytes are those of
+// QFile::encodeName(rootPath()): exact for a UTF-8 name, which is every name
+// Qt can give back (it decodes a mount point's name as UTF-8, so the bytes of
+// one that is not are already lost in rootPath()).
+Volume DescribeVolume(const QStorageInfo& storage);
 
-// The mount points a person would call drives: the root file system always,
-// and the disks, removable media and network shares mounted elsewhere; not
-// the kernel's and the system's own file systems (/proc, /sys, /dev, /run,
-// tmpfs, overlay, snap images, ...). The root comes first, then the others in
-// name order, each once.
-std::vector<std::string> SelectDrives(const std::vector<MountEntry>& mounts);
+// The volumes a person would call drives, by their root paths: the root file
+// system always, whatever it is and even when `volumes` lacks it, and
+// besides it every volume that is
+//   - valid and ready: a share whose server has gone, say, is left out until
+//     it answers again;
+//   - mounted at an absolute path;
+//   - of a file system that lives on a disk, a removable medium or a network
+//     share (ext2/3/4, xfs, btrfs, vfat, exfat, ntfs, iso9660, udf, nfs,
+//     cifs, ... ; not proc, sysfs, tmpfs, devtmpfs, cgroup, overlay,
+//     squashfs, ...);
+//   - not mounted in or under a folder where the system keeps its own mounts:
+//     /proc, /sys, /dev, /run (but /run/media, where removable media go,
+//     counts), /snap, /var/lib/docker, /var/lib/containers, /var/lib/snapd.
+//     A folder that merely begins like one (/devices, /run/mediax) is not in
+//     it.
+// A read-only volume (a CD, a write-protected stick) counts: its files can be
+// read and listed, though their texts cannot be written beside them.
+// The root comes first, then the others in byte order of their root paths,
+// each once. Pure: it looks at nothing but `volumes`.
+std::vector<std::string> SelectDrives(const std::vector<Volume>& volumes);
 
-// SelectDrives over this machine's mount table.
+// SelectDrives over QStorageInfo::mountedVolumes().
 std::vector<std::string> MountedDrives();
 
 // Where the lists learn the drives, asked afresh whenever they need them, so

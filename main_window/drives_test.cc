@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QStorageInfo>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -12,46 +14,29 @@ namespace {
 
 using Drives = std::vector<std::string>;
 
-MountEntry Mount(std::string mount_point, std::string type) {
-  return {"/dev/sdz1", std::move(mount_point), std::move(type)};
+// A ready volume holding a disk's file system, unless told otherwise.
+Volume Disk(std::string root_path, std::string type = "ext4") {
+  return {std::move(root_path), std::move(type)};
 }
 
-TEST(DrivesParseMountTable, ReadsTheFirstThreeFieldsAndUndoesEscapes) {
-  const std::vector<MountEntry> mounts = ParseMountTable(
-      "/dev/sda1 / ext4 rw,relatime 0 0\n"
-      "/dev/sdb1 /media/user/My\\040Disk vfat rw 0 0\n"
-      "//srv/share\\040x /mnt/a\\011b\\012c\\134d cifs rw 0 0\n"
-      "/dev/sdc1 /mnt/trailing\\040 ext4 rw 0 0\n"
-      "proc /proc proc rw,nosuid 0 0");
-  ASSERT_EQ(mounts.size(), 5u);
-  EXPECT_EQ(mounts[0].device, "/dev/sda1");
-  EXPECT_EQ(mounts[0].mount_point, "/");
-  EXPECT_EQ(mounts[0].type, "ext4");
-  EXPECT_EQ(mounts[1].mount_point, "/media/user/My Disk");
-  EXPECT_EQ(mounts[1].type, "vfat");
-  EXPECT_EQ(mounts[2].device, "//srv/share x");
-  EXPECT_EQ(mounts[2].mount_point, "/mnt/a\tb\nc\\d");
-  EXPECT_EQ(mounts[3].mount_point, "/mnt/trailing ");
-  // The last line has no newline after it and still counts.
-  EXPECT_EQ(mounts[4].mount_point, "/proc");
-  EXPECT_EQ(mounts[4].type, "proc");
+Volume NotReady(Volume volume) {
+  volume.ready = false;
+  return volume;
 }
 
-TEST(DrivesParseMountTable, SkipsLinesWithTooFewFieldsAndKeepsIncompleteEscapes) {
-  const std::vector<MountEntry> mounts = ParseMountTable(
-      "\n"
-      "garbage\n"
-      "dev /only-two\n"
-      "/dev/sdc1 /mnt/tail\\04 ext4 rw 0 0\n"
-      "/dev/sdc2 /mnt/not\\999octal ext4 rw 0 0\n");
-  ASSERT_EQ(mounts.size(), 2u);
-  EXPECT_EQ(mounts[0].mount_point, "/mnt/tail\\04");
-  EXPECT_EQ(mounts[1].mount_point, "/mnt/not\\999octal");
+Volume Invalid(Volume volume) {
+  volume.valid = false;
+  return volume;
+}
+
+Volume ReadOnly(Volume volume) {
+  volume.read_only = true;
+  return volume;
 }
 
 struct SelectCase {
   const char* name;
-  MountEntry mount;
+  Volume volume;
   bool is_drive;
 };
 
@@ -59,71 +44,110 @@ void PrintTo(const SelectCase& c, std::ostream* out) { *out << c.name; }
 
 class DrivesSelectOne : public ::testing::TestWithParam<SelectCase> {};
 
-// Each mount alone next to the root: the root is always there, and the mount
-// is listed after it or not at all.
+// Each volume alone next to the root: the root is always there, and the
+// volume is listed after it or not at all.
 TEST_P(DrivesSelectOne, ListsOnlyDisksMediaAndShares) {
   const SelectCase& c = GetParam();
-  const Drives drives = SelectDrives({Mount("/", "ext4"), c.mount});
-  const Drives expected = c.is_drive ? Drives{"/", c.mount.mount_point} : Drives{"/"};
+  const Drives drives = SelectDrives({Disk("/"), c.volume});
+  const Drives expected = c.is_drive ? Drives{"/", c.volume.root_path} : Drives{"/"};
   EXPECT_EQ(drives, expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DrivesSelectOne,
     ::testing::Values(
-        SelectCase{"Home", Mount("/home", "ext4"), true},
-        SelectCase{"DataDisk", Mount("/mnt/data", "ext4"), true},
-        SelectCase{"UsbUnderMedia", Mount("/media/user/USB", "vfat"), true},
-        SelectCase{"StickUnderRunMedia", Mount("/run/media/user/STICK", "vfat"), true},
-        SelectCase{"NetworkShare", Mount("/mnt/share", "nfs4"), true},
-        SelectCase{"Proc", {"proc", "/proc", "proc"}, false},
-        SelectCase{"Sysfs", {"sysfs", "/sys", "sysfs"}, false},
-        SelectCase{"TmpfsTmp", {"tmpfs", "/tmp", "tmpfs"}, false},
-        SelectCase{"Devtmpfs", {"udev", "/dev", "devtmpfs"}, false},
-        SelectCase{"Cgroup", {"cgroup2", "/sys/fs/cgroup", "cgroup2"}, false},
-        SelectCase{"CgroupElsewhere", {"cgroup", "/mnt/cgroup", "cgroup"}, false},
-        SelectCase{"OverlayElsewhere", {"overlay", "/mnt/merged", "overlay"}, false},
-        SelectCase{"SnapImage", {"/dev/loop3", "/snap/x", "squashfs"}, false},
-        SelectCase{"Ext4LoopUnderSnap", {"/dev/loop4", "/snap/y/1", "ext4"}, false},
-        SelectCase{"Ext4UnderProc", Mount("/proc/fs/x", "ext4"), false},
-        SelectCase{"Ext4UnderSys", Mount("/sys/x", "ext4"), false},
-        SelectCase{"Ext4UnderDev", Mount("/dev/x", "ext4"), false},
-        SelectCase{"Ext4UnderRun", Mount("/run/x", "ext4"), false},
-        SelectCase{"VfatUnderRunUser", Mount("/run/user/1000/x", "vfat"), false},
-        SelectCase{"Docker", Mount("/var/lib/docker", "ext4"), false},
-        SelectCase{
-            "DockerLayer", {"overlay", "/var/lib/docker/overlay2/a/merged", "overlay"}, false},
+        SelectCase{"Home", Disk("/home"), true}, SelectCase{"DataDisk", Disk("/mnt/data"), true},
+        SelectCase{"UsbUnderMedia", Disk("/media/user/USB", "vfat"), true},
+        SelectCase{"StickUnderRunMedia", Disk("/run/media/user/STICK", "vfat"), true},
+        SelectCase{"NetworkShare", Disk("/mnt/share", "nfs4"), true},
+        SelectCase{"ReadOnlyCd", ReadOnly(Disk("/media/user/CDROM", "iso9660")), true},
+        SelectCase{"ReadOnlyDisk", ReadOnly(Disk("/mnt/data")), true},
+        SelectCase{"NotReadyShare", NotReady(Disk("/mnt/share", "nfs4")), false},
+        SelectCase{"NotReadyDisk", NotReady(Disk("/mnt/data")), false},
+        SelectCase{"Invalid", Invalid(Disk("/mnt/data")), false},
+        SelectCase{"InvalidWithoutRootPath", Invalid(Disk("", "")), false},
+        SelectCase{"Proc", Disk("/proc", "proc"), false},
+        SelectCase{"Sysfs", Disk("/sys", "sysfs"), false},
+        SelectCase{"TmpfsTmp", Disk("/tmp", "tmpfs"), false},
+        SelectCase{"Devtmpfs", Disk("/dev", "devtmpfs"), false},
+        SelectCase{"Cgroup", Disk("/sys/fs/cgroup", "cgroup2"), false},
+        SelectCase{"CgroupElsewhere", Disk("/mnt/cgroup", "cgroup"), false},
+        SelectCase{"OverlayElsewhere", Disk("/mnt/merged", "overlay"), false},
+        SelectCase{"SnapImage", ReadOnly(Disk("/snap/x", "squashfs")), false},
+        SelectCase{"Ext4LoopUnderSnap", Disk("/snap/y/1"), false},
+        SelectCase{"Ext4UnderProc", Disk("/proc/fs/x"), false},
+        SelectCase{"Ext4UnderSys", Disk("/sys/x"), false},
+        SelectCase{"Ext4UnderDev", Disk("/dev/x"), false},
+        SelectCase{"Ext4UnderRun", Disk("/run/x"), false},
+        SelectCase{"VfatUnderRunUser", Disk("/run/user/1000/x", "vfat"), false},
+        SelectCase{"Docker", Disk("/var/lib/docker"), false},
+        SelectCase{"DockerLayer", Disk("/var/lib/docker/overlay2/a/merged", "overlay"), false},
+        SelectCase{"Containers", Disk("/var/lib/containers/storage"), false},
+        SelectCase{"Snapd", Disk("/var/lib/snapd/x"), false},
         // Names that merely begin like a system folder are ordinary folders.
-        SelectCase{"Devices", Mount("/devices", "ext4"), true},
-        SelectCase{"RunMediaLookalike", Mount("/run/mediax", "vfat"), false},
-        SelectCase{"RelativeMountPoint", Mount("none", "ext4"), false}),
+        SelectCase{"Devices", Disk("/devices"), true},
+        SelectCase{"RunMediaLookalike", Disk("/run/mediax", "vfat"), false},
+        SelectCase{"RelativeRootPath", Disk("none"), false},
+        // Root paths are kept byte for byte: spaces, control characters,
+        // backslashes, a trailing space, a name that is not UTF-8.
+        SelectCase{"Space", Disk("/media/user/My Disk", "vfat"), true},
+        SelectCase{"TabNewlineBackslash", Disk("/mnt/a\tb\nc\\d", "cifs"), true},
+        SelectCase{"TrailingSpace", Disk("/mnt/trailing "), true},
+        SelectCase{"NotUtf8", Disk("/media/\xCF\xE0\xEF\xEA\xE0", "vfat"), true}),
     [](const ::testing::TestParamInfo<SelectCase>& info) { return info.param.name; });
 
 TEST(DrivesSelect, RootComesFirstWhateverItsTypeThenTheRestByNameEachOnce) {
   const Drives drives = SelectDrives({
-      Mount("/mnt/zeta", "ext4"),
-      {"proc", "/proc", "proc"},
-      Mount("/home", "btrfs"),
-      {"overlay", "/", "overlay"},
-      Mount("/media/user/USB", "vfat"),
-      Mount("/home", "btrfs"),
-      Mount("/mnt/alpha", "xfs"),
-      Mount("/", "ext4"),
+      Disk("/mnt/zeta"),
+      Disk("/proc", "proc"),
+      Disk("/home", "btrfs"),
+      Disk("/", "overlay"),
+      Disk("/media/user/USB", "vfat"),
+      Disk("/home", "btrfs"),
+      Disk("/mnt/alpha", "xfs"),
+      Disk("/"),
   });
   EXPECT_EQ(drives, (Drives{"/", "/home", "/media/user/USB", "/mnt/alpha", "/mnt/zeta"}));
 }
 
-TEST(DrivesSelect, RootIsListedEvenWhenTheTableLacksIt) {
+TEST(DrivesSelect, RootIsListedEvenWhenTheVolumesLackIt) {
   EXPECT_EQ(SelectDrives({}), Drives{"/"});
-  EXPECT_EQ(SelectDrives({Mount("/home", "ext4")}), (Drives{"/", "/home"}));
+  EXPECT_EQ(SelectDrives({Disk("/home")}), (Drives{"/", "/home"}));
 }
 
-TEST(DrivesSelect, ParsedTableWithEscapedSpaces) {
-  const Drives drives =
-      SelectDrives(ParseMountTable("overlay / overlay rw 0 0\n"
-                                   "/dev/sdb1 /media/user/My\\040Disk vfat rw 0 0\n"
-                                   "tmpfs /dev/shm tmpfs rw 0 0\n"));
+TEST(DrivesSelect, RootIsListedEvenWhenItIsNotReady) {
+  EXPECT_EQ(SelectDrives({Invalid(NotReady(Disk("/", "overlay"))), Disk("/home")}),
+            (Drives{"/", "/home"}));
+}
+
+TEST(DrivesSelect, ContainerWithAStickAndSharedMemory) {
+  const Drives drives = SelectDrives(
+      {Disk("/", "overlay"), Disk("/media/user/My Disk", "vfat"), Disk("/dev/shm", "tmpfs")});
   EXPECT_EQ(drives, (Drives{"/", "/media/user/My Disk"}));
+}
+
+// This machine's volumes as Qt reports them: whatever they are, the root
+// comes first and every drive is an absolute folder that is there.
+TEST(DrivesMounted, RootFirstThenFoldersThatExist) {
+  const Drives drives = MountedDrives();
+  ASSERT_FALSE(drives.empty());
+  EXPECT_EQ(drives.front(), "/");
+  for (const std::string& drive : drives) {
+    EXPECT_TRUE(drive.starts_with('/')) << drive;
+    EXPECT_TRUE(std::filesystem::is_directory(drive)) << drive;
+  }
+}
+
+TEST(DrivesDescribeVolume, TakesQtsFieldsAndTheRootPathsBytes) {
+  const Volume root = DescribeVolume(QStorageInfo::root());
+  EXPECT_EQ(root.root_path, "/");
+  EXPECT_TRUE(root.valid);
+  EXPECT_TRUE(root.ready);
+  EXPECT_EQ(root.type, QStorageInfo::root().fileSystemType().toStdString());
+
+  const Volume none = DescribeVolume(QStorageInfo());
+  EXPECT_FALSE(none.valid);
+  EXPECT_EQ(SelectDrives({none}), Drives{"/"});
 }
 
 struct DriveOfCase {

@@ -13,7 +13,7 @@
 #include "main_window/drive_list_box.h"
 #include "main_window/drives.h"
 #include "main_window/file_list_box.h"
-#include "main_window/run_time.h"
+#include "main_window/host.h"
 
 namespace holvane::ui {
 

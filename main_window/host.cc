@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "main_window/run_time.h"
+#include "main_window/host.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -49,7 +49,7 @@ void ShowMessage(QWidget* parent, const QString& text, MessageIcon icon) {
   CurrentMessageHandler()(parent, text, icon);
 }
 
-void ReportUntrappedError(QWidget* parent, const std::exception& /*error*/) {
+void ReportUntrappedError(QWidget* parent) {
   // The only failures that reach here are folders that cannot be listed; the
   // message speaks of the folder, like the drive's speaks of the drive.
   ShowMessage(parent, QString::fromUtf8("Папка недоступна!"), MessageIcon::kExclamation);

@@ -13,8 +13,8 @@
 
 #include "common/run_time_error.h"
 #include "main_window/drives.h"
-#include "main_window/paths.h"
 #include "main_window/host.h"
+#include "main_window/paths.h"
 
 namespace holvane::ui {
 

@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "main_window/drives.h"
-#include "main_window/paths.h"
 #include "main_window/host.h"
+#include "main_window/paths.h"
 
 namespace holvane::ui {
 

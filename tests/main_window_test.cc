@@ -19,7 +19,7 @@
 #include "main_window/drive_list_box.h"
 #include "main_window/file_list_box.h"
 #include "main_window/frm_main.h"
-#include "main_window/run_time.h"
+#include "main_window/host.h"
 #include "tests/test_support.h"
 
 // The lists keep paths as bytes; a failed comparison prints them.

@@ -26,6 +26,7 @@
 #include "conversion/convert_file.h"
 #include "conversion/file_system.h"
 #include "conversion/record_stream.h"
+#include "tests/test_kit.h"
 
 namespace {
 
@@ -41,9 +42,10 @@ struct Input {
   std::int64_t output_bytes = 0;
 };
 
+// Removed, with the inputs in it, as the process ends.
 const std::filesystem::path& BenchFolder() {
-  static const std::filesystem::path folder = holvane::bench::MakeTemporaryFolder();
-  return folder;
+  static const holvane::testing::TempDir folder("holvane-bench");
+  return folder.path();
 }
 
 const Input& InputFor(const benchmark::State& state) {
@@ -59,8 +61,8 @@ const Input& InputFor(const benchmark::State& state) {
       std::string(holvane::bench::NameOf(workload)) + "-" + std::to_string(state.range(1)) + ".wvl";
   input.stream =
       holvane::bench::MakeRecordStream(workload, static_cast<std::size_t>(state.range(1)) << 20);
-  input.compressed = holvane::bench::CompressZlib(input.stream);
-  holvane::bench::WriteFile(input.folder / input.name, input.compressed);
+  input.compressed = holvane::testing::ZlibCompress(input.stream);
+  holvane::testing::WriteFileBytes(input.folder / input.name, input.compressed);
   // The rendered size, from the conversion itself.
   std::optional<holvane::cZLIB> zlib;
   holvane::ConvertFile(input.folder, input.name, zlib);
@@ -113,15 +115,14 @@ void BM_RenderRecordStream(benchmark::State& state) {
   const Input& input = InputFor(state);
   const std::filesystem::path source_path = input.folder / (input.name + ".stream");
   const std::filesystem::path target_path = input.folder / (input.name + ".rendered");
-  holvane::bench::WriteFile(source_path, input.stream);
+  holvane::testing::WriteFileBytes(source_path, input.stream);
   holvane::FileSystem& file_system = holvane::DefaultFileSystem();
   for (auto _ : state) {
     state.PauseTiming();
     std::filesystem::remove(target_path);
     state.ResumeTiming();
     auto source = file_system.OpenForReading(source_path);
-    auto target = file_system.CreateForWriting(
-        target_path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    auto target = file_system.CreateForWriting(target_path, holvane::testing::kOwnerReadWrite);
     holvane::RenderRecordStream(*source, *target);
     target->Close();
     source->Close();
@@ -144,7 +145,7 @@ class DiscardedText final : public holvane::WritableFile {
 void BM_RenderDiscarded(benchmark::State& state) {
   const Input& input = InputFor(state);
   const std::filesystem::path source_path = input.folder / (input.name + ".stream");
-  holvane::bench::WriteFile(source_path, input.stream);
+  holvane::testing::WriteFileBytes(source_path, input.stream);
   holvane::FileSystem& file_system = holvane::DefaultFileSystem();
   for (auto _ : state) {
     auto source = file_system.OpenForReading(source_path);

@@ -12,7 +12,6 @@
 // removed at the end. The window's list runs under Qt's offscreen platform.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <array>
@@ -23,6 +22,7 @@
 #include <vector>
 
 #include "cli/file_walk.h"
+#include "tests/test_kit.h"
 
 #ifdef HOLVANE_LISTING_BENCH_WINDOW
 #include <QApplication>
@@ -34,16 +34,6 @@
 namespace {
 
 constexpr int kFiles = 100'000;
-
-std::filesystem::path MakeFolder() {
-  std::error_code error;
-  const std::filesystem::path base = std::filesystem::is_directory("/dev/shm", error)
-                                         ? std::filesystem::path("/dev/shm")
-                                         : std::filesystem::temp_directory_path();
-  std::string folder = (base / "holvane-listing-bench-XXXXXX").string();
-  if (::mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  return folder;
-}
 
 // Names as people and old games give them: numbered saves and maps, words in
 // either alphabet, any letter case, the extension in any case too. The index
@@ -62,18 +52,21 @@ std::string NameOf(int index, std::mt19937& engine) {
 }
 
 const std::filesystem::path& Folder() {
-  static const std::filesystem::path folder = [] {
-    const std::filesystem::path made = MakeFolder();
+  // In memory where /dev/shm allows; removed as the process ends.
+  static const holvane::testing::TempDir folder(
+      "holvane-listing-bench", holvane::testing::TempDir::Place::kMemoryIfPossible);
+  static const bool filled = [] {
     std::mt19937 engine(1);
     for (int i = 0; i < kFiles; ++i) {
-      const std::filesystem::path file = made / NameOf(i, engine);
+      const std::filesystem::path file = folder / NameOf(i, engine);
       const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
       if (fd < 0) throw std::runtime_error("cannot create " + file.string());
       ::close(fd);
     }
-    return made;
+    return true;
   }();
-  return folder;
+  static_cast<void>(filled);
+  return folder.path();
 }
 
 // (a) holvane-convert's listing of a folder given on its command line.
@@ -115,7 +108,5 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  std::error_code ignored;
-  std::filesystem::remove_all(Folder(), ignored);
   return 0;
 }

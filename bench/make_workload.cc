@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "bench/workloads.h"
+#include "tests/test_kit.h"
 
 namespace {
 
@@ -81,12 +82,12 @@ holvane::bench::Workload KindNamed(std::string_view name) {
   }
 }
 
-// WriteFile says which file it could not write; errno, when the library set
+// WriteFileBytes says which file it could not write; errno, when the library set
 // it, says why.
 void Write(const std::filesystem::path& path, std::string_view bytes) {
   errno = 0;
   try {
-    holvane::bench::WriteFile(path, bytes);
+    holvane::testing::WriteFileBytes(path, bytes);
   } catch (const std::runtime_error& error) {
     const int cause = errno;
     throw Failure(std::string(error.what()) +
@@ -112,7 +113,7 @@ int MakeFile(std::string_view kind, std::string_view output_mib,
   const auto output_bytes =
       static_cast<std::size_t>(PositiveNumber(output_mib, "OUTPUT_MIB") * (1 << 20));
   const std::string stream = holvane::bench::MakeRecordStream(workload, output_bytes);
-  const std::string compressed = holvane::bench::CompressZlib(stream);
+  const std::string compressed = holvane::testing::ZlibCompress(stream);
   Write(path, compressed);
   std::printf("%s: %zu bytes, record stream %zu bytes\n", path.c_str(), compressed.size(),
               stream.size());
@@ -127,7 +128,7 @@ std::size_t OutputBytesForCompressedSize(holvane::bench::Workload workload, std:
   std::size_t output = target * 4;
   for (int round = 0; round < 4; ++round) {
     const std::size_t compressed =
-        holvane::bench::CompressZlib(holvane::bench::MakeRecordStream(workload, output)).size();
+        holvane::testing::ZlibCompress(holvane::bench::MakeRecordStream(workload, output)).size();
     output = std::max<std::size_t>(
         1, static_cast<std::size_t>(static_cast<double>(output) * static_cast<double>(target) /
                                     static_cast<double>(compressed)));
@@ -151,7 +152,7 @@ int MakeFolder(std::string_view kind, std::string_view count_text, std::string_v
     char name[16];
     std::snprintf(name, sizeof name, "%05lu.wvl", i);
     // Seed 0 is never used, so no file repeats the calibration's stream.
-    const std::string compressed = holvane::bench::CompressZlib(holvane::bench::MakeRecordStream(
+    const std::string compressed = holvane::testing::ZlibCompress(holvane::bench::MakeRecordStream(
         workload, output_bytes, static_cast<std::uint32_t>(i + 1)));
     Write(folder / name, compressed);
     total += compressed.size();

@@ -1,22 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "bench/workloads.h"
 
-#include <stdlib.h>
-#include <zlib.h>
-
-#include <fstream>
 #include <random>
 #include <stdexcept>
 #include <vector>
 
+#include "tests/test_kit.h"
+
 namespace holvane::bench {
 
 namespace {
-
-void AppendInt32(std::string& out, std::int32_t value) {
-  const auto bits = static_cast<std::uint32_t>(value);
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>(bits >> shift));
-}
 
 // Made-up words of two to four syllables, each a consonant and a vowel of
 // code page 1251's lower-case Cyrillic letters, so that words share pieces as
@@ -67,12 +60,6 @@ class WordSource {
   std::vector<std::string> words_;
   std::discrete_distribution<std::size_t> pick_;
 };
-
-void AppendEntry(std::string& stream, std::string_view text, std::int32_t flag) {
-  AppendInt32(stream, static_cast<std::int32_t>(text.size()));
-  stream += text;
-  AppendInt32(stream, flag);
-}
 
 }  // namespace
 
@@ -136,36 +123,11 @@ std::string MakeRecordStream(Workload workload, std::size_t output_bytes, std::u
       }
     }
     const std::int32_t flag = source.Flag();
-    AppendEntry(stream, text, flag);
+    holvane::testing::AppendEntry(stream, text, flag);
     // A known flag's marker is one byte, any other "?" and a line break.
     rendered += (flag == 0 || flag == -1 ? 1 : 3) + text.size() + 2;
   }
   return stream;
-}
-
-std::string CompressZlib(std::string_view stream) {
-  uLongf length = compressBound(static_cast<uLong>(stream.size()));
-  std::string compressed(length, '\0');
-  if (compress(reinterpret_cast<Bytef*>(compressed.data()), &length,
-               reinterpret_cast<const Bytef*>(stream.data()),
-               static_cast<uLong>(stream.size())) != Z_OK) {
-    throw std::runtime_error("zlib compress failed");
-  }
-  compressed.resize(length);
-  return compressed;
-}
-
-void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  if (!file) throw std::runtime_error("cannot write " + path.string());
-}
-
-std::filesystem::path MakeTemporaryFolder() {
-  std::string folder = (std::filesystem::temp_directory_path() / "holvane-bench-XXXXXX").string();
-  if (mkdtemp(folder.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  return folder;
 }
 
 }  // namespace holvane::bench

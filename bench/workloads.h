@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
+// The record streams the benchmarks measure. Entries are written, and
+// streams compressed, files written and temporary folders made, by the test
+// kit (tests/test_kit.h).
 namespace holvane::bench {
 
 // The kinds of content the measurements run over. Every one is made from a
@@ -27,16 +29,6 @@ Workload WorkloadNamed(std::string_view name);
 // conversion renders it) is at least `output_bytes` long: one entry more at
 // most.
 std::string MakeRecordStream(Workload workload, std::size_t output_bytes, std::uint32_t seed = 1);
-
-// `stream` as one zlib stream at zlib's default level.
-std::string CompressZlib(std::string_view stream);
-
-// Writes `bytes` to a new file at `path`; throws std::runtime_error.
-void WriteFile(const std::filesystem::path& path, std::string_view bytes);
-
-// A new empty folder under the system's temporary folder; throws
-// std::runtime_error.
-std::filesystem::path MakeTemporaryFolder();
 
 }  // namespace holvane::bench
 

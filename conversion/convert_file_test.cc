@@ -17,7 +17,6 @@
 #include <optional>
 #include <random>
 #include <set>
-#include <span>
 #include <string>
 #include <thread>
 #include <utility>
@@ -36,6 +35,7 @@ namespace fs = std::filesystem;
 using namespace std::string_literals;
 using ::holvane::testing::ConcernsFile;
 using ::holvane::testing::Entry;
+using ::holvane::testing::FaultyFileSystem;
 using ::holvane::testing::Int32Bytes;
 using ::holvane::testing::ReadFileBytes;
 using ::holvane::testing::RecordStream;
@@ -43,6 +43,7 @@ using ::holvane::testing::RenderedText;
 using ::holvane::testing::RunTimeErrorOf;
 using ::holvane::testing::SameBytes;
 using ::holvane::testing::TempDir;
+using ::holvane::testing::WithExtension;
 using ::holvane::testing::WriteFileBytes;
 using ::holvane::testing::ZlibCompress;
 using Names = std::set<std::string>;
@@ -449,57 +450,14 @@ TEST(ConvertFileTest, RefusesToWriteThroughLinksOrIntoFolders) {
   }
 }
 
-// The real file system, but the output's disk fills up after `room` bytes.
-class FillingFileSystem final : public FileSystem {
- public:
-  explicit FillingFileSystem(std::size_t room) : room_(room) {}
-
-  std::unique_ptr<ReadableFile> OpenForReading(const fs::path& path) override {
-    return DefaultFileSystem().OpenForReading(path);
-  }
-
-  std::unique_ptr<WritableFile> CreateForWriting(const fs::path& path,
-                                                 fs::perms permissions) override {
-    auto file = DefaultFileSystem().CreateForWriting(path, permissions);
-    if (path.extension() != ".txt") return file;
-    return std::make_unique<Filling>(std::move(file), room_);
-  }
-
-  void Remove(const fs::path& path) override { DefaultFileSystem().Remove(path); }
-
-  std::unique_ptr<InputLock> LockInput(const fs::path& input) override {
-    return DefaultFileSystem().LockInput(input);
-  }
-
- private:
-  class Filling final : public WritableFile {
-   public:
-    Filling(std::unique_ptr<WritableFile> file, std::size_t room)
-        : file_(std::move(file)), room_(room) {}
-
-    // An append that does not fit is refused whole, as WritableFile promises.
-    void AppendPieces(std::span<const std::string_view> pieces) override {
-      std::size_t size = 0;
-      for (const std::string_view piece : pieces) size += piece.size();
-      if (size > room_) throw RunTimeError(ErrorNumber::kDiskFull, "the disk is full");
-      room_ -= size;
-      file_->AppendPieces(pieces);
-    }
-    void Close() override { file_->Close(); }
-
-   private:
-    std::unique_ptr<WritableFile> file_;
-    std::size_t room_;
-  };
-
-  std::size_t room_;
-};
-
 TEST(ConvertFileTest, OutputThatCannotBeWrittenKeepsTheTemporary) {
   TempDir dir;
   const std::string stream = RecordStream(SampleEntries());
   WriteFileBytes(dir / "game.wvl", ZlibCompress(stream));
-  FillingFileSystem file_system(/*room=*/20);
+  // The real file system, but the output's disk fills up after 20 bytes; an
+  // append that does not fit is refused whole, as WritableFile promises.
+  FaultyFileSystem file_system;
+  file_system.LimitRoom(/*room=*/20, WithExtension(".txt"));
 
   const auto error = Convert(dir, "game.wvl", file_system);
   ASSERT_TRUE(error.has_value());

@@ -25,6 +25,7 @@ namespace {
 using namespace std::string_literals;
 using ::holvane::testing::Entry;
 using ::holvane::testing::Int32Bytes;
+using ::holvane::testing::RandomBytes;
 using ::holvane::testing::ReadFileBytes;
 using ::holvane::testing::RecordStream;
 using ::holvane::testing::RenderedText;
@@ -88,13 +89,6 @@ Rendering Render(std::string stream, const TextForm& form = {}) {
   std::optional<RunTimeError> error =
       RunTimeErrorOf([&] { RenderRecordStream(source, target, form); });
   return {target.bytes(), std::move(error), source.largest_read()};
-}
-
-std::string RandomBytes(std::mt19937& random, std::size_t n) {
-  std::uniform_int_distribution<int> byte(0, 255);
-  std::string bytes(n, '\0');
-  for (char& c : bytes) c = static_cast<char>(byte(random));
-  return bytes;
 }
 
 // Entries of random bytes, with every kind of flag, until their stream holds

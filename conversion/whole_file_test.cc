@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 #include <random>
-#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,20 +27,16 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::holvane::testing::ConcernsFile;
+using ::holvane::testing::FaultyFileSystem;
+using ::holvane::testing::FileCall;
 using ::holvane::testing::kOwnerReadWrite;
+using ::holvane::testing::MemoryFileSystem;
+using ::holvane::testing::RandomBytes;
 using ::holvane::testing::ReadFileBytes;
 using ::holvane::testing::RunTimeErrorOf;
 using ::holvane::testing::SameBytes;
 using ::holvane::testing::TempDir;
 using ::holvane::testing::WriteFileBytes;
-
-std::string RandomBytes(std::uint32_t seed, std::size_t n) {
-  std::mt19937 random(seed);
-  std::uniform_int_distribution<int> byte(0, 255);
-  std::string bytes(n, '\0');
-  for (char& c : bytes) c = static_cast<char>(byte(random));
-  return bytes;
-}
 
 // Runs `action` on another thread. Should it still be blocked after a few
 // seconds (opening a named pipe waits for the other end unless told not to),
@@ -73,10 +68,10 @@ TEST(WholeFileTest, RoundTripsExactBytes) {
       {"one byte", "a"},
       {"every byte value", every_byte},
       {"UTF-8 Cyrillic", "Привет мир\r\n"},
-      {"one byte short of a buffer", RandomBytes(1, 65535)},
-      {"a buffer", RandomBytes(2, 65536)},
-      {"one byte over a buffer", RandomBytes(3, 65537)},
-      {"several buffers", RandomBytes(4, 200000)},
+      {"one byte short of a buffer", RandomBytes(65535, 1)},
+      {"a buffer", RandomBytes(65536, 2)},
+      {"one byte over a buffer", RandomBytes(65537, 3)},
+      {"several buffers", RandomBytes(200000, 4)},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -102,7 +97,7 @@ TEST(WholeFileTest, WriteLeavesExactlyTheNewBytes) {
       {"missing, written empty", std::nullopt, ""},
       {"longer file, written shorter", std::string(100000, 'Z'), "short"},
       {"longer file, written empty", std::string(100000, 'Z'), ""},
-      {"shorter file, written longer", "ab", RandomBytes(5, 70000)},
+      {"shorter file, written longer", "ab", RandomBytes(70000, 5)},
   };
   TempDir dir;
   for (const Case& c : cases) {
@@ -149,64 +144,23 @@ TEST(WholeFileTest, ReadOfNamedPipeFailsWithoutWaiting) {
 
 // A file whose length promises more than it delivers, as when it shrinks
 // while being read.
-class ShrinkingFileSystem final : public FileSystem {
- public:
-  std::unique_ptr<ReadableFile> OpenForReading(const fs::path&) override {
-    class Shrinking final : public ReadableFile {
-     public:
-      std::int64_t Length() override { return 10; }
-      std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
-        const std::size_t take = offset < 5 ? std::min(n, static_cast<std::size_t>(5 - offset)) : 0;
-        std::fill_n(dst, take, 'a');
-        return take;
-      }
-      void Close() override {}
-    };
-    return std::make_unique<Shrinking>();
-  }
-  std::unique_ptr<WritableFile> CreateForWriting(const fs::path&, fs::perms) override {
-    return nullptr;
-  }
-  void Remove(const fs::path&) override {}
-  std::unique_ptr<InputLock> LockInput(const fs::path&) override { return nullptr; }
-};
-
-// A disk that takes every byte and reports itself full only when the file is
-// closed, as a network file system may.
-class FullOnCloseFileSystem final : public FileSystem {
- public:
-  std::unique_ptr<ReadableFile> OpenForReading(const fs::path&) override { return nullptr; }
-  std::unique_ptr<WritableFile> CreateForWriting(const fs::path&, fs::perms) override {
-    class FullOnClose final : public WritableFile {
-     public:
-      void AppendPieces(std::span<const std::string_view> pieces) override {
-        for (const std::string_view piece : pieces) pending_ += piece.size();
-      }
-      void Close() override {
-        if (std::exchange(pending_, 0) > 0) {
-          throw RunTimeError(ErrorNumber::kDiskFull, "no room left");
-        }
-      }
-
-     private:
-      std::size_t pending_ = 0;
-    };
-    return std::make_unique<FullOnClose>();
-  }
-  void Remove(const fs::path&) override {}
-  std::unique_ptr<InputLock> LockInput(const fs::path&) override { return nullptr; }
-};
-
 TEST(WholeFileFaultsTest, ShortReadIsAnErrorNotPadding) {
-  ShrinkingFileSystem file_system;
+  MemoryFileSystem memory;
+  memory.Put("shrinking.wvl", std::string(10, 'a'));
+  FaultyFileSystem file_system(memory);
+  file_system.ShortenReads(5);
   const auto error = RunTimeErrorOf([&] { ReadWholeFile("shrinking.wvl", file_system); });
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->number(), ErrorNumber::kInputPastEndOfFile);
   EXPECT_TRUE(ConcernsFile(error, "shrinking.wvl"));
 }
 
+// A disk that takes every byte and reports itself full only when the file is
+// closed, as a network file system may.
 TEST(WholeFileFaultsTest, FailureWhenClosingIsReported) {
-  FullOnCloseFileSystem file_system;
+  MemoryFileSystem memory;
+  FaultyFileSystem file_system(memory);
+  file_system.Fail(FileCall::kCloseWritable, 1, {}, ErrorNumber::kDiskFull, "no room left");
   const auto error =
       RunTimeErrorOf([&] { WriteWholeFile("out.tmp", "data", kOwnerReadWrite, file_system); });
   ASSERT_TRUE(error.has_value());
@@ -263,7 +217,7 @@ TEST(FileSystemCreateForWritingTest, RefusesNamedPipeWithoutWaiting) {
 TEST(FileSystemReadableFileTest, ReadAtServesAnyRange) {
   TempDir dir;
   const fs::path path = dir / "data.bin";
-  const std::string data = RandomBytes(11, 300000);
+  const std::string data = RandomBytes(300000, 11);
   WriteFileBytes(path, data);
   auto file = DefaultFileSystem().OpenForReading(path);
   EXPECT_EQ(file->Length(), static_cast<std::int64_t>(data.size()));
@@ -300,7 +254,7 @@ TEST(FileSystemWritableFileTest, AppendsOfAnySizeArriveInOrder) {
   std::string expected;
   std::uint32_t seed = 20;
   for (const std::size_t n : {1, 0, 65535, 1, 65536, 3, 65537, 100000, 7, 65534, 2}) {
-    const std::string piece = RandomBytes(seed++, n);
+    const std::string piece = RandomBytes(n, seed++);
     file->Append(piece);
     expected += piece;
   }

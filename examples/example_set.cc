@@ -5,11 +5,6 @@ namespace holvane::examples {
 
 namespace {
 
-void AppendInt32(std::string& out, std::int32_t value) {
-  const auto bits = static_cast<std::uint32_t>(value);
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>(bits >> shift));
-}
-
 ExampleEntry Ru(std::string_view utf8, std::int32_t flag) { return {ToCp1251(utf8), flag}; }
 
 }  // namespace
@@ -40,16 +35,6 @@ std::string ToCp1251(std::string_view utf8) {
     i += width;
   }
   return out;
-}
-
-std::string EncodeRecordStream(const std::vector<ExampleEntry>& entries) {
-  std::string stream;
-  for (const ExampleEntry& entry : entries) {
-    AppendInt32(stream, static_cast<std::int32_t>(entry.text.size()));
-    stream += entry.text;
-    AppendInt32(stream, entry.flag);
-  }
-  return stream;
 }
 
 std::vector<ExampleFile> ExampleFiles() {

@@ -3,11 +3,11 @@
 //   holvane_make_examples examples/
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <optional>
+#include <stdexcept>
 
 #include "compression/czlib.h"
 #include "examples/example_set.h"
+#include "tests/test_kit.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -17,15 +17,15 @@ int main(int argc, char** argv) {
   const std::filesystem::path folder = argv[1];
   const holvane::cZLIB zlib;
   for (const auto& example : holvane::examples::ExampleFiles()) {
-    std::string data = holvane::examples::EncodeRecordStream(example.entries);
+    std::string data = holvane::testing::RecordStream(example.entries);
     if (const std::int32_t result = zlib.CompressString(data, 15); result != 0) {
       std::fprintf(stderr, "%s: compression failed (%d)\n", example.name.c_str(), result);
       return 1;
     }
     const std::filesystem::path path = folder / example.name;
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    if (!out.flush()) {
+    try {
+      holvane::testing::WriteFileBytes(path, data);
+    } catch (const std::runtime_error&) {
       std::fprintf(stderr, "%s: cannot write\n", path.c_str());
       return 1;
     }

@@ -6,7 +6,6 @@
 // code, and on success the same length and bytes.
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -14,7 +13,8 @@
 
 #include "compression/learning_uncompression.h"
 #include "compression/zlib_binding.h"
-#include "fuzz/reference.h"
+#include "fuzz/fuzz_support.h"
+#include "tests/test_kit.h"
 
 namespace {
 
@@ -22,9 +22,7 @@ namespace {
 constexpr std::size_t kOutputLimit = 1 << 20;
 constexpr std::size_t kMaxRatio = 64;
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+using holvane::testing::Check;
 
 struct Answer {
   std::int32_t code;

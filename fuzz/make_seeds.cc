@@ -2,33 +2,29 @@
 // Writes the fuzz targets' seed corpora, made from the bundled examples:
 //   holvane_make_seeds FOLDER   → FOLDER/uncompress, FOLDER/binding, FOLDER/render, FOLDER/convert
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "compression/czlib.h"
 #include "examples/example_set.h"
+#include "tests/test_kit.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using holvane::testing::Int32Bytes;
 
 void Write(const fs::path& folder, const std::string& name, const std::string& bytes) {
   fs::create_directories(folder);
-  std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out.flush()) {
+  try {
+    holvane::testing::WriteFileBytes(folder / name, bytes);
+  } catch (const std::runtime_error&) {
     std::fprintf(stderr, "cannot write %s\n", (folder / name).c_str());
     std::exit(1);
   }
-}
-
-std::string Int32(std::int32_t value) {
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i)
-    bytes[static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
-  return bytes;
 }
 
 }  // namespace
@@ -43,11 +39,11 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> streams;
   for (const auto& example : holvane::examples::ExampleFiles()) {
-    streams.push_back(holvane::examples::EncodeRecordStream(example.entries));
+    streams.push_back(holvane::testing::RecordStream(example.entries));
   }
   // The failures the rendering knows: cut in a text, a negative length.
   streams.push_back(streams[0].substr(0, streams[0].size() / 2));
-  streams.push_back(Int32(-1) + "abcd" + Int32(0));
+  streams.push_back(Int32Bytes(-1) + "abcd" + Int32Bytes(0));
   streams.push_back(std::string(1, '\0'));
 
   // Mode index bytes as the uncompress target reads them: 0 → 15, 1 → 31, 2 → -15.

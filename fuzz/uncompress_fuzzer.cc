@@ -3,23 +3,21 @@
 // inflate. The input is read as ReadCompressedInput describes.
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
 #include "compression/czlib.h"
-#include "fuzz/reference.h"
+#include "fuzz/fuzz_support.h"
+#include "tests/test_kit.h"
 
 namespace {
+
+using holvane::testing::Check;
 
 // Past this the growing attempts would spend seconds on one input; such
 // inputs are left out rather than slowing every run.
 constexpr std::size_t kOutputLimit = 1 << 20;
 constexpr std::size_t kMaxRatio = 64;
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 }  // namespace
 

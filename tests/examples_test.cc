@@ -12,15 +12,6 @@
 namespace holvane {
 namespace {
 
-std::string ExpectedText(const std::vector<examples::ExampleEntry>& entries) {
-  std::string text;
-  for (const auto& entry : entries) {
-    text += entry.flag == 0 ? "-" : entry.flag == -1 ? "+" : "?\r\n";
-    text += entry.text + "\r\n";
-  }
-  return text;
-}
-
 TEST(BundledExamplesTest, EachConvertsToItsEntries) {
   testing::TempDir dir;
   std::optional<cZLIB> zlib;
@@ -31,7 +22,8 @@ TEST(BundledExamplesTest, EachConvertsToItsEntries) {
     const std::filesystem::path source = std::filesystem::path(HOLVANE_EXAMPLES_DIR) / example.name;
     std::filesystem::copy_file(source, dir / example.name);
     ConvertFile(dir.path(), example.name, zlib);
-    EXPECT_EQ(testing::ReadFileBytes(dir / (example.name + ".txt")), ExpectedText(example.entries));
+    EXPECT_EQ(testing::ReadFileBytes(dir / (example.name + ".txt")),
+              testing::RenderedText(example.entries));
     EXPECT_FALSE(std::filesystem::exists(dir / (example.name + ".tmp")));
   }
 }

@@ -9,10 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <functional>
 #include <optional>
-#include <span>
-#include <utility>
 #include <vector>
 
 #include "common/run_time_error.h"
@@ -33,88 +30,12 @@ using testing::TempDir;
 using testing::WriteFileBytes;
 using testing::ZlibCompress;
 
-constexpr char kInjected[] = "сбой, внесённый тестом";
-
-// Counts every call into the file layer, files included, and fails the k-th
-// one (counted from 1; 0 for none) as a device error would. `on_create`, when
-// given, is told of each file about to be created.
-class FaultyFileSystem final : public FileSystem {
- public:
-  explicit FaultyFileSystem(int fail_at,
-                            std::function<void(const std::filesystem::path&)> on_create = {})
-      : fail_at_(fail_at), on_create_(std::move(on_create)) {}
-
-  int calls() const { return calls_; }
-
-  std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override {
-    Call();
-    return std::make_unique<Readable>(this, DefaultFileSystem().OpenForReading(path));
-  }
-  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
-                                                 std::filesystem::perms permissions) override {
-    Call();
-    if (on_create_) on_create_(path);
-    return std::make_unique<Writable>(this,
-                                      DefaultFileSystem().CreateForWriting(path, permissions));
-  }
-  void Remove(const std::filesystem::path& path) override {
-    Call();
-    DefaultFileSystem().Remove(path);
-  }
-  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
-    Call();
-    return DefaultFileSystem().LockInput(input);
-  }
-
- private:
-  class Readable final : public ReadableFile {
-   public:
-    Readable(FaultyFileSystem* owner, std::unique_ptr<ReadableFile> file)
-        : owner_(owner), file_(std::move(file)) {}
-    std::int64_t Length() override {
-      owner_->Call();
-      return file_->Length();
-    }
-    std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
-      owner_->Call();
-      return file_->ReadAt(offset, dst, n);
-    }
-    void Close() override {
-      owner_->Call();
-      file_->Close();
-    }
-
-   private:
-    FaultyFileSystem* owner_;
-    std::unique_ptr<ReadableFile> file_;
-  };
-
-  class Writable final : public WritableFile {
-   public:
-    Writable(FaultyFileSystem* owner, std::unique_ptr<WritableFile> file)
-        : owner_(owner), file_(std::move(file)) {}
-    void AppendPieces(std::span<const std::string_view> pieces) override {
-      owner_->Call();
-      file_->AppendPieces(pieces);
-    }
-    void Close() override {
-      owner_->Call();
-      file_->Close();
-    }
-
-   private:
-    FaultyFileSystem* owner_;
-    std::unique_ptr<WritableFile> file_;
-  };
-
-  void Call() {
-    if (++calls_ == fail_at_) throw RunTimeError(ErrorNumber::kDeviceIo, kInjected);
-  }
-
-  int fail_at_;
-  std::function<void(const std::filesystem::path&)> on_create_;
-  int calls_ = 0;
-};
+// The file layer that fails at its k-th call is the kit's FaultyFileSystem:
+// it counts every call into the file layer, files included, and fails the
+// k-th one (counted from 1; 0 for none) as a device error would, with the
+// cause kInjectedCause.
+using testing::FaultyFileSystem;
+using testing::kInjectedCause;
 
 // The entry of ManyEntries() too long to be gathered with others into one of
 // the renderer's 128 KiB appends: it is an append of its own, of three pieces.
@@ -159,7 +80,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheFileLayerFailsCleanly) {
     SCOPED_TRACE("failing call " + std::to_string(k));
     std::filesystem::remove(dir / "b.wvl.tmp");
     std::filesystem::remove(dir / "b.wvl.txt");
-    FaultyFileSystem file_system(k);
+    FaultyFileSystem file_system;
+    file_system.FailCall(k);
     const auto error = RunTimeErrorOf([&] { ConvertFile(dir.path(), "b.wvl", zlib, file_system); });
 
     EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "b.wvl"), input));
@@ -173,7 +95,7 @@ TEST(FaultSweepTest, EveryFailingCallOfTheFileLayerFailsCleanly) {
     }
     ++faults;
     EXPECT_EQ(error->number(), ErrorNumber::kDeviceIo);
-    EXPECT_EQ(error->cause(), kInjected);
+    EXPECT_EQ(error->cause(), kInjectedCause);
     // What reached the output before the fault is a clean beginning of it.
     if (std::filesystem::exists(dir / "b.wvl.txt")) {
       const std::string text = ReadFileBytes(dir / "b.wvl.txt");
@@ -190,7 +112,8 @@ TEST(FaultSweepTest, EveryFailingCallOfTheFileLayerFailsCleanly) {
                                             const char* limited, rlim_t limit) {
   ::signal(SIGXFSZ, SIG_IGN);
   const std::filesystem::path limited_path = folder / (std::string(name) + limited);
-  FaultyFileSystem file_system(/*fail_at=*/0, [&](const std::filesystem::path& path) {
+  FaultyFileSystem file_system;
+  file_system.OnCreate([&](const std::filesystem::path& path) {
     const rlimit bytes{limit, limit};
     if (path == limited_path && ::setrlimit(RLIMIT_FSIZE, &bytes) != 0) std::_Exit(3);
   });

@@ -6,84 +6,18 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/run_time_error.h"
+#include "tests/test_kit.h"
 
+// The tests' helpers that need GoogleTest. Everything else they share (the
+// record stream and its reference rendering, zlib itself, TempDir, the file
+// helpers, the faulty file layer) is the test kit's, included here.
 namespace holvane::testing {
-
-// Read and write for the owner alone: the permissions tests give the files
-// they write through the file layer.
-inline constexpr std::filesystem::perms kOwnerReadWrite =
-    std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
-
-// A fresh, empty folder under the system's temporary folder, removed with
-// everything in it when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(const std::filesystem::path& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
-
-// One entry of a record stream, for building streams in tests.
-struct Entry {
-  std::string text;
-  std::int32_t flag;
-};
-
-// The record stream of `entries`: each a 32-bit little-endian length, the
-// text bytes and a 32-bit little-endian flag.
-std::string RecordStream(std::initializer_list<Entry> entries);
-std::string RecordStream(const std::vector<Entry>& entries);
-
-// The text `entries` render to, worked out here from the marker rules rather
-// than by the renderer: "-" for flag 0, "+" for -1, "?" CR LF for any other
-// flag, then the text bytes and CR LF.
-std::string RenderedText(const std::vector<Entry>& entries);
-
-// A signed 32-bit value as its four little-endian bytes.
-std::string Int32Bytes(std::int32_t value);
-
-// `data` compressed as a zlib stream (windowBits 15) with zlib itself, not
-// through the code under test.
-std::string ZlibCompress(std::string_view data);
-
-// `data` compressed with zlib itself in the format `window_bits` names
-// (deflateInit2), with a preset dictionary when one is given. Streams made so
-// do not pass through the binding, so a fault in its compress cannot hide
-// one in its uncompress.
-std::string ZlibDeflate(std::string_view data, int window_bits, std::string_view dictionary = {});
-
-// zlib's own inflate of `source` into `output`; false unless the whole
-// stream was there and valid.
-bool ZlibInflate(std::string_view source, int window_bits, std::string& output);
-
-// `size` pseudo-random bytes from `seed`, none below `lowest`.
-std::string RandomBytes(std::size_t size, unsigned seed, int lowest = 0);
-
-// `size` compressible bytes, with zero bytes and bytes of 0x80 and above in
-// them.
-std::string Sample(std::size_t size);
-
-inline const std::uint8_t* BytesOf(std::string_view data) {
-  return reinterpret_cast<const std::uint8_t*>(data.data());
-}
-
-inline std::int32_t LengthOf(std::string_view data) {
-  return static_cast<std::int32_t>(data.size());
-}
 
 // What one decompression attempt answered: its code and, on 0, its output.
 struct Outcome {
@@ -143,9 +77,6 @@ std::optional<RunTimeError> RunTimeErrorOf(Action&& action) {
 // the file's name.
 ::testing::AssertionResult ConcernsFile(const std::optional<RunTimeError>& error,
                                         const std::filesystem::path& path);
-
-std::string ReadFileBytes(const std::filesystem::path& path);
-void WriteFileBytes(const std::filesystem::path& path, std::string_view data);
 
 }  // namespace holvane::testing
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_FUZZ_REFERENCE_H_
-#define HOLVANE_FUZZ_REFERENCE_H_
+#ifndef HOLVANE_FUZZ_FUZZ_SUPPORT_H_
+#define HOLVANE_FUZZ_FUZZ_SUPPORT_H_
 
 #include <cstdint>
 #include <filesystem>
@@ -8,18 +8,10 @@
 #include <string>
 #include <string_view>
 
-// What the fuzz targets hold the code to: a second, deliberately plain
-// reading of the record stream, written from the format alone, and a
-// single-pass inflate.
+// What only the fuzz targets need. The reference they hold the conversion to
+// (RenderReference), zlib itself and the file helpers are the test kit's
+// (tests/test_kit.h), shared with the tests.
 namespace holvane::fuzz {
-
-struct ExpectedRendering {
-  std::string text;                    // everything rendered before a failure
-  std::optional<int> error_number;     // 62 truncated, 5 negative length
-  std::optional<std::int64_t> offset;  // of the field at fault
-};
-
-ExpectedRendering RenderReference(std::string_view stream);
 
 struct Inflated {
   enum Outcome { kValid, kInvalid, kTooLarge } outcome;
@@ -47,15 +39,13 @@ struct CompressedInput {
 // be compressed to.
 std::optional<CompressedInput> ReadCompressedInput(const std::uint8_t* data, std::size_t size);
 
-// A folder for the target's files, made once per process, when first asked
-// for, and removed with its files when the process ends by returning from
-// main or calling exit, as a fuzzer does when its runs are done. A crash
-// leaves it, and in it the files of the input at fault.
+// A folder for the target's files (in memory where /dev/shm allows), made
+// once per process, when first asked for, and removed with its files when the
+// process ends by returning from main or calling exit, as a fuzzer does when
+// its runs are done. A crash leaves it, and in it the files of the input at
+// fault.
 const std::filesystem::path& ScratchFolder();
-
-std::string ReadAll(const std::filesystem::path& path);
-void WriteAll(const std::filesystem::path& path, std::string_view data);
 
 }  // namespace holvane::fuzz
 
-#endif  // HOLVANE_FUZZ_REFERENCE_H_
+#endif  // HOLVANE_FUZZ_FUZZ_SUPPORT_H_

@@ -14,17 +14,12 @@
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "common/run_time_error.h"
 
 namespace holvane {
 
 namespace {
-
-// Reads of a few bytes are served from a window of this size, so that a
-// caller reading short fields costs few system calls.
-constexpr std::size_t kBufferSize = 64 * 1024;
 
 struct ErrnoMeaning {
   ErrorNumber number;
@@ -169,42 +164,13 @@ class PosixReadableFile final : public ReadableFile {
   // instead of costing a system call per record.
   std::int64_t Length() override { return length_; }
 
+  // Straight from the file into `dst`, nothing kept: the callers read in
+  // pieces of their own (the renderer's 128 KiB, the whole file at once), so
+  // a buffer here would only copy every byte once more. Reads until `n`
+  // bytes or the end of the file. The end is where it was at open, so a read
+  // that reaches it needs no further call to find it there.
   std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
-    std::size_t done = 0;
-    while (done < n) {
-      const std::int64_t at = offset + static_cast<std::int64_t>(done);
-      if (at >= window_start_ && at < window_start_ + static_cast<std::int64_t>(window_.size())) {
-        const std::size_t skip = static_cast<std::size_t>(at - window_start_);
-        const std::size_t take = std::min(n - done, window_.size() - skip);
-        std::memcpy(dst + done, window_.data() + skip, take);
-        done += take;
-        continue;
-      }
-      const std::size_t wanted = n - done;
-      if (wanted >= kBufferSize) {
-        // A long read goes straight to its destination.
-        const std::size_t got = Pread(at, dst + done, wanted);
-        done += got;
-        if (got < wanted) break;
-        continue;
-      }
-      window_.resize(kBufferSize);
-      const std::size_t got = Pread(at, window_.data(), kBufferSize);
-      window_.resize(got);
-      window_start_ = at;
-      if (got == 0) break;
-    }
-    return done;
-  }
-
-  void Close() override {
-    if (const int error = fd_.Release(); error != 0) Fail("не удаётся закрыть", path_, error);
-  }
-
- private:
-  // Reads until `n` bytes or the end of the file. The end is where it was at
-  // open, so a read that reaches it needs no further call to find it there.
-  std::size_t Pread(std::int64_t offset, char* dst, std::size_t n) {
+    if (n == 0) return 0;
     if (!fd_.is_open()) Refuse("не удаётся прочитать", path_, "файл уже закрыт");
     n = static_cast<std::size_t>(
         std::clamp<std::int64_t>(length_ - offset, 0, static_cast<std::int64_t>(n)));
@@ -222,11 +188,14 @@ class PosixReadableFile final : public ReadableFile {
     return done;
   }
 
+  void Close() override {
+    if (const int error = fd_.Release(); error != 0) Fail("не удаётся закрыть", path_, error);
+  }
+
+ private:
   std::filesystem::path path_;
   Descriptor fd_;
   std::int64_t length_;
-  std::vector<char> window_;
-  std::int64_t window_start_ = 0;
 };
 
 // Writes every byte of `pieces`, gathered into as few calls as the system

@@ -22,7 +22,10 @@ class ReadableFile {
   virtual std::int64_t Length() = 0;
 
   // Reads up to `n` bytes at `offset` into `dst` and returns how many were
-  // read: fewer than `n` only where the file ends.
+  // read: fewer than `n` only where the file ends. Nothing is buffered
+  // behind the call (DefaultFileSystem's files read straight into `dst`, a
+  // system call each time), so a caller reads in pieces large enough to be
+  // worth that, not field by field.
   virtual std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) = 0;
 
   // Releases the file; a failure throws. Later calls do nothing.

@@ -38,16 +38,23 @@ constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 constexpr std::size_t kFieldWidth = 4;
 
-// A stream held in memory. It remembers its largest single read, so a test
-// can tell whether a length was trusted before it was checked.
+// A stream held in memory. It remembers its reads, so a test can tell
+// whether a length was trusted before it was checked, and whether the
+// renderer reads in pieces (the file layer buffers nothing).
 class MemorySource final : public ReadableFile {
  public:
+  struct Read {
+    std::int64_t offset;
+    std::size_t n;
+  };
+
   explicit MemorySource(std::string bytes) : bytes_(std::move(bytes)) {}
 
   std::int64_t Length() override { return static_cast<std::int64_t>(bytes_.size()); }
 
   std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
     largest_read_ = std::max(largest_read_, n);
+    reads_.push_back({offset, n});
     if (offset < 0 || offset >= Length()) return 0;
     const auto start = static_cast<std::size_t>(offset);
     const std::size_t take = std::min(n, bytes_.size() - start);
@@ -58,10 +65,12 @@ class MemorySource final : public ReadableFile {
   void Close() override {}
 
   std::size_t largest_read() const { return largest_read_; }
+  const std::vector<Read>& reads() const { return reads_; }
 
  private:
   std::string bytes_;
   std::size_t largest_read_ = 0;
+  std::vector<Read> reads_;
 };
 
 class MemoryTarget final : public WritableFile {
@@ -93,7 +102,7 @@ Rendering Render(std::string stream, const TextForm& form = {}) {
 
 // Entries of random bytes, with every kind of flag, until their stream holds
 // at least `total` bytes. Most texts are short, so fields keep landing on the
-// file layer's buffer boundaries; a few are longer than a buffer.
+// renderer's piece boundaries; a few are about as long as a piece or longer.
 std::vector<Entry> RandomEntries(std::uint32_t seed, std::size_t total) {
   std::mt19937 random(seed);
   std::uniform_int_distribution<int> kind(0, 99);
@@ -197,6 +206,73 @@ TEST(RecordStreamRenderTest, OtherTextForms) {
     EXPECT_FALSE(long_rendering.error.has_value()) << long_rendering.error->what();
     EXPECT_TRUE(SameBytes(long_rendering.text, c.expected + c.expected_long));
   }
+}
+
+// The renderer's pieces are the only buffering between it and the disk, so
+// it never asks the source for less than a piece, short of the stream's end:
+// not for a field, nor for an entry read again after a failed append.
+class RecordStreamReadsTest : public ::testing::Test {
+ protected:
+  static constexpr std::size_t kPiece = 128 * 1024;
+
+  static void ExpectWholePieces(MemorySource& source) {
+    for (const MemorySource::Read& read : source.reads()) {
+      SCOPED_TRACE("a read of " + std::to_string(read.n) + " bytes at " +
+                   std::to_string(read.offset));
+      const auto left = static_cast<std::size_t>(source.Length() - read.offset);
+      EXPECT_GE(read.n, std::min(kPiece, left));
+    }
+  }
+};
+
+TEST_F(RecordStreamReadsTest, StreamIsReadInPieces) {
+  const std::string stream = RecordStream(RandomEntries(5, 3 << 20));
+  MemorySource source(stream);
+  MemoryTarget target;
+  RenderRecordStream(source, target);
+  ExpectWholePieces(source);
+  // A read per piece, and one more for each long text a piece cuts.
+  EXPECT_LE(source.reads().size(), 2 * (stream.size() / kPiece + 1));
+}
+
+// Refuses, as a full disk would, every append longer than one entry's line.
+class LineAtATimeTarget final : public WritableFile {
+ public:
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    std::size_t size = 0;
+    for (const std::string_view piece : pieces) size += piece.size();
+    if (size > 100) throw RunTimeError(ErrorNumber::kDiskFull, "the disk is full");
+    for (const std::string_view piece : pieces) bytes_.append(piece);
+  }
+  void Close() override {}
+
+  const std::string& bytes() const { return bytes_; }
+
+ private:
+  std::string bytes_;
+};
+
+TEST_F(RecordStreamReadsTest, EntriesReadAgainAfterAFailedAppendAreReadInPieces) {
+  // Short entries, so that a piece of text holds thousands of them.
+  std::mt19937 random(3);
+  std::uniform_int_distribution<std::size_t> length(0, 40);
+  std::vector<Entry> entries;
+  for (int i = 0; i < 20000; ++i) entries.push_back({RandomBytes(random, length(random)), 0});
+  const std::string stream = RecordStream(entries);
+  MemorySource source(stream);
+  LineAtATimeTarget target;
+
+  const auto error = RunTimeErrorOf([&] { RenderRecordStream(source, target); });
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->number(), ErrorNumber::kDiskFull);
+  // The first piece's entries went through one at a time, and nothing after.
+  const std::string text = RenderedText(entries);
+  EXPECT_GT(target.bytes().size(), kPiece / 2);
+  EXPECT_LE(target.bytes().size(), kPiece);
+  EXPECT_TRUE(SameBytes(target.bytes(), text.substr(0, target.bytes().size())));
+  EXPECT_EQ(text.substr(target.bytes().size() - 2, 3), "\r\n-");
+  ExpectWholePieces(source);
+  EXPECT_LE(source.reads().size(), 8u);
 }
 
 // Cutting a stream anywhere either ends it on an entry (or one stray byte
@@ -418,8 +494,8 @@ TEST_F(RecordStreamOverflowTest, LengthEndingPastTheLimit) {
   EXPECT_EQ(target_.bytes(), RenderedLength(kLongEntries, kLongText) + RenderedLength(1, text));
 }
 
-// Through the real file layer, whose 64 KiB buffers a field or a text can
-// straddle.
+// Through the real file layer, read in the renderer's 128 KiB pieces, which
+// a field or a text can straddle.
 class RecordStreamFilesTest : public ::testing::Test {
  protected:
   // Renders `stream` from a file into a file, closing the output also after a
@@ -449,8 +525,8 @@ TEST_F(RecordStreamFilesTest, ManyEntriesAcrossBuffers) {
 TEST_F(RecordStreamFilesTest, TextsAroundTheBufferSize) {
   std::mt19937 random(7);
   std::vector<Entry> entries;
-  // Around the file layer's 64 KiB, the renderer's 128 KiB pieces (less the
-  // marker and line break) and the 32 bytes it moves a short text in.
+  // Around the renderer's 128 KiB pieces (less the marker and line break)
+  // and half of them, and the 32 bytes it moves a short text in.
   for (const std::size_t n : {200000, 65535, 65536, 65537, 0, 131072, 1, 65533, 65540, 131067,
                               131068, 131069, 131071, 300000, 31, 32, 33, 63, 64}) {
     entries.push_back({RandomBytes(random, 3), 0});

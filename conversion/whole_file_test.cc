@@ -222,8 +222,9 @@ TEST(FileSystemReadableFileTest, ReadAtServesAnyRange) {
   auto file = DefaultFileSystem().OpenForReading(path);
   EXPECT_EQ(file->Length(), static_cast<std::int64_t>(data.size()));
 
-  // Reads within a buffer, across its edges, longer than one, backwards,
-  // and at or past the end.
+  // Reads short and long, forwards and backwards, around 64 and 128 KiB,
+  // and at or past the end: each returns every byte asked for that the file
+  // holds, fewer only where it ends.
   std::vector<std::pair<std::int64_t, std::size_t>> reads = {
       {0, 10},     {65530, 20},  {65536, 4},  {70000, 65536}, {100, 200000},
       {5, 100},    {299990, 10}, {299997, 8}, {300000, 5},    {300100, 5},
@@ -243,7 +244,11 @@ TEST(FileSystemReadableFileTest, ReadAtServesAnyRange) {
                                      : "";
     ASSERT_TRUE(SameBytes(got, expected));
   }
+  // A closed file is not read, not even the bytes it has just given.
+  char byte = 0;
+  ASSERT_EQ(file->ReadAt(0, &byte, 1), 1u);
   file->Close();
+  EXPECT_TRUE(ConcernsFile(RunTimeErrorOf([&] { file->ReadAt(0, &byte, 1); }), path));
   file->Close();
 }
 

@@ -13,7 +13,6 @@
 
 #include "common/run_time_error.h"
 #include "conversion/convert_file.h"
-#include "conversion/whole_file.h"
 #include "tests/test_support.h"
 
 namespace holvane {
@@ -179,14 +178,6 @@ TEST(FaultSweepTest, WriteCutShortByTheSystemFailsAsDiskFull) {
     EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "b.wvl"), input));
     EXPECT_EQ(ReadFileBytes(dir / "a.wvl.txt"), earlier_text);
   }
-}
-
-TEST(FaultSweepTest, DeviceThatRefusesWritesIsNotWrittenTo) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  const auto error =
-      RunTimeErrorOf([] { WriteWholeFile("/dev/full", "данные", testing::kOwnerReadWrite); });
-  ASSERT_TRUE(error.has_value());
-  EXPECT_TRUE(testing::ConcernsFile(error, "/dev/full"));
 }
 
 }  // namespace

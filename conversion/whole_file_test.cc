@@ -1,21 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "conversion/whole_file.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdint>
-#include <functional>
-#include <future>
-#include <memory>
 #include <optional>
-#include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "common/run_time_error.h"
@@ -37,24 +27,6 @@ using ::holvane::testing::RunTimeErrorOf;
 using ::holvane::testing::SameBytes;
 using ::holvane::testing::TempDir;
 using ::holvane::testing::WriteFileBytes;
-
-// Runs `action` on another thread. Should it still be blocked after a few
-// seconds (opening a named pipe waits for the other end unless told not to),
-// the test fails and the pipe is opened from the other end with `release`
-// (O_RDONLY or O_WRONLY), so the thread can finish.
-std::optional<RunTimeError> WithoutWaitingOnPipe(const fs::path& pipe,
-                                                 const std::function<void()>& action, int release) {
-  auto outcome = std::async(std::launch::async, [&] { return RunTimeErrorOf(action); });
-  if (outcome.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
-    ADD_FAILURE() << "blocked on the named pipe " << pipe;
-    const int fd = ::open(pipe.c_str(), release | O_NONBLOCK);
-    outcome.wait_for(std::chrono::seconds(1));
-    if (fd >= 0) ::close(fd);
-  }
-  return outcome.get();
-}
-
-void MakePipe(const fs::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }
 
 TEST(WholeFileTest, RoundTripsExactBytes) {
   std::string every_byte;
@@ -133,15 +105,6 @@ TEST(WholeFileTest, ReadFailuresNameTheFile) {
   }
 }
 
-TEST(WholeFileTest, ReadOfNamedPipeFailsWithoutWaiting) {
-  TempDir dir;
-  const fs::path pipe = dir / "pipe.wvl";
-  MakePipe(pipe);
-  const auto error = WithoutWaitingOnPipe(
-      pipe, [&] { ReadWholeFile(pipe); }, O_WRONLY);
-  EXPECT_TRUE(ConcernsFile(error, pipe));
-}
-
 // A file whose length promises more than it delivers, as when it shrinks
 // while being read.
 TEST(WholeFileFaultsTest, ShortReadIsAnErrorNotPadding) {
@@ -165,137 +128,6 @@ TEST(WholeFileFaultsTest, FailureWhenClosingIsReported) {
       RunTimeErrorOf([&] { WriteWholeFile("out.tmp", "data", kOwnerReadWrite, file_system); });
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->number(), ErrorNumber::kDiskFull);
-}
-
-// Writing must never go through a name to some other file, nor into
-// something that is not a plain file.
-TEST(FileSystemCreateForWritingTest, RefusesNamesThatLeadElsewhere) {
-  const std::string kSentinel = "sentinel bytes\n";
-  struct Case {
-    const char* what;
-    std::function<void(const fs::path& name, const fs::path& sentinel)> make;
-  };
-  const std::vector<Case> cases = {
-      {"symbolic link to a file",
-       [](const fs::path& name, const fs::path& sentinel) { fs::create_symlink(sentinel, name); }},
-      {"symbolic link to nothing",
-       [](const fs::path& name, const fs::path& sentinel) {
-         fs::create_symlink(sentinel.parent_path() / "never made", name);
-       }},
-      {"hard link to another name",
-       [](const fs::path& name, const fs::path& sentinel) {
-         fs::create_hard_link(sentinel, name);
-       }},
-      {"folder", [](const fs::path& name, const fs::path&) { fs::create_directory(name); }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    TempDir dir;
-    const fs::path sentinel = dir / "sentinel.wvl";
-    const fs::path name = dir / "refused.txt";
-    WriteFileBytes(sentinel, kSentinel);
-    c.make(name, sentinel);
-    const auto before = fs::symlink_status(name).type();
-
-    const auto error = RunTimeErrorOf([&] { WriteWholeFile(name, "new bytes", kOwnerReadWrite); });
-    EXPECT_TRUE(ConcernsFile(error, name));
-    EXPECT_EQ(ReadFileBytes(sentinel), kSentinel);
-    EXPECT_EQ(fs::symlink_status(name).type(), before);
-    EXPECT_FALSE(fs::exists(dir / "never made"));
-  }
-}
-
-TEST(FileSystemCreateForWritingTest, RefusesNamedPipeWithoutWaiting) {
-  TempDir dir;
-  const fs::path pipe = dir / "pipe.txt";
-  MakePipe(pipe);
-  const auto error = WithoutWaitingOnPipe(
-      pipe, [&] { WriteWholeFile(pipe, "data", kOwnerReadWrite); }, O_RDONLY);
-  EXPECT_TRUE(ConcernsFile(error, pipe));
-}
-
-TEST(FileSystemReadableFileTest, ReadAtServesAnyRange) {
-  TempDir dir;
-  const fs::path path = dir / "data.bin";
-  const std::string data = RandomBytes(300000, 11);
-  WriteFileBytes(path, data);
-  auto file = DefaultFileSystem().OpenForReading(path);
-  EXPECT_EQ(file->Length(), static_cast<std::int64_t>(data.size()));
-
-  // Reads short and long, forwards and backwards, around 64 and 128 KiB,
-  // and at or past the end: each returns every byte asked for that the file
-  // holds, fewer only where it ends.
-  std::vector<std::pair<std::int64_t, std::size_t>> reads = {
-      {0, 10},     {65530, 20},  {65536, 4},  {70000, 65536}, {100, 200000},
-      {5, 100},    {299990, 10}, {299997, 8}, {300000, 5},    {300100, 5},
-      {0, 300000}, {0, 300010},  {131071, 2}, {65535, 1},     {0, 0}};
-  std::mt19937 random(12);
-  std::uniform_int_distribution<std::int64_t> offset(0, 300100);
-  std::uniform_int_distribution<std::size_t> length(0, 140000);
-  for (int i = 0; i < 300; ++i) reads.emplace_back(offset(random), length(random));
-
-  for (const auto& [at, n] : reads) {
-    SCOPED_TRACE("reading " + std::to_string(n) + " bytes at " + std::to_string(at));
-    std::string got(n, '\0');
-    const std::size_t count = file->ReadAt(at, got.data(), n);
-    got.resize(count);
-    const std::string expected = at < static_cast<std::int64_t>(data.size())
-                                     ? data.substr(static_cast<std::size_t>(at), n)
-                                     : "";
-    ASSERT_TRUE(SameBytes(got, expected));
-  }
-  // A closed file is not read, not even the bytes it has just given.
-  char byte = 0;
-  ASSERT_EQ(file->ReadAt(0, &byte, 1), 1u);
-  file->Close();
-  EXPECT_TRUE(ConcernsFile(RunTimeErrorOf([&] { file->ReadAt(0, &byte, 1); }), path));
-  file->Close();
-}
-
-TEST(FileSystemWritableFileTest, AppendsOfAnySizeArriveInOrder) {
-  TempDir dir;
-  const fs::path path = dir / "out.txt";
-  auto file = DefaultFileSystem().CreateForWriting(path, kOwnerReadWrite);
-  std::string expected;
-  std::uint32_t seed = 20;
-  for (const std::size_t n : {1, 0, 65535, 1, 65536, 3, 65537, 100000, 7, 65534, 2}) {
-    const std::string piece = RandomBytes(n, seed++);
-    file->Append(piece);
-    expected += piece;
-  }
-  file->Close();
-  file->Close();
-  EXPECT_TRUE(SameBytes(ReadFileBytes(path), expected));
-}
-
-// Nothing is held back: what a conversion appended before it failed is in
-// the file, closed or not.
-TEST(FileSystemWritableFileTest, BytesReachTheDiskAtEachAppend) {
-  TempDir dir;
-  const fs::path path = dir / "out.txt";
-  {
-    auto file = DefaultFileSystem().CreateForWriting(path, kOwnerReadWrite);
-    file->Append("first");
-    EXPECT_EQ(ReadFileBytes(path), "first");
-    const std::string_view pieces[] = {" sec", "", "ond"};
-    file->AppendPieces(pieces);
-    EXPECT_EQ(ReadFileBytes(path), "first second");
-  }
-  EXPECT_EQ(ReadFileBytes(path), "first second");
-}
-
-TEST(FileSystemRemoveTest, RemovesAndReportsAMissingFile) {
-  TempDir dir;
-  const fs::path path = dir / "Привет мир.wvl.tmp";
-  WriteFileBytes(path, "data");
-  DefaultFileSystem().Remove(path);
-  EXPECT_FALSE(fs::exists(fs::symlink_status(path)));
-
-  const auto error = RunTimeErrorOf([&] { DefaultFileSystem().Remove(path); });
-  EXPECT_TRUE(ConcernsFile(error, path));
-  if (error) {
-    EXPECT_EQ(error->number(), ErrorNumber::kFileNotFound);
-  }
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The conversion under faults: a file layer that fails at its k-th call, for
-// every k; a real write limit; every prefix of a compressed file. Whatever
-// fails, the failure is clear, the input keeps its bytes, and a file
-// converted before keeps its text.
+// every k; a real write limit. Whatever fails, the failure is clear, the input
+// keeps its bytes, and a file converted before keeps its text.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -14,7 +13,6 @@
 
 #include "common/run_time_error.h"
 #include "conversion/convert_file.h"
-#include "conversion/whole_file.h"
 #include "tests/test_support.h"
 
 namespace holvane {
@@ -179,44 +177,6 @@ TEST(FaultSweepTest, WriteCutShortByTheSystemFailsAsDiskFull) {
     }
     EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "b.wvl"), input));
     EXPECT_EQ(ReadFileBytes(dir / "a.wvl.txt"), earlier_text);
-  }
-}
-
-TEST(FaultSweepTest, DeviceThatRefusesWritesIsNotWrittenTo) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  const auto error =
-      RunTimeErrorOf([] { WriteWholeFile("/dev/full", "данные", testing::kOwnerReadWrite); });
-  ASSERT_TRUE(error.has_value());
-  EXPECT_TRUE(testing::ConcernsFile(error, "/dev/full"));
-}
-
-// Every prefix of a valid file: the whole one converts exactly; any shorter
-// one fails as a file that does not decompress, before anything is written.
-TEST(FaultSweepTest, EveryPrefixOfACompressedFile) {
-  TempDir dir;
-  const std::vector<Entry> entries = {{"Привет", -1}, {"", 0}, {"abc", 7}, {"Пока", 0}};
-  const std::string input = ZlibCompress(RecordStream(entries));
-  std::optional<cZLIB> zlib;
-  for (std::size_t length = 0; length <= input.size(); ++length) {
-    SCOPED_TRACE("prefix of " + std::to_string(length) + " bytes");
-    std::filesystem::remove(dir / "p.wvl.txt");
-    const std::string prefix = input.substr(0, length);
-    WriteFileBytes(dir / "p.wvl", prefix);
-    const auto error = RunTimeErrorOf([&] { ConvertFile(dir.path(), "p.wvl", zlib); });
-    EXPECT_EQ(ReadFileBytes(dir / "p.wvl"), prefix);
-    EXPECT_FALSE(std::filesystem::exists(dir / "p.wvl.tmp"));
-    if (length == input.size()) {
-      EXPECT_FALSE(error.has_value());
-      EXPECT_EQ(ReadFileBytes(dir / "p.wvl.txt"), RenderedText(entries));
-    } else if (length == 0) {
-      // An empty file is an empty record stream.
-      EXPECT_FALSE(error.has_value());
-      EXPECT_EQ(ReadFileBytes(dir / "p.wvl.txt"), "");
-    } else {
-      ASSERT_TRUE(error.has_value());
-      EXPECT_EQ(error->number(), ErrorNumber::kInvalidFileFormat);
-      EXPECT_FALSE(std::filesystem::exists(dir / "p.wvl.txt"));
-    }
   }
 }
 

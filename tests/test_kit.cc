@@ -302,10 +302,6 @@ std::unique_ptr<InputLock> MemoryFileSystem::LockInput(const std::filesystem::pa
 // ---------------------------------------------------------------------------
 // FaultyFileSystem.
 
-FileFilter NamedFile(const std::filesystem::path& path) {
-  return [path](const std::filesystem::path& file) { return file == path; };
-}
-
 FileFilter WithExtension(const std::string& extension) {
   return [extension](const std::filesystem::path& file) { return file.extension() == extension; };
 }
@@ -351,23 +347,10 @@ class FaultyFileSystem::Writable final : public WritableFile {
       std::size_t size = 0;
       for (const std::string_view piece : pieces) size += piece.size();
       std::size_t& room = *owner_->room_;
-      if (size > room) {
-        if (owner_->part_way_ == PartWay::kPartWritten) {
-          // The pieces, cut where the room ends.
-          std::vector<std::string_view> part;
-          std::size_t left = room;
-          for (const std::string_view piece : pieces) {
-            part.push_back(piece.substr(0, std::min(left, piece.size())));
-            left -= part.back().size();
-          }
-          file_->AppendPieces(part);
-          owner_->written_ += room;
-          room = 0;
-        }
-        throw RunTimeError(ErrorNumber::kDiskFull, owner_->room_cause_);
-      }
+      // As the file layer promises, an append that fails leaves the file as
+      // it was.
+      if (size > room) throw RunTimeError(ErrorNumber::kDiskFull, owner_->room_cause_);
       room -= size;
-      owner_->written_ += size;
     }
     file_->AppendPieces(pieces);
   }
@@ -389,11 +372,10 @@ FaultyFileSystem& FaultyFileSystem::Fail(FileCall call, int nth, FileFilter file
   return *this;
 }
 
-FaultyFileSystem& FaultyFileSystem::LimitRoom(std::size_t room, FileFilter files, PartWay part_way,
+FaultyFileSystem& FaultyFileSystem::LimitRoom(std::size_t room, FileFilter files,
                                               std::string cause) {
   room_ = room;
   room_files_ = std::move(files);
-  part_way_ = part_way;
   room_cause_ = std::move(cause);
   return *this;
 }

@@ -187,7 +187,6 @@ inline constexpr char kInjectedCause[] = "сбой, внесённый тест�
 // Which files a fault concerns: those `path` says yes to, every file when it
 // is empty.
 using FileFilter = std::function<bool(const std::filesystem::path&)>;
-FileFilter NamedFile(const std::filesystem::path& path);
 FileFilter WithExtension(const std::string& extension);
 
 // A file layer that passes every call to another one (the machine's, or a
@@ -209,16 +208,9 @@ class FaultyFileSystem final : public FileSystem {
   // Fails the k-th call of any kind, counted from 1; 0 for none.
   FaultyFileSystem& FailCall(int k) { return k > 0 ? Fail(FileCall::kAny, k) : *this; }
 
-  // How an append that does not fit in the room left ends.
-  enum class PartWay {
-    kNothingWritten,  // as the file layer promises: the file is as before it
-    kPartWritten,     // what fits is written, as on a pipe or a terminal
-  };
-
   // The disk holding the files `files` matches has `room` bytes left for
   // them all; an append that does not fit fails as a full disk.
   FaultyFileSystem& LimitRoom(std::size_t room, FileFilter files = {},
-                              PartWay part_way = PartWay::kNothingWritten,
                               std::string cause = "the disk is full");
 
   // The files `files` matches deliver no byte past their first `delivered`,
@@ -231,8 +223,6 @@ class FaultyFileSystem final : public FileSystem {
 
   // The calls made so far, faulty ones included.
   int calls() const { return calls_; }
-  // The bytes the room limit has let through.
-  std::size_t written() const { return written_; }
 
   std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override;
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
@@ -262,9 +252,7 @@ class FaultyFileSystem final : public FileSystem {
   std::vector<Rule> rules_;
   std::optional<std::size_t> room_;
   FileFilter room_files_;
-  PartWay part_way_ = PartWay::kNothingWritten;
   std::string room_cause_;
-  std::size_t written_ = 0;
   std::optional<std::int64_t> delivered_;
   FileFilter shortened_files_;
   std::function<void(const std::filesystem::path&)> on_create_;

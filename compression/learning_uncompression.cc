@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "compression/learning_uncompression.h"
 
-#include <libdeflate.h>
 #include <zlib.h>
+#ifdef HOLVANE_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -88,7 +90,16 @@ struct Learned {
 // zlib, so the learning pass turns zlib's own check off and makes it here:
 // a mismatch is then the data error zlib would have reported, at the same
 // output length.
-bool HasZlibWrapper(std::int32_t mode) { return mode >= 8 && mode <= 15; }
+// Without libdeflate, zlib checks its own.
+#ifdef HOLVANE_HAVE_LIBDEFLATE
+bool OwnCheck(std::int32_t mode) { return mode >= 8 && mode <= 15; }
+std::uint32_t Adler32(std::uint32_t adler, const std::uint8_t* data, std::size_t length) {
+  return libdeflate_adler32(adler, data, length);
+}
+#else
+bool OwnCheck(std::int32_t) { return false; }
+std::uint32_t Adler32(std::uint32_t adler, const std::uint8_t*, std::size_t) { return adler; }
+#endif
 
 Learned Learn(const std::uint8_t* source, std::int32_t source_length, std::int32_t mode,
               std::int64_t kept_output) {
@@ -98,7 +109,7 @@ Learned Learn(const std::uint8_t* source, std::int32_t source_length, std::int32
   if (source_length < 0) return learned;
   InflateStream stream;
   if (stream.Init(source, source_length, mode) != Z_OK) return learned;
-  const bool own_check = HasZlibWrapper(mode) && inflateValidate(stream.get(), 0) == Z_OK;
+  const bool own_check = OwnCheck(mode) && inflateValidate(stream.get(), 0) == Z_OK;
   std::uint32_t adler = 1;
   learned.kept = true;
   std::unique_ptr<std::uint8_t[]> scratch;
@@ -121,7 +132,7 @@ Learned Learn(const std::uint8_t* source, std::int32_t source_length, std::int32
     stream->avail_out = static_cast<uInt>(room_length);
     result = inflate(stream.get(), Z_NO_FLUSH);
     const std::size_t produced = room_length - stream->avail_out;
-    if (own_check) adler = libdeflate_adler32(adler, room, produced);
+    if (own_check) adler = Adler32(adler, room, produced);
     if (learned.kept) {
       learned.output.Commit(produced);
       if (static_cast<std::int64_t>(learned.output.size()) > kept_output) {
@@ -149,11 +160,13 @@ Learned Learn(const std::uint8_t* source, std::int32_t source_length, std::int32
   return learned;
 }
 
+#ifdef HOLVANE_HAVE_LIBDEFLATE
 struct DecompressorDeleter {
   void operator()(libdeflate_decompressor* decompressor) const {
     libdeflate_free_decompressor(decompressor);
   }
 };
+#endif
 
 class LearningUncompression final : public ZlibBinding::Uncompression {
  public:
@@ -196,6 +209,11 @@ class LearningUncompression final : public ZlibBinding::Uncompression {
   // The known-valid stream through libdeflate, or nothing where it does not
   // apply or does not give exactly the length zlib found.
   std::optional<std::int32_t> DecodeWhole(std::uint8_t* dest, std::int32_t dest_length) {
+#ifndef HOLVANE_HAVE_LIBDEFLATE
+    (void)dest;
+    (void)dest_length;
+    return std::nullopt;
+#else
     if (mode_ != 15 && mode_ != 31) return std::nullopt;
     if (!decompressor_) decompressor_.reset(libdeflate_alloc_decompressor());
     if (!decompressor_) return std::nullopt;
@@ -213,6 +231,7 @@ class LearningUncompression final : public ZlibBinding::Uncompression {
       return std::nullopt;
     }
     return static_cast<std::int32_t>(produced);
+#endif
   }
 
   const std::uint8_t* source_;
@@ -220,7 +239,9 @@ class LearningUncompression final : public ZlibBinding::Uncompression {
   std::int32_t mode_;
   std::int64_t kept_output_;
   std::optional<Learned> learned_;
+#ifdef HOLVANE_HAVE_LIBDEFLATE
   std::unique_ptr<libdeflate_decompressor, DecompressorDeleter> decompressor_;
+#endif
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #   clang    test's, and clang (scripts/test-clang.sh)
 #   fuzz     test's, and clang with libFuzzer (scripts/fuzz.sh)
 #   package  run's, and what builds and checks the .deb (scripts/package.sh)
+#   windows  the MinGW-w64 cross build for Windows and Wine to run it (scripts/test-windows.sh)
 #
 # e.g. `scripts/install-deps.sh test package`. Safe to run again: it asks apt only for what is
 # missing, and returns at once when nothing is.
@@ -18,6 +19,8 @@ test=("${run[@]}" git clang-format-14 python3 libgtest-dev libgmock-dev libbench
 clang=("${test[@]}" clang)
 fuzz=("${test[@]}" clang libfuzzer-14-dev)
 package=("${run[@]}" dpkg-dev file)
+windows=(cmake ninja-build git python3 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest
+  wine wine64 zip unzip)
 
 [ $# -eq 0 ] && set -- run
 packages=()
@@ -28,8 +31,9 @@ for set in "$@"; do
     clang) packages+=("${clang[@]}") ;;
     fuzz) packages+=("${fuzz[@]}") ;;
     package) packages+=("${package[@]}") ;;
+    windows) packages+=("${windows[@]}") ;;
     *)
-      echo "install-deps.sh: unknown set '$set' (run, test, clang, fuzz, package)" >&2
+      echo "install-deps.sh: unknown set '$set' (run, test, clang, fuzz, package, windows)" >&2
       exit 2
       ;;
   esac

@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+"""Runs holvane-convert.exe under Wine on the bundled examples, as a Windows user would, and
+checks what it writes against a reading of the files made here with Python's own zlib:
+
+    python3 scripts/windows-end-to-end.py build-windows/cli/holvane-convert.exe
+
+- a folder with a Cyrillic name holding the examples and a file cut short: every good file
+  gets its .txt, the cut one is reported by name and gets none, the exit status is 1;
+- one file given by its Cyrillic name, its text in UTF-8 with LF on standard output;
+- `--version` and an unknown option (exit status 2).
+"""
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import zlib
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def render(stream, utf8=False, eol=b"\r\n"):
+    """The text of a record stream: each entry a 32-bit length, its bytes and a 32-bit flag."""
+    out, at = [], 0
+    while at < len(stream):
+        (length,) = struct.unpack_from("<i", stream, at)
+        text = stream[at + 4 : at + 4 + length]
+        (flag,) = struct.unpack_from("<i", stream, at + 4 + length)
+        at += 8 + length
+        if utf8:
+            text = text.decode("cp1251", errors="replace").encode("utf-8")
+        marker = {0: b"-", -1: b"+"}.get(flag, b"?" + eol)
+        out.append(marker + text + eol)
+    return b"".join(out)
+
+
+def wine(exe, *args, cwd):
+    env = dict(os.environ, WINEDEBUG="-all")
+    return subprocess.run(["wine", exe, *args], cwd=cwd, env=env, capture_output=True, timeout=300)
+
+
+def fail(message):
+    print("windows-end-to-end: " + message, file=sys.stderr)
+    sys.exit(1)
+
+
+def main():
+    exe = os.path.abspath(sys.argv[1])
+    examples = [n for n in sorted(os.listdir(os.path.join(ROOT, "examples"))) if n.endswith(".wvl")]
+    with tempfile.TemporaryDirectory() as work:
+        folder = os.path.join(work, "Сохранения игры")
+        os.mkdir(folder)
+        for name in examples:
+            shutil.copy(os.path.join(ROOT, "examples", name), folder)
+        with open(os.path.join(ROOT, "examples", "basic.wvl"), "rb") as f:
+            basic = f.read()
+        with open(os.path.join(folder, "обрезан.wvl"), "wb") as f:
+            f.write(basic[: len(basic) // 2])
+
+        run = wine(exe, "Сохранения игры", cwd=work)
+        err = run.stderr.decode("utf-8", errors="replace")
+        if run.returncode != 1:
+            fail(f"a folder with a cut file: exit status {run.returncode}, not 1\n{err}")
+        if "обрезан.wvl" not in err:
+            fail(f"the cut file is not named in what was printed:\n{err}")
+        if os.path.exists(os.path.join(folder, "обрезан.wvl.txt")):
+            fail("the cut file got a .txt")
+        for name in examples:
+            with open(os.path.join(folder, name), "rb") as f:
+                expected = render(zlib.decompress(f.read()))
+            with open(os.path.join(folder, name + ".txt"), "rb") as f:
+                if f.read() != expected:
+                    fail(f"{name}.txt differs from the file's reading")
+        if any(n.endswith(".tmp") for n in os.listdir(folder)):
+            fail("a .tmp was left behind")
+
+        name = "словарь.wvl"
+        run = wine(exe, "-c", "--encoding=utf-8", "--eol=lf", os.path.join(folder, name), cwd=work)
+        with open(os.path.join(folder, name), "rb") as f:
+            expected = render(zlib.decompress(f.read()), utf8=True, eol=b"\n")
+        if run.returncode != 0 or run.stdout != expected:
+            fail(f"-c --encoding=utf-8 --eol=lf: status {run.returncode}, "
+                 f"{len(run.stdout)} bytes for {len(expected)}")
+
+        run = wine(exe, "--version", cwd=work)
+        if run.returncode != 0 or not run.stdout:
+            fail(f"--version: status {run.returncode}")
+        run = wine(exe, "--no-such-option", cwd=work)
+        if run.returncode != 2:
+            fail(f"an unknown option: status {run.returncode}, not 2")
+    print(f"windows-end-to-end: {len(examples) + 3} conversions and 2 option checks under Wine passed")
+
+
+if __name__ == "__main__":
+    main()

@@ -7,7 +7,6 @@
 #include <QStyle>
 #include <algorithm>
 #include <exception>
-#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -40,12 +39,12 @@ DirListBox::DirListBox(DriveSource drives, const std::filesystem::path& start_fo
   try {
     subfolders = listing::ListSubfolders(start);
   } catch (const RunTimeError&) {
-    start = "/";
+    start = RootOf(start);
     subfolders = listing::ListSubfolders(start);
   }
   path_ = std::move(start);
   subfolders_ = std::move(subfolders);
-  last_folder_on_drive_[DriveOf(path_.native(), drives_())] = path_;
+  last_folder_on_drive_[DriveOf(path_, drives_())] = path_;
   Show();
 }
 
@@ -55,7 +54,7 @@ void DirListBox::setPath(const std::filesystem::path& path) { ChangeTo(Resolve(p
 
 std::filesystem::path DirListBox::Resolve(const std::filesystem::path& path) const {
   std::filesystem::path folder = AbsoluteFolder(path);
-  const std::vector<std::string> drives = drives_();
+  const std::vector<PathString> drives = drives_();
   const bool is_drive = std::find(drives.begin(), drives.end(), folder.native()) != drives.end();
   if (!is_drive) return folder;
   const auto last = last_folder_on_drive_.find(folder.native());
@@ -80,7 +79,7 @@ void DirListBox::ChangeTo(const std::filesystem::path& folder) {
     Show();
     throw;
   }
-  last_folder_on_drive_[DriveOf(path_.native(), drives_())] = path_;
+  last_folder_on_drive_[DriveOf(path_, drives_())] = path_;
 }
 
 void DirListBox::Open(QTreeWidgetItem* item) {
@@ -98,23 +97,19 @@ void DirListBox::Show() {
   const QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
 
-  const std::filesystem::path root("/");
+  // The root ("/", or the drive's root "C:\"), then each folder down to the
+  // one shown.
+  const std::filesystem::path root = path_.root_path();
   auto* item = new QTreeWidgetItem(this, QStringList(ShownText(root)));
   item->setIcon(0, open_icon);
   item->setData(0, kPathRole, ItemData(root));
   std::filesystem::path at = root;
-  const std::string_view folder = path_.native();
-  for (std::size_t start = 0; start < folder.size();) {
-    std::size_t end = folder.find('/', start);
-    if (end == std::string_view::npos) end = folder.size();
-    if (end > start) {
-      const std::filesystem::path part(folder.substr(start, end - start));
-      at /= part;
-      item = new QTreeWidgetItem(item, QStringList(ShownText(part)));
-      item->setIcon(0, open_icon);
-      item->setData(0, kPathRole, ItemData(at));
-    }
-    start = end + 1;
+  for (const std::filesystem::path& part : path_.relative_path()) {
+    if (part.empty()) continue;
+    at /= part;
+    item = new QTreeWidgetItem(item, QStringList(ShownText(part)));
+    item->setIcon(0, open_icon);
+    item->setData(0, kPathRole, ItemData(at));
   }
   QTreeWidgetItem* current = item;
   for (const listing::Entry subfolder : subfolders_) {
@@ -122,7 +117,7 @@ void DirListBox::Show() {
         current, QStringList(QString::fromUtf8(subfolder.shown.data(),
                                                static_cast<qsizetype>(subfolder.shown.size()))));
     child->setIcon(0, closed_icon);
-    child->setData(0, kPathRole, ItemData(path_ / subfolder.name));
+    child->setData(0, kPathRole, ItemData(path_ / PathOfName(subfolder.name)));
   }
   expandAll();
   setCurrentItem(current);

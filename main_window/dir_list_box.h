@@ -23,7 +23,8 @@ class DirListBox : public QTreeWidget {
 
  public:
   // `drives` as DriveListBox lists them. Starts on `start_folder` without
-  // raising Change; when that folder cannot be listed, on the root.
+  // raising Change; when that folder cannot be listed, on its root (its
+  // drive's root on Windows).
   DirListBox(DriveSource drives, const std::filesystem::path& start_folder,
              QWidget* parent = nullptr);
 
@@ -60,7 +61,7 @@ class DirListBox : public QTreeWidget {
   void Show();
 
   DriveSource drives_;
-  std::map<std::string, std::filesystem::path> last_folder_on_drive_;
+  std::map<PathString, std::filesystem::path> last_folder_on_drive_;
   std::filesystem::path path_;
   listing::Entries subfolders_;
 };

@@ -21,10 +21,10 @@ constexpr int kDriveRole = Qt::UserRole;
 DriveListBox::DriveListBox(DriveSource drives, const std::filesystem::path& start_folder,
                            QWidget* parent)
     : QComboBox(parent), drives_(std::move(drives)) {
-  const std::vector<std::string> drives_now = drives_();
+  const std::vector<PathString> drives_now = drives_();
   Fill(drives_now);
-  const std::string start = AbsoluteFolder(start_folder).native();
-  chosen_ = std::max(IndexOf(DriveOf(start, drives_now)), count() > 0 ? 0 : -1);
+  chosen_ =
+      std::max(IndexOf(DriveOf(AbsoluteFolder(start_folder), drives_now)), count() > 0 ? 0 : -1);
   setCurrentIndex(chosen_);
   connect(this, &QComboBox::activated, this, [this](int index) {
     try {
@@ -54,13 +54,14 @@ void DriveListBox::Refresh() {
   setCurrentIndex(index);
 }
 
-void DriveListBox::Fill(const std::vector<std::string>& drives) {
+void DriveListBox::Fill(const std::vector<PathString>& drives) {
   clear();
-  for (const std::string& drive : drives) Add(drive);
+  for (const PathString& drive : drives) Add(drive);
 }
 
 void DriveListBox::Add(const std::filesystem::path& drive) {
-  addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), ShownText(drive), ItemData(drive));
+  addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), ShownText(DriveName(drive.native())),
+          ItemData(drive));
 }
 
 int DriveListBox::IndexOf(const std::filesystem::path& drive) const {

@@ -12,8 +12,8 @@
 
 namespace holvane::ui {
 
-// A drop-down of the machine's drives, shown by their mount points' shown
-// text and kept as bytes.
+// A drop-down of the machine's drives, shown by their names' shown text (see
+// DriveName) and kept as the file system names their roots.
 class DriveListBox : public QComboBox {
   Q_OBJECT
 
@@ -24,7 +24,7 @@ class DriveListBox : public QComboBox {
   DriveListBox(DriveSource drives, const std::filesystem::path& start_folder,
                QWidget* parent = nullptr);
 
-  // The chosen drive's mount point, as DirListBox::setPath accepts it; empty
+  // The chosen drive's root, as DirListBox::setPath accepts it; empty
   // when none is chosen.
   std::filesystem::path Drive() const;
 
@@ -43,7 +43,7 @@ class DriveListBox : public QComboBox {
   // Lists the drives afresh, keeping the chosen one shown even when it is
   // gone (a drive that failed stays in view, as the user chose it).
   void Refresh();
-  void Fill(const std::vector<std::string>& drives);
+  void Fill(const std::vector<PathString>& drives);
   void Add(const std::filesystem::path& drive);
   // The index of the entry for `drive`, or -1.
   int IndexOf(const std::filesystem::path& drive) const;

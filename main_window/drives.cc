@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "main_window/drives.h"
 
-#include <QFile>
 #include <QStorageInfo>
 #include <algorithm>
 #include <iterator>
+#include <string_view>
+
+#include "main_window/paths.h"
 
 namespace holvane::ui {
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // File systems that live on a disk, a removable medium or a network share.
 constexpr std::string_view kDriveTypes[] = {
@@ -17,49 +21,95 @@ constexpr std::string_view kDriveTypes[] = {
     "zfs",   "nilfs2",  "bcachefs", "nfs",     "nfs4",    "cifs", "smb3",
 };
 
-// Where the system keeps its own mounts; removable media under /run/media are
-// the exception.
-constexpr std::string_view kSystemPrefixes[] = {
+// Where Linux keeps its own mounts; removable media under /run/media are the
+// exception.
+constexpr const char* kSystemFolders[] = {
     "/proc",         "/sys", "/dev", "/run", "/snap", "/var/lib/docker", "/var/lib/containers",
     "/var/lib/snapd"};
 
-bool IsUnder(std::string_view path, std::string_view folder) {
-  if (folder == "/") return path.starts_with('/');
-  return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
+// Whether `path` is `folder` or lies under it, part by part: "/devices" is
+// not under "/dev", nor "C:\Users" under "C:\User".
+bool IsUnder(const fs::path& path, const fs::path& folder) {
+  if (folder.empty()) return false;
+  auto at = path.begin();
+  for (const fs::path& part : folder) {
+    if (at == path.end() || at->native() != part.native()) return false;
+    ++at;
+  }
+  return true;
 }
 
-// Every rule of SelectDrives but the root's.
-bool IsDrive(const Volume& volume) {
+// Every Linux rule of SelectDrives but the root's.
+bool IsLinuxDrive(const Volume& volume) {
   if (!volume.valid || !volume.ready) return false;
-  if (!volume.root_path.starts_with('/')) return false;
+  const fs::path root(volume.root_path);
+  if (!root.has_root_directory()) return false;
   if (std::find(std::begin(kDriveTypes), std::end(kDriveTypes), volume.type) ==
       std::end(kDriveTypes)) {
     return false;
   }
-  if (IsUnder(volume.root_path, "/run/media")) return true;
-  return std::none_of(std::begin(kSystemPrefixes), std::end(kSystemPrefixes),
-                      [&](std::string_view prefix) { return IsUnder(volume.root_path, prefix); });
+  if (IsUnder(root, "/run/media")) return true;
+  return std::none_of(std::begin(kSystemFolders), std::end(kSystemFolders),
+                      [&](const char* folder) { return IsUnder(root, folder); });
 }
 
-}  // namespace
-
-Volume DescribeVolume(const QStorageInfo& storage) {
-  return {QFile::encodeName(storage.rootPath()).toStdString(),
-          storage.fileSystemType().toStdString(), storage.isValid(), storage.isReady(),
-          storage.isReadOnly()};
-}
-
-std::vector<std::string> SelectDrives(const std::vector<Volume>& volumes) {
-  std::vector<std::string> drives{"/"};
+std::vector<PathString> SelectLinuxDrives(const std::vector<Volume>& volumes) {
+  const PathString root = fs::path("/").native();
+  std::vector<PathString> drives{root};
   for (const Volume& volume : volumes) {
-    if (volume.root_path != "/" && IsDrive(volume)) drives.push_back(volume.root_path);
+    if (volume.root_path != root && IsLinuxDrive(volume)) drives.push_back(volume.root_path);
   }
   std::sort(drives.begin() + 1, drives.end());
   drives.erase(std::unique(drives.begin(), drives.end()), drives.end());
   return drives;
 }
 
-std::vector<std::string> MountedDrives() {
+// The root of a drive letter, "C:\", for `root_path` when it is one in any
+// spelling ("C:/", "c:\"); empty otherwise. Windows' rule, spelled out rather
+// than left to std::filesystem so that it holds on every system.
+PathString WindowsDriveRoot(const PathString& root_path) {
+  if (root_path.size() != 3 || root_path[1] != ':' ||
+      (root_path[2] != '/' && root_path[2] != '\\')) {
+    return {};
+  }
+  PathString::value_type letter = root_path[0];
+  if (letter >= 'a' && letter <= 'z')
+    letter = static_cast<PathString::value_type>(letter - 'a' + 'A');
+  if (letter < 'A' || letter > 'Z') return {};
+  return PathString{letter, ':', '\\'};
+}
+
+std::vector<PathString> SelectWindowsDrives(const std::vector<Volume>& volumes) {
+  std::vector<PathString> drives;
+  for (const Volume& volume : volumes) {
+    if (!volume.valid || !volume.ready) continue;
+    PathString root = WindowsDriveRoot(volume.root_path);
+    if (!root.empty()) drives.push_back(std::move(root));
+  }
+  std::sort(drives.begin(), drives.end());
+  drives.erase(std::unique(drives.begin(), drives.end()), drives.end());
+  return drives;
+}
+
+}  // namespace
+
+Volume DescribeVolume(const QStorageInfo& storage) {
+  return {PathFromQt(storage.rootPath()).native(), storage.fileSystemType().toStdString(),
+          storage.isValid(), storage.isReady(), storage.isReadOnly()};
+}
+
+std::vector<PathString> SelectDrives(const std::vector<Volume>& volumes, Platform platform) {
+  return platform == Platform::kWindows ? SelectWindowsDrives(volumes) : SelectLinuxDrives(volumes);
+}
+
+PathString DriveName(const PathString& drive, Platform platform) {
+  if (platform == Platform::kWindows && !WindowsDriveRoot(drive).empty()) {
+    return drive.substr(0, 2);
+  }
+  return drive;
+}
+
+std::vector<PathString> MountedDrives() {
   std::vector<Volume> volumes;
   for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
     volumes.push_back(DescribeVolume(storage));
@@ -67,12 +117,12 @@ std::vector<std::string> MountedDrives() {
   return SelectDrives(volumes);
 }
 
-std::string DriveOf(std::string_view path, const std::vector<std::string>& drives) {
-  std::string best = "/";
-  for (const std::string& drive : drives) {
-    if (IsUnder(path, drive) && drive.size() > best.size()) best = drive;
+PathString DriveOf(const fs::path& path, const std::vector<PathString>& drives) {
+  const PathString* best = nullptr;
+  for (const PathString& drive : drives) {
+    if (IsUnder(path, drive) && (best == nullptr || drive.size() > best->size())) best = &drive;
   }
-  return best;
+  return best != nullptr ? *best : path.root_path().native();
 }
 
 }  // namespace holvane::ui

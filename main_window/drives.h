@@ -2,20 +2,36 @@
 #ifndef HOLVANE_MAIN_WINDOW_DRIVES_H_
 #define HOLVANE_MAIN_WINDOW_DRIVES_H_
 
+#include <filesystem>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 class QStorageInfo;
 
 namespace holvane::ui {
 
+// The systems whose drives differ: which volumes count as drives and how a
+// drive is named. The rules for each are pure functions that take the system
+// as a parameter, so that both can be checked anywhere; kThisPlatform is the
+// one the program runs on.
+enum class Platform { kLinux, kWindows };
+#ifdef _WIN32
+inline constexpr Platform kThisPlatform = Platform::kWindows;
+#else
+inline constexpr Platform kThisPlatform = Platform::kLinux;
+#endif
+
+// A path in the form the file system names it by: bytes on Linux, UTF-16 on
+// Windows (std::filesystem::path's native form).
+using PathString = std::filesystem::path::string_type;
+
 // What the drive list asks of one mounted volume, as QStorageInfo tells it.
 struct Volume {
-  // rootPath(), as the bytes the file system names it by.
-  std::string root_path;
-  // fileSystemType(): "ext4", "vfat", "nfs4", "tmpfs", ...
+  // rootPath() as the file system names it ("/media/x" on Linux, "C:/" on
+  // Windows).
+  PathString root_path;
+  // fileSystemType(): "ext4", "vfat", "nfs4", "tmpfs", "NTFS", "CDFS", ...
   std::string type;
   // isValid() and isReady(): the volume is there and its file system answers.
   bool valid = true;
@@ -24,15 +40,14 @@ struct Volume {
   bool read_only = false;
 };
 
-// `storage` as the drive list asks of it. The root path's bytes are those of
-// QFile::encodeName(rootPath()): exact for a UTF-8 name, which is every name
-// Qt can give back (it decodes a mount point's name as UTF-8, so the bytes of
-// one that is not are already lost in rootPath()).
+// `storage` as the drive list asks of it, its root path as PathFromQt gives
+// it.
 Volume DescribeVolume(const QStorageInfo& storage);
 
-// The volumes a person would call drives, by their root paths: the root file
-// system always, whatever it is and even when `volumes` lacks it, and
-// besides it every volume that is
+// The volumes a person would call drives, by their root paths.
+//
+// On Linux: the root file system always, whatever it is and even when
+// `volumes` lacks it, and besides it every volume that is
 //   - valid and ready: a share whose server has gone, say, is left out until
 //     it answers again;
 //   - mounted at an absolute path;
@@ -48,19 +63,34 @@ Volume DescribeVolume(const QStorageInfo& storage);
 // A read-only volume (a CD, a write-protected stick) counts: its files can be
 // read and listed, though their texts cannot be written beside them.
 // The root comes first, then the others in byte order of their root paths,
-// each once. Pure: it looks at nothing but `volumes`.
-std::vector<std::string> SelectDrives(const std::vector<Volume>& volumes);
+// each once.
+//
+// On Windows: every valid and ready volume with a drive letter, whatever it
+// holds (a disk, a CD, a stick, a network share), as the root of that letter
+// in capitals with a backslash ("C:\" for "C:/" or "c:\"); in the order
+// of the letters, each once. A volume mounted only in a folder is left out:
+// it is reached through the folders of the drive that holds that folder.
+//
+// Pure: it looks at nothing but `volumes`.
+std::vector<PathString> SelectDrives(const std::vector<Volume>& volumes,
+                                     Platform platform = kThisPlatform);
+
+// The text that names `drive`, one of SelectDrives' results, in the drive
+// list: its drive letter on Windows ("C:" for "C:\"), its mount point on
+// Linux.
+PathString DriveName(const PathString& drive, Platform platform = kThisPlatform);
 
 // SelectDrives over QStorageInfo::mountedVolumes().
-std::vector<std::string> MountedDrives();
+std::vector<PathString> MountedDrives();
 
 // Where the lists learn the drives, asked afresh whenever they need them, so
 // that a medium mounted while the program runs shows up.
-using DriveSource = std::function<std::vector<std::string>()>;
+using DriveSource = std::function<std::vector<PathString>()>;
 
 // The drive among `drives` that holds the absolute path `path`: the longest
-// mount point that is `path` or one of its ancestors ("/" when none is).
-std::string DriveOf(std::string_view path, const std::vector<std::string>& drives);
+// one that is `path` or one of its ancestors, part by part, or else the root
+// of `path` itself ("/", or a drive or share that is not listed, on Windows).
+PathString DriveOf(const std::filesystem::path& path, const std::vector<PathString>& drives);
 
 }  // namespace holvane::ui
 

@@ -3,7 +3,6 @@
 
 #include <QSignalBlocker>
 #include <QStringList>
-#include <string_view>
 #include <utility>
 
 #include "common/run_time_error.h"
@@ -47,8 +46,8 @@ void FileListBox::setPath(const std::filesystem::path& folder) {
   {
     const QSignalBlocker quiet(model());
     for (int index = 0; index < count(); ++index) {
-      const std::string_view name = files[static_cast<std::size_t>(index)].name;
-      item(index)->setData(kNameRole, QByteArray(name.data(), static_cast<qsizetype>(name.size())));
+      item(index)->setData(kNameRole,
+                           ItemData(PathOfName(files[static_cast<std::size_t>(index)].name)));
     }
   }
   path_ = std::move(absolute);

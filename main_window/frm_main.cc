@@ -14,6 +14,7 @@
 #include "main_window/drives.h"
 #include "main_window/file_list_box.h"
 #include "main_window/host.h"
+#include "main_window/paths.h"
 
 namespace holvane::ui {
 
@@ -55,19 +56,19 @@ class CommandButton : public QPushButton {
   }
 };
 
-// The program's current folder, as bytes; the root when it has none (it was
+// The program's current folder; the system's root when it has none (it was
 // removed, say), where the folder list would go anyway.
 std::filesystem::path CurrentFolder() {
   std::error_code error;
   std::filesystem::path folder = std::filesystem::current_path(error);
-  return error ? std::filesystem::path("/") : folder;
+  return error ? SystemRoot() : folder;
 }
 
 }  // namespace
 
 frmMain::frmMain(QWidget* parent) : frmMain(DriveSource(MountedDrives), CurrentFolder(), parent) {}
 
-frmMain::frmMain(const std::vector<std::string>& drives, const std::filesystem::path& start_folder,
+frmMain::frmMain(const std::vector<PathString>& drives, const std::filesystem::path& start_folder,
                  QWidget* parent)
     : frmMain(DriveSource([drives] { return drives; }), start_folder, parent) {}
 

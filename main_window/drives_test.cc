@@ -126,6 +126,54 @@ TEST(DrivesSelect, ContainerWithAStickAndSharedMemory) {
   EXPECT_EQ(drives, (Drives{"/", "/media/user/My Disk"}));
 }
 
+// Windows' volumes as Qt reports them, each alone: every ready one with a
+// drive letter is a drive, listed by its root and named by its letter.
+struct WindowsCase {
+  const char* name;
+  Volume volume;
+  const char* drive;  // nullptr: not a drive
+  const char* shown;
+};
+
+void PrintTo(const WindowsCase& c, std::ostream* out) { *out << c.name; }
+
+class DrivesSelectWindows : public ::testing::TestWithParam<WindowsCase> {};
+
+TEST_P(DrivesSelectWindows, EveryReadyLetterIsADrive) {
+  const WindowsCase& c = GetParam();
+  const Drives drives = SelectDrives({c.volume}, Platform::kWindows);
+  if (c.drive == nullptr) {
+    EXPECT_EQ(drives, Drives{});
+    return;
+  }
+  EXPECT_EQ(drives, Drives{c.drive});
+  EXPECT_EQ(DriveName(c.drive, Platform::kWindows), c.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DrivesSelectWindows,
+    ::testing::Values(
+        WindowsCase{"SystemDisk", Disk("C:/", "NTFS"), "C:\\", "C:"},
+        WindowsCase{"ReadOnlyCd", ReadOnly(Disk("D:/", "CDFS")), "D:\\", "D:"},
+        WindowsCase{"Stick", Disk("E:/", "FAT32"), "E:\\", "E:"},
+        WindowsCase{"MappedShare", Disk("Z:/", "NTFS"), "Z:\\", "Z:"},
+        WindowsCase{"LowerCaseBackslash", Disk("f:\\", "exFAT"), "F:\\", "F:"},
+        WindowsCase{"NotReadyFloppy", NotReady(Disk("A:/", "FAT")), nullptr, nullptr},
+        WindowsCase{"Invalid", Invalid(Disk("G:/", "NTFS")), nullptr, nullptr},
+        WindowsCase{"MountedInAFolder", Disk("C:/mnt/data/", "NTFS"), nullptr, nullptr},
+        WindowsCase{"VolumeName", Disk("\\\\?\\Volume{0b1c}\\", "NTFS"), nullptr, nullptr},
+        WindowsCase{"NotALetter", Disk("1:/", "NTFS"), nullptr, nullptr},
+        WindowsCase{"LinuxRoot", Disk("/"), nullptr, nullptr}),
+    [](const ::testing::TestParamInfo<WindowsCase>& info) { return info.param.name; });
+
+TEST(DrivesSelectWindows, ByLetterEachOnceWithNoRootOfItsOwn) {
+  EXPECT_EQ(SelectDrives({Disk("Z:/", "NTFS"), Disk("C:/", "NTFS"), Disk("d:/", "CDFS"),
+                          Disk("C:/", "NTFS"), Disk("D:/", "CDFS")},
+                         Platform::kWindows),
+            (Drives{"C:\\", "D:\\", "Z:\\"}));
+  EXPECT_EQ(SelectDrives({}, Platform::kWindows), Drives{});
+}
+
 // This machine's volumes as Qt reports them: whatever they are, the root
 // comes first and every drive is an absolute folder that is there.
 TEST(DrivesMounted, RootFirstThenFoldersThatExist) {

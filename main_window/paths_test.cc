@@ -14,6 +14,7 @@ TEST(PathsAbsoluteFolder, CleansDotsAndDoubledSeparators) {
   EXPECT_EQ(AbsoluteFolder("/a//b/./c/../d/").native(), "/a/b/d");
   EXPECT_EQ(AbsoluteFolder("/").native(), "/");
   EXPECT_EQ(AbsoluteFolder("/..").native(), "/");
+  EXPECT_EQ(AbsoluteFolder("//").native(), "/");
   EXPECT_EQ(AbsoluteFolder("rel/x").native(), (fs::current_path() / "rel" / "x").native());
 }
 

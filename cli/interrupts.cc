@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "cli/interrupts.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include <csignal>
+#else
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
+#endif
 
 #include <span>
 #include <string_view>
@@ -25,8 +31,10 @@ struct InterruptGuard::State {
   std::optional<std::filesystem::path> input;
   bool temporary_created = false;
   bool stopping = false;
+#ifndef _WIN32
   sigset_t signals{};
   sigset_t previous_mask{};
+#endif
 };
 
 namespace {
@@ -51,6 +59,44 @@ class GuardedWritableFile final : public WritableFile {
   std::unique_ptr<WritableFile> file_;
   std::mutex& mutex_;
 };
+
+// Stops the run for `signal`, unless the guard has stopped listening. The
+// mutex is held until the process ends, so the conversion cannot take
+// another step once the stop has begun; the exit runs nothing more (no
+// destructor could finish with the conversion held still).
+void Stop(InterruptGuard::State& state, int signal) {
+  state.mutex.lock();
+  if (state.stopping) {
+    state.mutex.unlock();
+    return;
+  }
+  state.report(signal, state.input ? &*state.input : nullptr);
+#ifdef _WIN32
+  if (state.temporary_created) ::DeleteFileW(TemporaryPathFor(*state.input).c_str());
+  ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(128 + signal));
+#else
+  if (state.temporary_created) ::unlink(TemporaryPathFor(*state.input).c_str());
+#endif
+  ::_exit(128 + signal);
+}
+
+#ifdef _WIN32
+// The guard's state for the console's handler, which takes no argument.
+std::mutex guarded_mutex;
+std::shared_ptr<InterruptGuard::State> guarded;
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  std::shared_ptr<InterruptGuard::State> state;
+  {
+    const std::lock_guard lock(guarded_mutex);
+    state = guarded;
+  }
+  if (state == nullptr) return FALSE;
+  Stop(*state, event == CTRL_C_EVENT ? SIGINT : event == CTRL_BREAK_EVENT ? SIGBREAK : SIGTERM);
+  // The guard stopped listening: the event takes its ordinary effect.
+  return FALSE;
+}
+#endif
 
 }  // namespace
 
@@ -96,6 +142,31 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
   State& state_;
 };
 
+#ifdef _WIN32
+InterruptGuard::InterruptGuard(FileSystem& files, Report report)
+    : state_(std::make_shared<State>()),
+      files_(std::make_unique<TrackingFileSystem>(files, *state_)) {
+  state_->report = std::move(report);
+  {
+    const std::lock_guard lock(guarded_mutex);
+    guarded = state_;
+  }
+  if (!::SetConsoleCtrlHandler(OnConsoleEvent, TRUE)) {
+    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+                            "SetConsoleCtrlHandler");
+  }
+}
+
+InterruptGuard::~InterruptGuard() {
+  {
+    const std::lock_guard lock(state_->mutex);
+    state_->stopping = true;
+  }
+  ::SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+  const std::lock_guard lock(guarded_mutex);
+  guarded.reset();
+}
+#else
 InterruptGuard::InterruptGuard(FileSystem& files, Report report)
     : state_(std::make_shared<State>()),
       files_(std::make_unique<TrackingFileSystem>(files, *state_)) {
@@ -121,6 +192,8 @@ InterruptGuard::~InterruptGuard() {
   ::pthread_sigmask(SIG_SETMASK, &state_->previous_mask, nullptr);
 }
 
+#endif
+
 FileSystem& InterruptGuard::files() { return *files_; }
 
 void InterruptGuard::Begin(const std::filesystem::path& input) {
@@ -136,20 +209,14 @@ void InterruptGuard::End() {
 }
 
 void InterruptGuard::Wait() {
+#ifndef _WIN32
   for (;;) {
     int signal = 0;
     if (::sigwait(&state_->signals, &signal) != 0) continue;
-    // Held until the process ends, so the conversion cannot take another
-    // step once the stop has begun.
-    state_->mutex.lock();
-    if (state_->stopping) {
-      state_->mutex.unlock();
-      return;
-    }
-    state_->report(signal, state_->input ? &*state_->input : nullptr);
-    if (state_->temporary_created) ::unlink(TemporaryPathFor(*state_->input).c_str());
-    ::_exit(128 + signal);
+    Stop(*state_, signal);
+    return;
   }
+#endif
 }
 
 }  // namespace holvane::cli

@@ -13,7 +13,9 @@
 
 namespace holvane::cli {
 
-// Turns SIGINT, SIGTERM and SIGHUP into a clean stop: the conversion in
+// Turns SIGINT, SIGTERM and SIGHUP into a clean stop (on Windows the
+// console's events: Ctrl+C as SIGINT, Ctrl+Break as SIGBREAK, closing the
+// console, logging off and shutting down as SIGTERM, so 130, 149 and 143): the conversion in
 // progress loses its temporary file, its text file ends where an entry ends,
 // `report` says which file was interrupted, and the process exits with
 // 128 + the signal's number at once, wherever the conversion stood (reading,
@@ -22,7 +24,8 @@ namespace holvane::cli {
 //
 // Construct it before any other thread exists: it blocks those signals in
 // the calling thread, so in every thread started afterwards too, and waits
-// for them on a thread of its own. Conversions must go through files(), which
+// for them on a thread of its own. (On Windows the console calls a handler
+// on a thread of its own; one guard at a time.) Conversions must go through files(), which
 // passes everything on to `files` and keeps track of what the conversion in
 // progress has written.
 class InterruptGuard final {
@@ -30,6 +33,9 @@ class InterruptGuard final {
   // Called on the guard's thread while the conversion is held still; `file`
   // is the input being converted, or nullptr between conversions.
   using Report = std::function<void(int signal, const std::filesystem::path* file)>;
+
+  // What a stop needs, shared with the platform's way of waiting for one.
+  struct State;
 
   InterruptGuard(FileSystem& files, Report report);
   ~InterruptGuard();
@@ -44,7 +50,6 @@ class InterruptGuard final {
 
  private:
   class TrackingFileSystem;
-  struct State;
 
   void Wait();
 

@@ -2,11 +2,16 @@
 // holvane-convert: converts *.wvl files from the command line, for scripts and
 // machines without a display. Each file goes through the same ConvertFile as
 // in the window, so its text is byte for byte the window's.
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -75,25 +80,63 @@ constexpr char kHelp[] =
 
 // Every text that may hold a name goes through Escaped: names come from the
 // command line and the disk, and may hold bytes that drive the terminal.
+// Every message goes through WriteText, which a Windows console needs.
 int UsageFailure(const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n%sПодробнее: %s --help\n", kProgram,
-               holvane::cli::Escaped(message).c_str(), kUsage, kProgram);
+  holvane::cli::WriteText(stderr, std::string(kProgram) + ": " + holvane::cli::Escaped(message) +
+                                      "\n" + kUsage + "Подробнее: " + kProgram + " --help\n");
   return 2;
 }
 
 // One line: the file once, then the cause.
 void ReportFailure(const std::filesystem::path& path, const std::string& cause) {
-  std::fprintf(stderr, "%s: %s: %s\n", kProgram, holvane::cli::Escaped(path.native()).c_str(),
-               holvane::cli::Escaped(cause).c_str());
+  holvane::cli::WriteText(stderr, std::string(kProgram) + ": " +
+                                      holvane::cli::Escaped(path.native()) + ": " +
+                                      holvane::cli::Escaped(cause) + "\n");
+}
+
+// A folder's identity: device and inode on POSIX, the volume's serial number
+// and the file index on Windows. None when it cannot be asked.
+using FolderIdentity = std::pair<std::uint64_t, std::uint64_t>;
+
+std::optional<FolderIdentity> IdentityOf(const std::filesystem::path& folder) {
+#ifdef _WIN32
+  // FILE_FLAG_BACKUP_SEMANTICS opens a folder; no access is asked, only its
+  // attributes.
+  const HANDLE handle =
+      ::CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = ::GetFileInformationByHandle(handle, &info);
+  ::CloseHandle(handle);
+  if (!known) return std::nullopt;
+  return FolderIdentity(info.dwVolumeSerialNumber,
+                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
+#else
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) return std::nullopt;
+  return FolderIdentity(info.st_dev, info.st_ino);
+#endif
+}
+
+// Whether `path` is known not to exist (a failure to ask is no such answer).
+bool Missing(const std::filesystem::path& path) {
+#ifdef _WIN32
+  if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+#else
+  struct stat info {};
+  return ::stat(path.c_str(), &info) != 0 && errno == ENOENT;
+#endif
 }
 
 // A file's identity for converting it once: its folder (by device and inode,
 // so "a.wvl", "./a.wvl" and a folder holding it agree) and its name there,
 // since the name is what its .txt is named after.
 struct FileKey {
-  dev_t device = 0;
-  ino_t inode = 0;
-  std::string name;
+  FolderIdentity folder;
+  std::filesystem::path::string_type name;
   auto operator<=>(const FileKey&) const = default;
 };
 
@@ -105,40 +148,35 @@ class FileKeys {
     const std::filesystem::path folder =
         file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     auto [at, added] = folders_.try_emplace(folder.native());
-    if (added) {
-      struct stat info {};
-      if (::stat(folder.c_str(), &info) == 0) at->second = std::pair(info.st_dev, info.st_ino);
-    }
+    if (added) at->second = IdentityOf(folder);
     if (!at->second) return std::nullopt;
-    return FileKey{at->second->first, at->second->second, file.filename().native()};
+    return FileKey{*at->second, file.filename().native()};
   }
 
  private:
-  std::map<std::string, std::optional<std::pair<dev_t, ino_t>>> folders_;
+  std::map<std::filesystem::path::string_type, std::optional<FolderIdentity>> folders_;
 };
 
 // The files the PATHs stand for, in order, each once. A PATH that does not
 // exist, or a folder that cannot be listed, is reported as that PATH's
 // failure; the others go on.
-std::vector<std::filesystem::path> CollectFiles(const holvane::cli::Options& options,
-                                                bool& failed) {
+std::vector<std::filesystem::path> CollectFiles(const std::vector<std::filesystem::path>& paths,
+                                                bool recursive, bool& failed) {
   std::vector<std::filesystem::path> files;
   std::set<FileKey> seen;
   FileKeys keys;
-  for (const std::string& path : options.paths) {
+  for (const std::filesystem::path& path : paths) {
     if (path == kStandardInput) {
       files.emplace_back(path);
       continue;
     }
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
+    if (Missing(path)) {
       ReportFailure(path, "нет такого файла или папки");
       failed = true;
       continue;
     }
     std::vector<holvane::cli::UnlistedFolder> unlisted;
-    for (std::filesystem::path& file :
-         holvane::cli::FilesToConvert(path, options.recursive, unlisted)) {
+    for (std::filesystem::path& file : holvane::cli::FilesToConvert(path, recursive, unlisted)) {
       const std::optional<FileKey> key = keys.Of(file);
       if (key && !seen.insert(*key).second) continue;
       files.push_back(std::move(file));
@@ -157,7 +195,8 @@ bool StandardOutputWritten() {
   const std::string cause = error == EPIPE ? "читающая сторона канала закрыта"
                             : error == ENOSPC ? "нет места на устройстве"
                                               : std::strerror(error);
-  std::fprintf(stderr, "%s: ошибка записи в стандартный вывод: %s\n", kProgram, cause.c_str());
+  holvane::cli::WriteText(
+      stderr, std::string(kProgram) + ": ошибка записи в стандартный вывод: " + cause + "\n");
   return false;
 }
 
@@ -167,8 +206,13 @@ const char* SignalName(int signal) {
       return "SIGINT";
     case SIGTERM:
       return "SIGTERM";
+#ifdef _WIN32
+    case SIGBREAK:
+      return "Ctrl+Break";
+#else
     case SIGHUP:
       return "SIGHUP";
+#endif
     default:
       return "?";
   }
@@ -177,28 +221,33 @@ const char* SignalName(int signal) {
 // The one line that says a run was stopped, on a line of its own even when a
 // progress line was being drawn.
 void ReportInterrupt(int signal, const std::filesystem::path* file) {
-  if (holvane::cli::IsTerminal(stderr)) std::fputs("\r\033[K", stderr);
+  std::string line;
+  if (holvane::cli::IsTerminal(stderr)) line = holvane::cli::LineClearing(stderr);
+  line += std::string(kProgram) + ": ";
   if (file != nullptr) {
-    std::fprintf(stderr, "%s: %s: преобразование прервано (%s)\n", kProgram,
-                 holvane::cli::Escaped(file->native()).c_str(), SignalName(signal));
+    line += holvane::cli::Escaped(file->native()) + ": преобразование прервано (";
   } else {
-    std::fprintf(stderr, "%s: прервано (%s)\n", kProgram, SignalName(signal));
+    line += "прервано (";
   }
+  holvane::cli::WriteText(stderr, line + SignalName(signal) + ")\n");
+  std::fflush(stderr);
 }
 
-int Run(const holvane::cli::Options& options) {
+// `paths` are the options' paths as they were given, to open.
+int Run(const holvane::cli::Options& options, const std::vector<std::filesystem::path>& paths) {
   if (options.help) {
-    std::printf("%s%s", kUsage, kHelp);
+    holvane::cli::WriteText(stdout, std::string(kUsage) + kHelp);
     return 0;
   }
   if (options.version) {
-    std::printf("%s %s\n%s", kProgram, HOLVANE_VERSION, kCopyright);
+    holvane::cli::WriteText(stdout,
+                            std::string(kProgram) + " " + HOLVANE_VERSION + "\n" + kCopyright);
     return 0;
   }
 
   holvane::cli::InterruptGuard guard(holvane::DefaultFileSystem(), ReportInterrupt);
   bool failed = false;
-  const std::vector<std::filesystem::path> files = CollectFiles(options, failed);
+  const std::vector<std::filesystem::path> files = CollectFiles(paths, options.recursive, failed);
 
   // Text on standard output leaves the count line and the progress line to
   // standard error, or to nothing, so they never mix with it.
@@ -237,23 +286,55 @@ int Run(const holvane::cli::Options& options) {
   }
   progress.Clear();
   if (converted > 0 && !options.quiet) {
-    std::fprintf(text_on_stdout ? stderr : stdout, "Файлов успешно декомпилировано: %d.\n",
-                 converted);
+    holvane::cli::WriteText(text_on_stdout ? stderr : stdout,
+                            "Файлов успешно декомпилировано: " + std::to_string(converted) + ".\n");
   }
   return failed ? 1 : 0;
 }
 
+// Parses the arguments (UTF-8 for the options) and runs; `path_of` gives the
+// path of an argument by its place, from the arguments as the system gave
+// them.
+template <typename PathOf>
+int Main(const std::vector<std::string>& arguments, PathOf path_of) {
+  const auto parsed = holvane::cli::ParseCommandLine(arguments);
+  if (const auto* error = std::get_if<holvane::cli::UsageError>(&parsed)) {
+    return UsageFailure(error->message);
+  }
+  const auto& options = std::get<holvane::cli::Options>(parsed);
+  std::vector<std::filesystem::path> paths;
+  for (const std::size_t argument : options.path_arguments) paths.push_back(path_of(argument));
+  const int status = Run(options, paths);
+  return StandardOutputWritten() ? status : 1;
+}
+
 }  // namespace
 
+#ifdef _WIN32
+// The arguments come as UTF-16, the paths made from them as they are; their
+// UTF-8 serves the options only. (A broken pipe on standard output is a
+// write error here without more ado: Windows has no SIGPIPE.)
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring_view wide(argv[i]);
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(),
+                          size, nullptr, nullptr);
+    arguments.push_back(std::move(narrow));
+  }
+  return Main(arguments,
+              [&](std::size_t argument) { return std::filesystem::path(argv[argument + 1]); });
+}
+#else
 int main(int argc, char** argv) {
   // A closed pipe on standard output is reported as a write error (EPIPE)
   // and an exit status of 1, rather than ending the program unannounced.
   std::signal(SIGPIPE, SIG_IGN);
-  const auto parsed =
-      holvane::cli::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  if (const auto* error = std::get_if<holvane::cli::UsageError>(&parsed)) {
-    return UsageFailure(error->message);
-  }
-  const int status = Run(std::get<holvane::cli::Options>(parsed));
-  return StandardOutputWritten() ? status : 1;
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  return Main(arguments,
+              [&](std::size_t argument) { return std::filesystem::path(arguments[argument]); });
 }
+#endif

@@ -114,7 +114,15 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
         return Refused(result, argv[static_cast<std::size_t>(optind) - 1]);
     }
   }
-  for (int i = optind; i < argc; ++i) options.paths.emplace_back(argv[static_cast<std::size_t>(i)]);
+  // getopt_long moves the paths after the options: each is found among the
+  // words by where its text lives.
+  for (int i = optind; i < argc; ++i) {
+    const char* path = argv[static_cast<std::size_t>(i)];
+    options.paths.emplace_back(path);
+    for (std::size_t word = 1; word < words.size(); ++word) {
+      if (words[word].data() == path) options.path_arguments.push_back(word - 1);
+    }
+  }
   if (!options.help && !options.version && options.paths.empty()) {
     return UsageError{"не указан ни один файл или папка"};
   }

@@ -2,6 +2,7 @@
 #ifndef HOLVANE_CLI_OPTIONS_H_
 #define HOLVANE_CLI_OPTIONS_H_
 
+#include <cstddef>
 #include <string>
 #include <variant>
 #include <vector>
@@ -20,6 +21,9 @@ struct Options {
   TextForm form;
   // In the order given; "-" stands for standard input.
   std::vector<std::string> paths;
+  // Where each of `paths` is among the arguments, so that a caller holding
+  // them in another form (UTF-16 on Windows) opens exactly what was given.
+  std::vector<std::size_t> path_arguments;
 
   friend bool operator==(const Options&, const Options&) = default;
 };

@@ -47,6 +47,10 @@ TEST_P(OptionsAccepted, GivesTheOptionsAndPathsInOrder) {
   EXPECT_EQ(options->version, c.expected.version);
   EXPECT_TRUE(options->form == c.expected.form);
   EXPECT_EQ(options->paths, c.expected.paths);
+  ASSERT_EQ(options->path_arguments.size(), options->paths.size());
+  for (std::size_t i = 0; i < options->paths.size(); ++i) {
+    EXPECT_EQ(c.arguments.at(options->path_arguments[i]), options->paths[i]);
+  }
 }
 
 const TextForm kUtf8Lf{TextEncoding::kUtf8, LineBreak::kLf};

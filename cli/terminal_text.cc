@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "conversion/code_page_1251.h"
 #include "conversion/utf8.h"
 
 namespace holvane::cli {
@@ -44,6 +45,32 @@ std::string Escaped(std::string_view bytes) {
       out.append(bytes.substr(0, length));
     }
     bytes.remove_prefix(length);
+  }
+  return out;
+}
+
+std::string Escaped(std::wstring_view name) {
+  constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(name.size());
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    auto code_point = static_cast<char32_t>(name[i]);
+    if (code_point >= 0xD800 && code_point <= 0xDBFF && i + 1 < name.size() &&
+        name[i + 1] >= 0xDC00 && name[i + 1] <= 0xDFFF) {
+      code_point =
+          0x10000 + ((code_point - 0xD800) << 10) + (static_cast<char32_t>(name[++i]) - 0xDC00);
+    } else if (code_point >= 0xD800 && code_point <= 0xDFFF) {
+      out += "\\u";
+      for (const int shift : {12, 8, 4, 0}) out += kDigits[(code_point >> shift) & 0x0F];
+      continue;
+    }
+    if (IsControl(code_point)) {
+      out += "\\x";
+      out += kDigits[code_point >> 4];
+      out += kDigits[code_point & 0x0F];
+    } else {
+      AppendUtf8(code_point, out);
+    }
   }
   return out;
 }

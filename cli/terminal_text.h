@@ -15,6 +15,14 @@ namespace holvane::cli {
 // be mistaken for a name that happens to spell one.
 std::string Escaped(std::string_view bytes);
 
+// A Windows name (UTF-16 code units) made safe to print, in UTF-8: the same
+// control characters become "\xNN" (their code, which is below 0x100), and a
+// surrogate without its pair, which has no UTF-8, becomes "\uXXXX". A
+// backslash is printed as it is: on Windows it separates a path's folders,
+// and doubling it would make every path unreadable; an escape there can be
+// mistaken for a name that spells one, the price of paths that read right.
+std::string Escaped(std::wstring_view name);
+
 }  // namespace holvane::cli
 
 #endif  // HOLVANE_CLI_TERMINAL_TEXT_H_

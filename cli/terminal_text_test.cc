@@ -40,5 +40,32 @@ INSTANTIATE_TEST_SUITE_P(
                       EscapeCase{"BackslashDoubled", "a\\x1b", "a\\\\x1b"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct WideEscapeCase {
+  const char* name;
+  std::wstring units;
+  std::string shown;
+};
+
+void PrintTo(const WideEscapeCase& c, std::ostream* out) { *out << c.name; }
+
+class TerminalTextWide : public ::testing::TestWithParam<WideEscapeCase> {};
+
+// A Windows name: controls as on POSIX, a lone surrogate by its code unit,
+// the path separator kept.
+TEST_P(TerminalTextWide, ShowsControlsAndLoneSurrogatesAsEscapes) {
+  EXPECT_EQ(Escaped(GetParam().units), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TerminalTextWide,
+    ::testing::Values(
+        WideEscapeCase{"CyrillicAndSeparatorKept", L"C:\\Игры\\1.wvl", "C:\\Игры\\1.wvl"},
+        WideEscapeCase{
+            "Controls", {L'a', 0x1B, L'\n', 0x7F, 0x85, 0x9B}, "a\\x1b\\x0a\\x7f\\x85\\x9b"},
+        WideEscapeCase{"PairKept", {wchar_t(0xD83D), wchar_t(0xDE00)}, "\xF0\x9F\x98\x80"},
+        WideEscapeCase{
+            "LoneSurrogates", {wchar_t(0xDE00), L'x', wchar_t(0xD83D)}, "\\ude00x\\ud83d"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace holvane::cli

@@ -16,14 +16,22 @@ namespace holvane::listing {
 // folder on holvane-convert's command line stands for them.
 inline constexpr char kFilePattern[] = "*.wvl";
 
+// A name as the system gives it and takes it back: bytes on POSIX, UTF-16
+// code units on Windows (std::filesystem::path's own string type, so that
+// `folder / name` opens exactly the entry read).
+using NativeName = std::filesystem::path::string_type;
+using NativeNameView = std::basic_string_view<std::filesystem::path::value_type>;
+
 // One file or subfolder of a folder, as the Entries that hold it give it:
 // it lasts as long as they do.
 struct Entry {
-  // The name's bytes, exactly as the folder holds them: the name to open.
-  std::string_view name;
-  // The name as shown, in UTF-8 (ShownName).
+  // The name exactly as the folder holds it: the name to open.
+  NativeNameView name;
+  // The name as shown, in UTF-8 (ShownName; on Windows ShownWideName).
   std::string_view shown;
-  // Whether the entry is a symbolic link (to a file or a folder).
+  // Whether the entry is a symbolic link (to a file or a folder). On Windows
+  // a symbolic link or a junction (mount point): the reparse points that
+  // lead elsewhere.
   bool symbolic_link = false;
 };
 
@@ -66,9 +74,9 @@ class Entries {
   bool empty() const { return items_.empty(); }
   Entry operator[](std::size_t index) const {
     const Item& item = items_[index];
-    const std::string_view text(text_);
-    return {text.substr(item.name_start, item.name_size),
-            text.substr(item.shown_start, item.shown_size), item.symbolic_link};
+    return {NativeNameView(names_).substr(item.name_start, item.name_size),
+            std::string_view(shown_text()).substr(item.shown_start, item.shown_size),
+            item.symbolic_link};
   }
   const_iterator begin() const { return {this, 0}; }
   const_iterator end() const { return {this, items_.size()}; }
@@ -84,12 +92,24 @@ class Entries {
     bool symbolic_link;
   };
 
-  std::string text_;
+  // On POSIX names and shown texts share names_; on Windows the names are
+  // UTF-16 and the shown texts have a buffer of their own.
+  NativeName names_;
+#ifdef _WIN32
+  std::string shown_;
+  const std::string& shown_text() const { return shown_; }
+  std::string& shown_text() { return shown_; }
+#else
+  const std::string& shown_text() const { return names_; }
+  std::string& shown_text() { return names_; }
+#endif
   std::vector<Item> items_;
 };
 
 // What one reading of a folder found, each list in the listing order (see
-// AppendSortKey). Hidden entries, whose names start with ".", are left out.
+// AppendSortKey). Hidden entries, whose names start with ".", are left out;
+// on Windows so are those with the hidden or the system attribute (the
+// recycle bin and "System Volume Information" among them).
 struct FolderContents {
   // Regular files and symbolic links to them whose names match the pattern
   // in any letter case (Wildcard).
@@ -101,7 +121,8 @@ struct FolderContents {
 enum class Subfolders { kLeftOut, kListed };
 
 // Reads `folder` once: its files matching the wildcard `pattern` and, when
-// asked, its subfolders. Names are read, kept and given back as bytes.
+// asked, its subfolders. Names are read, kept and given back as the system
+// gives them (NativeName).
 //
 // Throws RunTimeError when `folder` cannot be listed: kPathNotFound when it
 // does not exist or is not a folder, kPermissionDenied when it may not be

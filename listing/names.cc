@@ -48,6 +48,38 @@ std::string ShownName(std::string_view name) {
   return shown;
 }
 
+void DecodeWideName(std::wstring_view name, std::u32string& characters) {
+  characters.clear();
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto unit = static_cast<char32_t>(name[i]);
+    const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+    if (high && i + 1 < name.size()) {
+      const auto next = static_cast<char32_t>(name[i + 1]);
+      if (next >= 0xDC00 && next <= 0xDFFF) {
+        characters.push_back(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+        ++i;
+        continue;
+      }
+    }
+    characters.push_back(unit);
+  }
+}
+
+void AppendShown(std::u32string_view characters, std::string& out) {
+  for (const char32_t c : characters) {
+    AppendUtf8(c >= 0xD800 && c <= 0xDFFF ? U'\uFFFD' : c, out);
+  }
+}
+
+std::string ShownWideName(std::wstring_view name) {
+  std::u32string characters;
+  DecodeWideName(name, characters);
+  std::string shown;
+  shown.reserve(name.size());
+  AppendShown(characters, shown);
+  return shown;
+}
+
 Wildcard::Wildcard(std::string_view pattern) {
   DecodeName(pattern, folded_);
   for (char32_t& c : folded_) c = FoldCase(c);

@@ -20,6 +20,19 @@ bool DecodeName(std::string_view name, std::u32string& characters);
 // `name` as a list shows it, in UTF-8: `name` itself when it is valid UTF-8.
 std::string ShownName(std::string_view name);
 
+// On Windows a name is UTF-16 code units, not bytes. Its characters are what
+// they encode, a surrogate without its pair (which Windows allows) standing
+// for itself, so that names with different units never have the same
+// characters.
+void DecodeWideName(std::wstring_view name, std::u32string& characters);
+
+// Appends the UTF-8 of `characters` to `out`, a surrogate as U+FFFD: what a
+// list shows for characters from DecodeWideName.
+void AppendShown(std::u32string_view characters, std::string& out);
+
+// The UTF-16 `name` as a list shows it, in UTF-8.
+std::string ShownWideName(std::wstring_view name);
+
 // `c` with letter case ignored: the Latin capitals A-Z as a-z; the Cyrillic
 // capitals А-Я as а-я and U+0400-U+040F as U+0450-U+045F; Ё and ё as е.
 // Every other character is itself.

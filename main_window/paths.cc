@@ -20,10 +20,6 @@ QString ShownText(const std::filesystem::path& path) {
 
 std::filesystem::path PathFromQt(const QString& path) { return path.toStdWString(); }
 
-std::filesystem::path PathOfName(std::string_view name) {
-  return std::u8string(name.begin(), name.end());
-}
-
 #else
 
 QString ShownText(const std::filesystem::path& path) {
@@ -45,9 +41,11 @@ std::filesystem::path PathFromQt(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
-std::filesystem::path PathOfName(std::string_view name) { return std::string(name); }
-
 #endif
+
+std::filesystem::path PathOfName(listing::NativeNameView name) {
+  return std::filesystem::path::string_type(name);
+}
 
 std::filesystem::path AbsoluteFolder(const std::filesystem::path& path) {
   std::error_code ignored;

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "listing/listing.h"
+
 namespace holvane::ui {
 
 // The window keeps every folder and file name as the file system names it
@@ -27,10 +29,10 @@ QString ShownText(const std::filesystem::path& path);
 // already lost in the QString); on Windows its UTF-16.
 std::filesystem::path PathFromQt(const QString& path);
 
-// A name from a listing::Entry as a path. The listing gives a name's bytes:
-// on Linux exactly those on disk; on Windows, where names are UTF-16, it
-// gives them as UTF-8.
-std::filesystem::path PathOfName(std::string_view name);
+// A name from a listing::Entry as a path: the listing gives it as the
+// system holds it (bytes on Linux, UTF-16 on Windows), so it opens exactly
+// the entry listed.
+std::filesystem::path PathOfName(listing::NativeNameView name);
 
 // `path` made absolute, with "." and ".." and doubled and trailing
 // separators removed; symbolic links are kept, not resolved. A root ("/",

@@ -14,7 +14,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# GCC's own run-time libraries (libstdc++, libgcc, winpthread) linked in, so a program needs no
+# MinGW DLL beside it; zlib1.dll stays a DLL, which Wine finds in MinGW's folder.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 find_program(HOLVANE_WINE NAMES wine wine64)
 if(HOLVANE_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${HOLVANE_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR /usr/bin/env
+    WINEPATH=Z:/usr/${HOLVANE_MINGW_TRIPLET}/lib WINEDEBUG=-all ${HOLVANE_WINE})
 endif()

@@ -1,381 +1,34 @@
 // SPDX-License-Identifier: MIT
+// The file layer's part every system shares. The system calls themselves are
+// in file_system_posix.cc and file_system_win32.cc, one of which is built.
 #include "conversion/file_system.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <sys/uio.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <charconv>
-#include <cstring>
 #include <optional>
 #include <string>
-#include <utility>
 
-#include "common/run_time_error.h"
+#include "conversion/file_system_detail.h"
 
 namespace holvane {
 
-namespace {
+namespace file_layer {
 
-struct ErrnoMeaning {
-  ErrorNumber number;
-  const char* text;
-};
-
-ErrnoMeaning Meaning(int error) {
-  switch (error) {
-    case ENOENT:
-      return {ErrorNumber::kFileNotFound, "файл не найден"};
-    case ENOTDIR:
-      return {ErrorNumber::kPathNotFound, "путь не найден"};
-    case EACCES:
-    case EPERM:
-      return {ErrorNumber::kPermissionDenied, "доступ запрещён"};
-    case EROFS:
-      return {ErrorNumber::kPermissionDenied, "файловая система только для чтения"};
-    case ENOSPC:
-      return {ErrorNumber::kDiskFull, "нет места на диске"};
-    case EDQUOT:
-      return {ErrorNumber::kDiskFull, "превышена дисковая квота"};
-    case EFBIG:
-      return {ErrorNumber::kDiskFull, "файл слишком велик"};
-    case EIO:
-      return {ErrorNumber::kDeviceIo, "ошибка ввода-вывода"};
-    case EISDIR:
-      return {ErrorNumber::kPathFileAccess, "это папка, а не файл"};
-    case ELOOP:
-      return {ErrorNumber::kPathFileAccess, "это символическая ссылка"};
-    case ENAMETOOLONG:
-      return {ErrorNumber::kPathFileAccess, "слишком длинное имя"};
-    case EMFILE:
-    case ENFILE:
-      return {ErrorNumber::kPathFileAccess, "слишком много открытых файлов"};
-    case ENOMEM:
-      return {ErrorNumber::kOutOfMemory, "недостаточно памяти"};
-    default:
-      return {ErrorNumber::kPathFileAccess, nullptr};
-  }
-}
-
-[[noreturn]] void Fail(std::string_view action, const std::filesystem::path& path, int error) {
-  const ErrnoMeaning meaning = Meaning(error);
+void ThrowSystemError(std::string_view action, const std::filesystem::path& path,
+                      SystemErrorMeaning meaning, long code, std::string_view system_text) {
   std::string cause = std::string(action) + ": ";
   if (meaning.text != nullptr) {
     cause += meaning.text;
   } else {
-    cause += "системная ошибка " + std::to_string(error) + " (" + std::strerror(error) + ")";
+    cause += "системная ошибка " + std::to_string(code) + " (" + std::string(system_text) + ")";
   }
   throw RunTimeError(meaning.number, cause, std::nullopt, path);
 }
 
-[[noreturn]] void Refuse(std::string_view action, const std::filesystem::path& path,
-                         std::string_view why) {
+void Refuse(std::string_view action, const std::filesystem::path& path, std::string_view why) {
   throw RunTimeError(ErrorNumber::kPathFileAccess, std::string(action) + ": " + std::string(why),
                      std::nullopt, path);
 }
 
-// Owns one descriptor; closing it is checked where the caller asks for it.
-class Descriptor {
- public:
-  Descriptor() = default;
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Descriptor& operator=(Descriptor&&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-
-  int get() const { return fd_; }
-  bool is_open() const { return fd_ >= 0; }
-
-  // Returns the errno of a failed close, or 0.
-  int Release() {
-    if (fd_ < 0) return 0;
-    const int result = ::close(std::exchange(fd_, -1));
-    return result == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_ = -1;
-};
-
-// The umask as /proc tells it, without changing it; nothing where /proc
-// cannot tell.
-std::optional<mode_t> UmaskFromProc() {
-  Descriptor fd(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
-  if (!fd.is_open()) return std::nullopt;
-  std::string status;
-  char chunk[4096];
-  while (true) {
-    const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return std::nullopt;
-    }
-    if (got == 0) break;
-    status.append(chunk, static_cast<std::size_t>(got));
-  }
-  if (fd.Release() != 0) return std::nullopt;
-  constexpr std::string_view kField = "\nUmask:";
-  const std::size_t at = status.find(kField);
-  if (at == std::string::npos) return std::nullopt;
-  const char* first = status.data() + at + kField.size();
-  const char* last = status.data() + status.size();
-  while (first != last && (*first == ' ' || *first == '\t')) ++first;
-  unsigned value = 0;
-  const auto [end, error] = std::from_chars(first, last, value, 8);
-  if (error != std::errc() || end == first || value > 0777) return std::nullopt;
-  return static_cast<mode_t>(value);
-}
-
-// The process's umask, read once: the program never changes it. Reading it
-// through umask() means setting it for a moment, during which a file another
-// thread creates gets that moment's mask, so /proc is asked first, and the
-// moment's mask keeps such a file to its owner.
-mode_t ProcessUmask() {
-  static const mode_t mask = [] {
-    if (const std::optional<mode_t> told = UmaskFromProc()) return *told;
-    const mode_t previous = ::umask(0077);
-    ::umask(previous);
-    return previous;
-  }();
-  return mask;
-}
-
-int OpenNoFollow(const std::filesystem::path& path, int flags, mode_t mode = 0) {
-  int fd = -1;
-  do {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
-}
-
-class PosixReadableFile final : public ReadableFile {
- public:
-  PosixReadableFile(std::filesystem::path path, Descriptor fd, std::int64_t length)
-      : path_(std::move(path)), fd_(std::move(fd)), length_(length) {}
-
-  // The file is ours alone while it is open (the conversion wrote it, or it is
-  // an input no one writes meanwhile), so its length is read once, at open,
-  // instead of costing a system call per record.
-  std::int64_t Length() override { return length_; }
-
-  // Straight from the file into `dst`, nothing kept: the callers read in
-  // pieces of their own (the renderer's 128 KiB, the whole file at once), so
-  // a buffer here would only copy every byte once more. Reads until `n`
-  // bytes or the end of the file. The end is where it was at open, so a read
-  // that reaches it needs no further call to find it there.
-  std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
-    if (n == 0) return 0;
-    if (!fd_.is_open()) Refuse("не удаётся прочитать", path_, "файл уже закрыт");
-    n = static_cast<std::size_t>(
-        std::clamp<std::int64_t>(length_ - offset, 0, static_cast<std::int64_t>(n)));
-    std::size_t done = 0;
-    while (done < n) {
-      const ssize_t got = ::pread(fd_.get(), dst + done, n - done,
-                                  static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
-      if (got < 0) {
-        if (errno == EINTR) continue;
-        Fail("не удаётся прочитать", path_, errno);
-      }
-      if (got == 0) break;
-      done += static_cast<std::size_t>(got);
-    }
-    return done;
-  }
-
-  void Close() override {
-    if (const int error = fd_.Release(); error != 0) Fail("не удаётся закрыть", path_, error);
-  }
-
- private:
-  std::filesystem::path path_;
-  Descriptor fd_;
-  std::int64_t length_;
-};
-
-// Writes every byte of `pieces`, gathered into as few calls as the system
-// takes: at `*offset` on, moving it, when there is one, else where the
-// descriptor stands. Returns the errno of a failed write, or 0.
-int WritePieces(int fd, std::span<const std::string_view> pieces, std::int64_t* offset) {
-  constexpr std::size_t kGathered = 8;
-  std::size_t piece = 0;  // the first piece not written whole
-  std::size_t done = 0;   // how much of it is written
-  while (true) {
-    iovec gathered[kGathered];
-    int count = 0;
-    for (std::size_t i = piece; i < pieces.size() && count < static_cast<int>(kGathered); ++i) {
-      const std::size_t skip = i == piece ? done : 0;
-      if (pieces[i].size() == skip) continue;
-      gathered[count++] = {const_cast<char*>(pieces[i].data() + skip), pieces[i].size() - skip};
-    }
-    if (count == 0) return 0;
-    const ssize_t wrote = offset != nullptr
-                              ? ::pwritev(fd, gathered, count, static_cast<off_t>(*offset))
-                              : ::writev(fd, gathered, count);
-    if (wrote < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    // A file takes at least a byte or tells why not; a call that takes
-    // nothing would only be repeated forever.
-    if (wrote == 0) return EIO;
-    if (offset != nullptr) *offset += wrote;
-    for (auto left = static_cast<std::size_t>(wrote); left > 0;) {
-      const std::size_t rest = pieces[piece].size() - done;
-      if (left < rest) {
-        done += left;
-        left = 0;
-      } else {
-        left -= rest;
-        ++piece;
-        done = 0;
-      }
-    }
-  }
-}
-
-class PosixWritableFile final : public WritableFile {
- public:
-  PosixWritableFile(std::filesystem::path path, Descriptor fd)
-      : path_(std::move(path)), fd_(std::move(fd)) {}
-
-  void AppendPieces(std::span<const std::string_view> pieces) override {
-    constexpr std::string_view kAction = "не удаётся записать";
-    if (!fd_.is_open()) Refuse(kAction, path_, "файл уже закрыт");
-    const std::int64_t start = length_;
-    if (const int error = WritePieces(fd_.get(), pieces, &length_); error != 0) {
-      // Whatever of this append did reach the file is cut off again, so that
-      // the file ends where the last whole append ended.
-      while (::ftruncate(fd_.get(), static_cast<off_t>(start)) != 0 && errno == EINTR) {
-      }
-      length_ = start;
-      Fail(kAction, path_, error);
-    }
-  }
-
-  void Close() override {
-    if (const int error = fd_.Release(); error != 0) Fail("не удаётся закрыть", path_, error);
-  }
-
- private:
-  std::filesystem::path path_;
-  Descriptor fd_;
-  // What the file holds: it starts empty and only this object writes it.
-  std::int64_t length_ = 0;
-};
-
-// Standard output, written where it stands. It belongs to the process, so it
-// is not closed here.
-class StandardOutputFile final : public WritableFile {
- public:
-  void AppendPieces(std::span<const std::string_view> pieces) override {
-    if (const int error = WritePieces(STDOUT_FILENO, pieces, nullptr); error != 0) {
-      Fail("не удаётся записать в стандартный вывод", {}, error);
-    }
-  }
-
-  void Close() override {}
-};
-
-class PosixInputLock final : public InputLock {
- public:
-  PosixInputLock(Descriptor fd, std::filesystem::perms permissions)
-      : fd_(std::move(fd)), permissions_(permissions) {}
-
-  std::filesystem::perms Permissions() const override { return permissions_; }
-
- private:
-  // Closing the last descriptor of the open file releases the lock.
-  Descriptor fd_;
-  std::filesystem::perms permissions_;
-};
-
-struct OpenedFile {
-  Descriptor fd;
-  struct stat info;
-};
-
-// Opens an existing regular file for reading only.
-OpenedFile OpenRegularFile(const std::filesystem::path& path) {
-  constexpr std::string_view kAction = "не удаётся открыть";
-  // O_NONBLOCK: opening a named pipe must not wait for a writer. It has no
-  // effect on the regular files that are read afterwards.
-  OpenedFile file{Descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)), {}};
-  if (!file.fd.is_open()) Fail(kAction, path, errno);
-  if (::fstat(file.fd.get(), &file.info) != 0) Fail(kAction, path, errno);
-  if (S_ISDIR(file.info.st_mode)) Fail(kAction, path, EISDIR);
-  if (!S_ISREG(file.info.st_mode)) Refuse(kAction, path, "это не обычный файл");
-  return file;
-}
-
-// Whether a failed flock means that this file system does not lock files,
-// rather than that something is wrong with the file.
-bool LockingUnsupported(int error) {
-  // NFS grants an exclusive lock only on a file open for writing and says
-  // EBADF otherwise; the descriptor itself was just opened and is valid.
-  return error == ENOLCK || error == EOPNOTSUPP || error == EBADF || error == ENOSYS;
-}
-
-class PosixFileSystem final : public FileSystem {
- public:
-  std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override {
-    OpenedFile file = OpenRegularFile(path);
-    return std::make_unique<PosixReadableFile>(path, std::move(file.fd),
-                                               static_cast<std::int64_t>(file.info.st_size));
-  }
-
-  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
-                                                 std::filesystem::perms permissions) override {
-    constexpr std::string_view kAction = "не удаётся создать";
-    const mode_t mode = static_cast<mode_t>(permissions) & 07777 & ~ProcessUmask();
-    // Not O_TRUNC: the file is emptied only once it is known to be safe to.
-    Descriptor fd(OpenNoFollow(path, O_WRONLY | O_CREAT | O_NONBLOCK, mode));
-    if (!fd.is_open()) Fail(kAction, path, errno);
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) Fail(kAction, path, errno);
-    if (S_ISDIR(info.st_mode)) Fail(kAction, path, EISDIR);
-    if (!S_ISREG(info.st_mode)) Refuse(kAction, path, "это не обычный файл");
-    if (info.st_nlink > 1) {
-      Refuse(kAction, path, "у файла есть другие жёсткие ссылки, перезапись изменила бы и их");
-    }
-    // A new file has its bits from open already (unless the folder's default
-    // ACL gave it others); one that was there keeps its own until told.
-    if ((info.st_mode & 07777) != mode && ::fchmod(fd.get(), mode) != 0) {
-      Fail("не удаётся задать права доступа", path, errno);
-    }
-    // A new file is empty already. Truncating it anyway would cost more than
-    // a system call: ext4 takes a truncation to zero for a file being
-    // replaced and writes it out on close, each .tmp and .txt alike.
-    if (info.st_size > 0 && ::ftruncate(fd.get(), 0) != 0) Fail(kAction, path, errno);
-    return std::make_unique<PosixWritableFile>(path, std::move(fd));
-  }
-
-  void Remove(const std::filesystem::path& path) override {
-    if (::unlink(path.c_str()) != 0) Fail("не удаётся удалить", path, errno);
-  }
-
-  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
-    OpenedFile file = OpenRegularFile(input);
-    // flock, not fcntl: its lock belongs to the open file, so two threads of
-    // one process, each with its own, exclude each other too.
-    while (::flock(file.fd.get(), LOCK_EX) != 0) {
-      if (errno == EINTR) continue;
-      if (LockingUnsupported(errno)) break;
-      Fail("не удаётся заблокировать", input, errno);
-    }
-    return std::make_unique<PosixInputLock>(
-        std::move(file.fd), static_cast<std::filesystem::perms>(file.info.st_mode & 07777));
-  }
-};
-
-}  // namespace
-
-std::unique_ptr<WritableFile> StandardOutput() { return std::make_unique<StandardOutputFile>(); }
+}  // namespace file_layer
 
 std::string ReadStandardInput() {
   std::string content;
@@ -383,20 +36,10 @@ std::string ReadStandardInput() {
   for (;;) {
     const std::size_t used = content.size();
     content.resize(used + kPiece);
-    const ssize_t got = ::read(STDIN_FILENO, content.data() + used, kPiece);
-    if (got < 0 && errno == EINTR) {
-      content.resize(used);
-      continue;
-    }
-    if (got < 0) Fail("не удаётся прочитать стандартный ввод", {}, errno);
-    content.resize(used + static_cast<std::size_t>(got));
+    const std::size_t got = file_layer::ReadStandardInputSome(content.data() + used, kPiece);
+    content.resize(used + got);
     if (got == 0) return content;
   }
-}
-
-FileSystem& DefaultFileSystem() {
-  static PosixFileSystem file_system;
-  return file_system;
 }
 
 }  // namespace holvane

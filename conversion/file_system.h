@@ -61,7 +61,9 @@ class InputLock {
  public:
   virtual ~InputLock() = default;
 
-  // The input's permission bits, as they were when it was locked.
+  // The input's permission bits, as they were when it was locked. On
+  // Windows, which has none, a read-only file is readable by all and
+  // writable by none, any other readable and writable by all.
   virtual std::filesystem::perms Permissions() const = 0;
 };
 
@@ -84,6 +86,11 @@ class FileSystem {
   // umask, whether it is new or was there before, so a file meant to be
   // private never stays more readable than asked. An existing file gets them
   // before anything of it changes; should that fail, so does the call.
+  //
+  // Windows has no permission bits: there `permissions` is not applied. A
+  // new file gets the access rules its folder passes on to new files, one
+  // that was there keeps its own, and the read-only attribute is never set.
+  // A symbolic link or junction is refused as a symbolic link is.
   virtual std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                          std::filesystem::perms permissions) = 0;
 
@@ -99,6 +106,10 @@ class FileSystem {
   // Where the file system cannot lock files (an NFS mount, which grants an
   // exclusive lock only on a file open for writing; a mount without a lock
   // service), the lock is not held, and conversions go on as if unlocked.
+  //
+  // On Windows the lock is LockFileEx's, which every process honours; it
+  // takes a byte past any the file holds, so that it keeps no one from
+  // reading the file.
   virtual std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) = 0;
 };
 

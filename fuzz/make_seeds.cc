@@ -21,8 +21,8 @@ void Write(const fs::path& folder, const std::string& name, const std::string& b
   fs::create_directories(folder);
   try {
     holvane::testing::WriteFileBytes(folder / name, bytes);
-  } catch (const std::runtime_error&) {
-    std::fprintf(stderr, "cannot write %s\n", (folder / name).c_str());
+  } catch (const std::runtime_error& error) {
+    std::fprintf(stderr, "%s\n", error.what());
     std::exit(1);
   }
 }

@@ -19,12 +19,13 @@ TEST(BundledExamplesTest, EachConvertsToItsEntries) {
   ASSERT_FALSE(files.empty());
   for (const auto& example : files) {
     SCOPED_TRACE(example.name);
-    const std::filesystem::path source = std::filesystem::path(HOLVANE_EXAMPLES_DIR) / example.name;
-    std::filesystem::copy_file(source, dir / example.name);
-    ConvertFile(dir.path(), example.name, zlib);
-    EXPECT_EQ(testing::ReadFileBytes(dir / (example.name + ".txt")),
+    const std::filesystem::path name = testing::Utf8Path(example.name);
+    const std::filesystem::path source = std::filesystem::path(HOLVANE_EXAMPLES_DIR) / name;
+    std::filesystem::copy_file(source, dir / name);
+    ConvertFile(dir.path(), name, zlib);
+    EXPECT_EQ(testing::ReadFileBytes(dir / testing::Utf8Path(example.name + ".txt")),
               testing::RenderedText(example.entries));
-    EXPECT_FALSE(std::filesystem::exists(dir / (example.name + ".tmp")));
+    EXPECT_FALSE(std::filesystem::exists(dir / testing::Utf8Path(example.name + ".tmp")));
   }
 }
 

@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "tests/test_kit.h"
 
+#include <zlib.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <stdlib.h>
 #include <unistd.h>
-#include <zlib.h>
+#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -170,19 +175,51 @@ std::string Sample(std::size_t size) {
 // ---------------------------------------------------------------------------
 // Files and folders.
 
-TempDir::TempDir(std::string_view prefix, Place place) : maker_(::getpid()) {
+namespace {
+
+// The process, told apart from a child forked from it.
+long ProcessId() {
+#ifdef _WIN32
+  return static_cast<long>(::GetCurrentProcessId());
+#else
+  return static_cast<long>(::getpid());
+#endif
+}
+
+}  // namespace
+
+TempDir::TempDir(std::string_view prefix, Place place) : maker_(ProcessId()) {
   std::error_code ignored;
   const std::filesystem::path base =
       place == Place::kMemoryIfPossible && std::filesystem::is_directory("/dev/shm", ignored)
           ? std::filesystem::path("/dev/shm")
           : std::filesystem::temp_directory_path();
+#ifdef _WIN32
+  // No mkdtemp: a random name, tried until one is new. CreateDirectoryW
+  // fails on a name that exists, so no two folders are ever shared.
+  std::random_device seed;
+  std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ seed() ^
+                         static_cast<std::uint64_t>(::GetTickCount64()));
+  for (int attempt = 0;; ++attempt) {
+    std::filesystem::path candidate = base;
+    candidate /= std::string(prefix) + "-" + std::to_string(random() % 1000000000000u);
+    if (::CreateDirectoryW(candidate.c_str(), nullptr)) {
+      path_ = std::move(candidate);
+      return;
+    }
+    if (::GetLastError() != ERROR_ALREADY_EXISTS || attempt == 100) {
+      throw std::runtime_error("cannot make a temporary folder");
+    }
+  }
+#else
   std::string pattern = (base / (std::string(prefix) + "-XXXXXX")).string();
   if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
+#endif
 }
 
 TempDir::~TempDir() {
-  if (::getpid() != maker_) return;
+  if (ProcessId() != maker_) return;
   std::error_code ignored;
   // Tests may leave folders without permissions behind; give them back first.
   for (auto it = std::filesystem::recursive_directory_iterator(
@@ -198,16 +235,25 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+std::filesystem::path Utf8Path(std::string_view name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+std::string Utf8String(const std::filesystem::path& path) {
+  const std::u8string bytes = path.u8string();
+  return std::string(bytes.begin(), bytes.end());
+}
+
 std::string ReadFileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
+  if (!in) throw std::runtime_error("cannot read " + Utf8String(path));
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteFileBytes(const std::filesystem::path& path, std::string_view data) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(data.data(), static_cast<std::streamsize>(data.size()));
-  if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
+  if (!out.flush()) throw std::runtime_error("cannot write " + Utf8String(path));
 }
 
 void Check(bool condition) {

@@ -127,8 +127,15 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
-  int maker_;
+  long maker_;
 };
+
+// The path named by the UTF-8 bytes `name`, on every system. (A path made
+// from a plain string is read in the code page on Windows.)
+std::filesystem::path Utf8Path(std::string_view name);
+
+// The UTF-8 bytes of `path`, on every system.
+std::string Utf8String(const std::filesystem::path& path);
 
 // The whole file; throws std::runtime_error when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);

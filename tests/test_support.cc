@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "compression/zlib_binding.h"
 
@@ -25,12 +26,13 @@ namespace holvane::testing {
 
 ::testing::AssertionResult ConcernsFile(const std::optional<RunTimeError>& error,
                                         const std::filesystem::path& path) {
-  if (!error) return ::testing::AssertionFailure() << "no failure, where one concerning " << path;
+  if (!error)
+    return ::testing::AssertionFailure() << "no failure, where one concerning " << Utf8String(path);
   if (error->file() != path) {
-    return ::testing::AssertionFailure()
-           << "the failure concerns " << error->file() << ", not " << path << ": " << error->what();
+    return ::testing::AssertionFailure() << "the failure concerns " << Utf8String(error->file())
+                                         << ", not " << Utf8String(path) << ": " << error->what();
   }
-  const std::string name = path.filename().string();
+  const std::string name = Utf8String(path.filename());
   if (std::string_view(error->what()).find(name) != std::string_view::npos) {
     return ::testing::AssertionFailure() << "the message repeats the name: " << error->what();
   }

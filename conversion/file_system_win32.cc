@@ -1,0 +1,407 @@
+// SPDX-License-Identifier: MIT
+// The file layer on Windows: wide paths straight to CreateFileW, handles that
+// never follow a reparse point when writing, LockFileEx for the input's lock.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+
+#include "common/run_time_error.h"
+#include "conversion/file_system.h"
+#include "conversion/file_system_detail.h"
+
+namespace holvane {
+
+namespace {
+
+using namespace file_layer;  // the words of actions and refusals
+
+SystemErrorMeaning Meaning(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+      return {ErrorNumber::kFileNotFound, "файл не найден"};
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH:
+      return {ErrorNumber::kPathNotFound, "путь не найден"};
+    case ERROR_ACCESS_DENIED:
+      return {ErrorNumber::kPermissionDenied, "доступ запрещён"};
+    case ERROR_WRITE_PROTECT:
+      return {ErrorNumber::kPermissionDenied, "диск защищён от записи"};
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return {ErrorNumber::kDiskFull, "нет места на диске"};
+    case ERROR_FILE_TOO_LARGE:
+      return {ErrorNumber::kDiskFull, "файл слишком велик"};
+    case ERROR_SHARING_VIOLATION:
+      return {ErrorNumber::kPathFileAccess, "файл занят другой программой"};
+    case ERROR_LOCK_VIOLATION:
+      return {ErrorNumber::kPathFileAccess, "часть файла заблокирована другой программой"};
+    case ERROR_FILENAME_EXCED_RANGE:
+      return {ErrorNumber::kPathFileAccess, "слишком длинное имя"};
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return {ErrorNumber::kPathFileAccess, "слишком много открытых файлов"};
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return {ErrorNumber::kOutOfMemory, "недостаточно памяти"};
+    default:
+      return {ErrorNumber::kDeviceIo, nullptr};
+  }
+}
+
+// The system's own description of `error`, in UTF-8, for the errors that have
+// no words here.
+std::string Describe(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string result;
+  if (length > 0 && text != nullptr) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                           nullptr, nullptr);
+    if (size > 0) {
+      result.resize(static_cast<std::size_t>(size));
+      ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), result.data(), size,
+                            nullptr, nullptr);
+    }
+  }
+  if (text != nullptr) ::LocalFree(text);
+  while (!result.empty() && (result.back() == '\n' || result.back() == '\r' ||
+                             result.back() == ' ' || result.back() == '.')) {
+    result.pop_back();
+  }
+  return result.empty() ? "Windows" : result;
+}
+
+[[noreturn]] void Fail(std::string_view action, const std::filesystem::path& path, DWORD error) {
+  ThrowSystemError(action, path, Meaning(error), static_cast<long>(error), Describe(error));
+}
+
+// Owns one handle; closing it is checked where the caller asks for it.
+class Handle {
+ public:
+  Handle() = default;
+  explicit Handle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
+  Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+  Handle& operator=(Handle&&) = delete;
+  ~Handle() {
+    if (handle_ != nullptr) ::CloseHandle(handle_);
+  }
+
+  HANDLE get() const { return handle_; }
+  bool is_open() const { return handle_ != nullptr; }
+
+  // Returns the error of a failed close, or 0.
+  DWORD Release() {
+    if (handle_ == nullptr) return 0;
+    return ::CloseHandle(std::exchange(handle_, nullptr)) ? 0 : ::GetLastError();
+  }
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+// The most one ReadFile or WriteFile call is given: their counts are DWORDs.
+constexpr std::size_t kLargestCall = 1u << 30;
+
+class Win32ReadableFile final : public ReadableFile {
+ public:
+  Win32ReadableFile(std::filesystem::path path, Handle handle, std::int64_t length)
+      : path_(std::move(path)), handle_(std::move(handle)), length_(length) {}
+
+  // Read once, at open, as on every system: the file is not written while the
+  // conversion reads it.
+  std::int64_t Length() override { return length_; }
+
+  // Straight into `dst`, each call at its own offset (an OVERLAPPED on a
+  // synchronous handle), until `n` bytes or the end the file had at open.
+  std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
+    if (n == 0) return 0;
+    if (!handle_.is_open()) Refuse(kReadAction, path_, kClosedFile);
+    n = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(length_ - offset, 0, static_cast<std::int64_t>(n)));
+    std::size_t done = 0;
+    while (done < n) {
+      const auto at = static_cast<std::uint64_t>(offset) + done;
+      OVERLAPPED where{};
+      where.Offset = static_cast<DWORD>(at);
+      where.OffsetHigh = static_cast<DWORD>(at >> 32);
+      DWORD got = 0;
+      const auto ask = static_cast<DWORD>(std::min(n - done, kLargestCall));
+      if (!::ReadFile(handle_.get(), dst + done, ask, &got, &where)) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_HANDLE_EOF) break;
+        Fail(kReadAction, path_, error);
+      }
+      if (got == 0) break;
+      done += got;
+    }
+    return done;
+  }
+
+  void Close() override {
+    if (const DWORD error = handle_.Release(); error != 0) Fail(kCloseAction, path_, error);
+  }
+
+ private:
+  std::filesystem::path path_;
+  Handle handle_;
+  std::int64_t length_;
+};
+
+// Writes every byte of `pieces` where the handle stands. Returns the error of
+// a failed write, or 0.
+DWORD WritePieces(HANDLE handle, std::span<const std::string_view> pieces) {
+  for (const std::string_view piece : pieces) {
+    for (std::size_t done = 0; done < piece.size();) {
+      const auto ask = static_cast<DWORD>(std::min(piece.size() - done, kLargestCall));
+      DWORD wrote = 0;
+      if (!::WriteFile(handle, piece.data() + done, ask, &wrote, nullptr)) {
+        const DWORD error = ::GetLastError();
+        return error != 0 ? error : ERROR_WRITE_FAULT;
+      }
+      // A write that takes nothing would only be repeated forever.
+      if (wrote == 0) return ERROR_WRITE_FAULT;
+      done += wrote;
+    }
+  }
+  return 0;
+}
+
+class Win32WritableFile final : public WritableFile {
+ public:
+  Win32WritableFile(std::filesystem::path path, Handle handle)
+      : path_(std::move(path)), handle_(std::move(handle)) {}
+
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    if (!handle_.is_open()) Refuse(kWriteAction, path_, kClosedFile);
+    const std::int64_t start = length_;
+    if (const DWORD error = WritePieces(handle_.get(), pieces); error != 0) {
+      // Whatever of this append did reach the file is cut off again, so that
+      // the file ends where the last whole append ended.
+      LARGE_INTEGER at{};
+      at.QuadPart = start;
+      if (::SetFilePointerEx(handle_.get(), at, nullptr, FILE_BEGIN)) {
+        ::SetEndOfFile(handle_.get());
+      }
+      Fail(kWriteAction, path_, error);
+    }
+    for (const std::string_view piece : pieces) length_ += static_cast<std::int64_t>(piece.size());
+  }
+
+  void Close() override {
+    if (const DWORD error = handle_.Release(); error != 0) Fail(kCloseAction, path_, error);
+  }
+
+ private:
+  std::filesystem::path path_;
+  Handle handle_;
+  // What the file holds: it starts empty and only this object writes it.
+  std::int64_t length_ = 0;
+};
+
+// Standard output, written where it stands, byte for byte: WriteFile knows
+// nothing of text mode. It belongs to the process, so it is not closed here.
+class StandardOutputFile final : public WritableFile {
+ public:
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    const HANDLE handle = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+      Fail(kWriteStandardOutputAction, {}, ERROR_INVALID_HANDLE);
+    }
+    if (const DWORD error = WritePieces(handle, pieces); error != 0) {
+      Fail(kWriteStandardOutputAction, {}, error);
+    }
+  }
+
+  void Close() override {}
+};
+
+// The whole range a lock takes: the very last byte a file could have, past
+// any byte a file really holds. Windows' locks are mandatory, so a lock on
+// the input's bytes would fail the conversion's own reads through its other
+// handle; a byte no one reads keeps out only those who lock it too.
+constexpr DWORD kLockedOffsetLow = 0xFFFFFFFE;
+constexpr DWORD kLockedOffsetHigh = 0xFFFFFFFF;
+
+class Win32InputLock final : public InputLock {
+ public:
+  Win32InputLock(Handle handle, bool locked, std::filesystem::perms permissions)
+      : handle_(std::move(handle)), locked_(locked), permissions_(permissions) {}
+  ~Win32InputLock() override {
+    // Closing the handle releases the lock too, but only when the system
+    // gets to it; the next conversion should not wait for that.
+    if (locked_) {
+      OVERLAPPED where{};
+      where.Offset = kLockedOffsetLow;
+      where.OffsetHigh = kLockedOffsetHigh;
+      ::UnlockFileEx(handle_.get(), 0, 1, 0, &where);
+    }
+  }
+
+  std::filesystem::perms Permissions() const override { return permissions_; }
+
+ private:
+  Handle handle_;
+  bool locked_;
+  std::filesystem::perms permissions_;
+};
+
+struct OpenedFile {
+  Handle handle;
+  BY_HANDLE_FILE_INFORMATION info;
+};
+
+// Whether the file at `path` is a folder, or a reparse point of any kind:
+// asked once opening it failed, to tell why.
+std::optional<std::string_view> FolderOrLink(const std::filesystem::path& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return kSymbolicLink;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kFolder;
+  return std::nullopt;
+}
+
+// Why the file on a disk that `info` describes is not one to write, or
+// nothing when it is a regular file.
+std::optional<std::string_view> NotRegular(const BY_HANDLE_FILE_INFORMATION& info) {
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return kSymbolicLink;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kFolder;
+  return std::nullopt;
+}
+
+// Opens an existing regular file for reading only, shared with readers only.
+OpenedFile OpenRegularFile(const std::filesystem::path& path) {
+  OpenedFile file{Handle(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)),
+                  {}};
+  if (!file.handle.is_open()) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ACCESS_DENIED) {
+      if (const auto why = FolderOrLink(path)) Refuse(kOpenAction, path, *why);
+    }
+    Fail(kOpenAction, path, error);
+  }
+  if (::GetFileType(file.handle.get()) != FILE_TYPE_DISK) {
+    Refuse(kOpenAction, path, kNotRegularFile);
+  }
+  if (!::GetFileInformationByHandle(file.handle.get(), &file.info)) {
+    Fail(kOpenAction, path, ::GetLastError());
+  }
+  // A reparse point was followed to its target, which is what is read.
+  if (file.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Refuse(kOpenAction, path, kFolder);
+  return file;
+}
+
+std::int64_t LengthOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return static_cast<std::int64_t>(static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 |
+                                   info.nFileSizeLow);
+}
+
+// Whether a failed LockFileEx means that this file system does not lock
+// files, rather than that something is wrong with the file.
+bool LockingUnsupported(DWORD error) {
+  return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override {
+    OpenedFile file = OpenRegularFile(path);
+    return std::make_unique<Win32ReadableFile>(path, std::move(file.handle), LengthOf(file.info));
+  }
+
+  std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
+                                                 std::filesystem::perms) override {
+    // OPEN_ALWAYS, not CREATE_ALWAYS: the file is emptied only once it is
+    // known to be safe to. FILE_FLAG_OPEN_REPARSE_POINT opens a symbolic
+    // link or junction itself instead of its target, so it can be refused.
+    // No security attributes: a new file gets its folder's access rules.
+    Handle handle(::CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle.is_open()) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_ACCESS_DENIED) {
+        if (const auto why = FolderOrLink(path)) Refuse(kCreateAction, path, *why);
+      }
+      Fail(kCreateAction, path, error);
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (::GetFileType(handle.get()) != FILE_TYPE_DISK) {
+      Refuse(kCreateAction, path, kNotRegularFile);
+    }
+    if (!::GetFileInformationByHandle(handle.get(), &info)) {
+      Fail(kCreateAction, path, ::GetLastError());
+    }
+    if (const auto why = NotRegular(info)) Refuse(kCreateAction, path, *why);
+    if (info.nNumberOfLinks > 1) Refuse(kCreateAction, path, kOtherHardLinks);
+    if (LengthOf(info) > 0 && !::SetEndOfFile(handle.get())) {
+      Fail(kCreateAction, path, ::GetLastError());
+    }
+    return std::make_unique<Win32WritableFile>(path, std::move(handle));
+  }
+
+  void Remove(const std::filesystem::path& path) override {
+    if (!::DeleteFileW(path.c_str())) Fail(kRemoveAction, path, ::GetLastError());
+  }
+
+  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
+    OpenedFile file = OpenRegularFile(input);
+    // Waits (no LOCKFILE_FAIL_IMMEDIATELY) on a synchronous handle until the
+    // lock is had. Each LockInput opens its own handle, so two threads of one
+    // process exclude each other too.
+    OVERLAPPED where{};
+    where.Offset = kLockedOffsetLow;
+    where.OffsetHigh = kLockedOffsetHigh;
+    bool locked = true;
+    if (!::LockFileEx(file.handle.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where)) {
+      const DWORD error = ::GetLastError();
+      if (!LockingUnsupported(error)) Fail(kLockAction, input, error);
+      locked = false;
+    }
+    // Windows has no permission bits: a read-only file reads as readable by
+    // all and writable by none, any other as readable and writable by all.
+    using std::filesystem::perms;
+    perms permissions = perms::owner_read | perms::group_read | perms::others_read;
+    if (!(file.info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+      permissions |= perms::owner_write | perms::group_write | perms::others_write;
+    }
+    return std::make_unique<Win32InputLock>(std::move(file.handle), locked, permissions);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<WritableFile> StandardOutput() { return std::make_unique<StandardOutputFile>(); }
+
+namespace file_layer {
+
+std::size_t ReadStandardInputSome(char* dst, std::size_t n) {
+  const HANDLE handle = ::GetStdHandle(STD_INPUT_HANDLE);
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+    Fail(kReadStandardInputAction, {}, ERROR_INVALID_HANDLE);
+  }
+  DWORD got = 0;
+  if (!::ReadFile(handle, dst, static_cast<DWORD>(std::min(n, kLargestCall)), &got, nullptr)) {
+    const DWORD error = ::GetLastError();
+    // The writing end of a pipe closed: that is its end, not a failure.
+    if (error == ERROR_BROKEN_PIPE || error == ERROR_HANDLE_EOF) return 0;
+    Fail(kReadStandardInputAction, {}, error);
+  }
+  return got;
+}
+
+}  // namespace file_layer
+
+FileSystem& DefaultFileSystem() {
+  static Win32FileSystem file_system;
+  return file_system;
+}
+
+}  // namespace holvane

@@ -11,11 +11,12 @@ build=${BUILD_DIR:-build-windows}
 export WINEDEBUG=-all
 # Wine keeps its settings in a prefix of its own, made on first use.
 export WINEPREFIX=${WINEPREFIX:-$PWD/$build/wine}
+mkdir -p "$build"
+wineboot --init > /dev/null 2>&1 || true
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/x86_64-w64-mingw32.cmake \
   -DHOLVANE_WERROR=ON -DBUILD_TESTING=ON
 cmake --build "$build"
-wineboot --init > /dev/null 2>&1 || true
-ctest --test-dir "$build" --output-on-failure --timeout 300
+ctest --test-dir "$build" --output-on-failure --timeout 300 -j2
 
 exe="$build/cli/holvane-convert.exe"
 # Statically linked: it must need no DLL but Windows' own.

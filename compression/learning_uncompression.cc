@@ -44,10 +44,12 @@ class KeptOutput {
     last_used_ = 0;
   }
 
+  // `dest` holds size() bytes; it may be null when that is 0.
   void CopyTo(std::uint8_t* dest) const {
     std::size_t done = 0;
     for (const auto& piece : pieces_) {
       const std::size_t take = std::min(kPiece, size_ - done);
+      if (take == 0) break;
       std::memcpy(dest + done, piece.get(), take);
       done += take;
     }

@@ -41,7 +41,7 @@ done
 
 missing=()
 for package in $(printf '%s\n' "${packages[@]}" | sort -u); do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+  if [ "$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null)" != "install ok installed" ]; then
     missing+=("$package")
   fi
 done

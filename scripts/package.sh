@@ -37,7 +37,8 @@ done
 cp examples/basic.wvl "$root/basic.wvl"
 "$root/usr/games/holvane-convert" "$root/basic.wvl"
 [ -s "$root/basic.wvl.txt" ] || { echo "package.sh: holvane-convert wrote no text" >&2; exit 1; }
-"$root/usr/games/holvane-convert" --version | head -n 1
+version=$("$root/usr/games/holvane-convert" --version)
+echo "${version%%$'\n'*}"
 
 status=0
 (cd "$root" && QT_QPA_PLATFORM=offscreen timeout 2 "$root/usr/games/holvane") || status=$?

@@ -113,13 +113,16 @@ class FileSystem {
   virtual std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) = 0;
 };
 
-// The file system of the machine.
+// The file system of the machine. A write past the process's file-size
+// limit fails as a full disk does ("файл слишком велик") instead of ending
+// the process: the first call sets SIGXFSZ to be ignored, for good.
 FileSystem& DefaultFileSystem();
 
 // Standard output, as a file appended to where it stands. An append is
 // written whole or fails, but one that fails part-way cannot be taken back (a
 // pipe or a terminal cannot be cut). Failures have no file(); their cause
-// names standard output.
+// names standard output. A file-size limit is a write failure here too, as
+// for DefaultFileSystem.
 std::unique_ptr<WritableFile> StandardOutput();
 
 // Standard input, read to its end. Throws RunTimeError (no file(), the cause

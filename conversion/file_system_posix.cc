@@ -2,6 +2,7 @@
 // The file layer on POSIX systems: descriptors opened without following
 // symbolic links, flock for the input's lock, gathered writes.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -356,9 +357,24 @@ class PosixFileSystem final : public FileSystem {
   }
 };
 
+// A write past the process's file-size limit (RLIMIT_FSIZE) must fail as a
+// full disk does, with EFBIG, and be cut back like any failed append; by
+// default the kernel ends the process with SIGXFSZ instead, before anything
+// could be cut back or reported. Set aside once, by whatever writes first.
+void SetFileSizeSignalAside() {
+  static const bool done = [] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    return true;
+  }();
+  (void)done;
+}
+
 }  // namespace
 
-std::unique_ptr<WritableFile> StandardOutput() { return std::make_unique<StandardOutputFile>(); }
+std::unique_ptr<WritableFile> StandardOutput() {
+  SetFileSizeSignalAside();
+  return std::make_unique<StandardOutputFile>();
+}
 
 namespace file_layer {
 
@@ -373,6 +389,7 @@ std::size_t ReadStandardInputSome(char* dst, std::size_t n) {
 }  // namespace file_layer
 
 FileSystem& DefaultFileSystem() {
+  SetFileSizeSignalAside();
   static PosixFileSystem file_system;
   return file_system;
 }

@@ -3,11 +3,13 @@
 // standard error on a pipe or on a pseudo-terminal, and checks what it writes
 // to disk, to both streams and its exit status.
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -72,7 +74,32 @@ struct How {
   // What standard input holds, through a pipe (at most a pipe's buffer, 64
   // KiB); /dev/null when none.
   std::optional<std::string> input;
+  // Run as an ordinary user would: when the tests run as root, the program
+  // runs as nobody (its files must be open to all), since root is exempt
+  // from some limits and from every permission.
+  bool unprivileged = false;
+  // Resource limits (RLIMIT_*) set for the program alone, after privileges
+  // are dropped, soft and hard alike.
+  std::vector<std::pair<int, rlim_t>> limits;
 };
+
+// Lets any user, nobody among them, read and write in `folder`.
+void OpenToAll(const fs::path& folder) { fs::permissions(folder, fs::perms::all); }
+
+// The program where any user may run it: the build's folder may be closed
+// to others (a clone in root's home), so a copy is made once for the tests.
+const fs::path& ProgramForAll() {
+  static const TempDir folder("holvane-program");
+  static const fs::path program = [] {
+    fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::group_read |
+                                       fs::perms::group_exec | fs::perms::others_read |
+                                       fs::perms::others_exec);
+    const fs::path copy = folder / "holvane-convert";
+    fs::copy_file(HOLVANE_CONVERT_PATH, copy);
+    return copy;
+  }();
+  return program;
+}
 
 How OnTerminal(unsigned short columns = 200, const fs::path& working_folder = {}) {
   How how;
@@ -117,7 +144,8 @@ void Drain(std::vector<std::pair<int, std::string*>> streams) {
 class Running {
  public:
   explicit Running(const Arguments& arguments, const How& how = {}) {
-    std::vector<std::string> argv_strings{HOLVANE_CONVERT_PATH};
+    std::vector<std::string> argv_strings{how.unprivileged ? ProgramForAll().string()
+                                                           : HOLVANE_CONVERT_PATH};
     argv_strings.insert(argv_strings.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& argument : argv_strings) argv.push_back(argument.data());
@@ -170,6 +198,15 @@ class Running {
         ::_exit(126);
       }
       if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
+      constexpr uid_t kNobody = 65534;
+      if (how.unprivileged && ::geteuid() == 0 &&
+          (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+        ::_exit(126);
+      }
+      for (const auto& [resource, value] : how.limits) {
+        const rlimit limit{value, value};
+        if (::setrlimit(resource, &limit) != 0) ::_exit(126);
+      }
       ::execv(argv[0], argv.data());
       ::_exit(127);
     }
@@ -681,6 +718,73 @@ TEST(CliOverlap, RunsOnTheSameFileWaitForOneAnother) {
     ASSERT_FALSE(fs::exists(dir / "big.wvl.tmp")) << "round " << round;
   }
 }
+
+// A file-size limit, as shells and batch systems set it, for an ordinary
+// user: the file that crosses it fails as on a full disk, its text cut back
+// to whole entries, and the run goes on with the next file.
+// `prefix`, then `count` copies of `piece`.
+std::string Repeated(std::string_view piece, int count, std::string prefix = {}) {
+  for (int i = 0; i < count; ++i) prefix += piece;
+  return prefix;
+}
+
+struct FileSizeLimitCase {
+  const char* name;
+  Arguments options;
+  rlim_t limit;
+  const char* crossing;  // the suffix of the file that crosses the limit
+  std::string line;      // one entry's line in the text
+};
+
+void PrintTo(const FileSizeLimitCase& c, std::ostream* out) { *out << c.name; }
+
+class CliFileSizeLimit : public ::testing::TestWithParam<FileSizeLimitCase> {};
+
+TEST_P(CliFileSizeLimit, FailsThatFileAloneWithWholeEntries) {
+  const FileSizeLimitCase& c = GetParam();
+  TempDir dir;
+  OpenToAll(dir.path());
+  // 64 bytes a record, 59 a line in code page 1251 and 115 in UTF-8.
+  const std::vector<Entry> entries(10'000, Entry{std::string(56, '\xE0'), -1});
+  WriteFileBytes(dir / "big.wvl", ZlibCompress(RecordStream(entries)));
+  WriteSample(dir / "small.wvl", 1);
+  Arguments arguments = c.options;
+  arguments.push_back((dir / "big.wvl").string());
+  arguments.push_back((dir / "small.wvl").string());
+  How how;
+  how.unprivileged = true;
+  how.limits = {{RLIMIT_FSIZE, c.limit}};
+
+  const Result result = RunConvert(arguments, how);
+
+  EXPECT_EQ(result.status, 1) << result.err;
+  EXPECT_EQ(result.out, CountLine(1));
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), 1u) << result.err;
+  EXPECT_TRUE(ReportsFailureOf(lines[0], dir / ("big.wvl"s + c.crossing)));
+  EXPECT_TRUE(Contains(lines[0], "файл слишком велик")) << lines[0];
+  if (c.line.empty()) {
+    // The temporary file failed whole: no text was begun.
+    EXPECT_FALSE(fs::exists(dir / "big.wvl.txt"));
+  } else {
+    const std::string text = ReadFileBytes(dir / "big.wvl.txt");
+    EXPECT_LT(text.size(), c.line.size() * entries.size());
+    std::string whole_lines;
+    while (whole_lines.size() < text.size()) whole_lines += c.line;
+    EXPECT_TRUE(SameBytes(text, whole_lines));
+  }
+  EXPECT_TRUE(fs::exists(dir / "small.wvl.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliFileSizeLimit,
+    ::testing::Values(FileSizeLimitCase{"TemporaryFileCrossesIt", {}, 300'000, ".tmp", ""},
+                      FileSizeLimitCase{"TextCrossesIt",
+                                        {"--encoding=utf-8"},
+                                        800'000,
+                                        ".txt",
+                                        Repeated("а", 56, "+") + "\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 class CliInterrupted : public ::testing::TestWithParam<int> {};
 

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -127,6 +129,47 @@ TEST(FileSystemCreateForWritingTest, RefusesNamedPipeWithoutWaiting) {
   const auto error = WithoutWaitingOnPipe(
       pipe, [&] { WriteWholeFile(pipe, "data", kOwnerReadWrite); }, O_RDONLY);
   EXPECT_TRUE(ConcernsFile(error, pipe));
+#endif
+}
+
+// What the system will not even open says why in the words every other
+// file that is not a regular one gets, not as a system error's number.
+TEST(FileSystemTest, SocketsAndPipesWithNoReaderAreNotRegularFiles) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows keeps no sockets or named pipes among a folder's files";
+#else
+  const auto make_socket = [](const fs::path& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(path.native().size(), sizeof address.sun_path);
+    path.native().copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+  };
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> make;
+    std::function<void(const fs::path&)> use;
+  };
+  const std::vector<Case> cases = {
+      {"socket read", make_socket, [](const fs::path& path) { ReadWholeFile(path); }},
+      {"socket written", make_socket,
+       [](const fs::path& path) { WriteWholeFile(path, "data", kOwnerReadWrite); }},
+      {"named pipe with no reader written", MakePipe,
+       [](const fs::path& path) { WriteWholeFile(path, "data", kOwnerReadWrite); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempDir dir("h", TempDir::Place::kMemoryIfPossible);
+    const fs::path path = dir / "s";
+    c.make(path);
+    const auto error = RunTimeErrorOf([&] { c.use(path); });
+    ASSERT_TRUE(ConcernsFile(error, path));
+    EXPECT_NE(std::string_view(error->what()).find("это не обычный файл"), std::string_view::npos)
+        << error->what();
+  }
 #endif
 }
 

@@ -25,6 +25,11 @@ RunTimeError Unlistable(const std::filesystem::path& folder, int error) {
     return RunTimeError(ErrorNumber::kPermissionDenied, "нет доступа к папке", std::nullopt,
                         folder);
   }
+  if (error == ENAMETOOLONG) {
+    return RunTimeError(ErrorNumber::kPathFileAccess,
+                        "путь к папке длиннее, чем система позволяет (PATH_MAX)", std::nullopt,
+                        folder);
+  }
   return RunTimeError(ErrorNumber::kPathFileAccess, "не удаётся прочитать папку", std::nullopt,
                       folder);
 }

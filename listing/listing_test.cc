@@ -5,6 +5,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <filesystem>
@@ -142,6 +146,35 @@ TEST(ListingUnreadable, MissingFolderOrAFileThrows) {
 
 // Regular files and links to them, whatever bytes their names hold; two
 // names shown alike keep the order of their bytes.
+TEST(ListingUnreadable, FolderDeeperThanTheSystemsPathsSaysSo) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows paths have their own limit, and no folder descriptors to go past it";
+#else
+  TempDir dir;
+  // Made and removed a step at a time from each folder's descriptor: no
+  // path to the deepest ones fits a system call.
+  const std::string name(200, 'd');
+  constexpr int kDepth = 24;  // 24 * 201 bytes, past PATH_MAX's 4096
+  std::vector<int> folders{::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+  fs::path deep = dir.path();
+  for (int i = 0; i < kDepth && folders.back() >= 0; ++i) {
+    if (::mkdirat(folders.back(), name.c_str(), 0700) != 0) break;
+    folders.push_back(::openat(folders.back(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    deep /= name;
+  }
+  const bool made = folders.size() == kDepth + 1 && folders.back() >= 0;
+  const auto error = RunTimeErrorOf([&] { ListFiles(deep, kFilePattern); });
+  for (std::size_t i = folders.size(); i-- > 0;) {
+    if (i > 0) ::unlinkat(folders[i - 1], name.c_str(), AT_REMOVEDIR);
+    if (folders[i] >= 0) ::close(folders[i]);
+  }
+  ASSERT_TRUE(made);
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->file(), deep);
+  EXPECT_NE(std::string(error->what()).find("PATH_MAX"), std::string::npos) << error->what();
+#endif
+}
+
 TEST(ListingListFiles, AnyLetterCaseAnyBytesInNaturalOrderFilesOnly) {
 #ifdef _WIN32
   GTEST_SKIP() << "a name on Windows is UTF-16, never bytes of a code page";

@@ -24,10 +24,10 @@ void AddFolder(const std::filesystem::path& folder, bool recursive,
   }
   // Each path is made from one string: `folder / name` would first copy the
   // folder's parts, then add the name, costing as much again.
-  const listing::NativeName prefix = (folder / "").native();
+  const text::NativeName prefix = (folder / "").native();
   files.reserve(files.size() + contents.files.size());
   for (const listing::Entry file : contents.files) {
-    listing::NativeName path;
+    text::NativeName path;
     path.reserve(prefix.size() + file.name.size());
     path.append(prefix).append(file.name);
     files.emplace_back(std::move(path));

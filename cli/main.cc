@@ -29,11 +29,13 @@
 #include "cli/interrupts.h"
 #include "cli/options.h"
 #include "cli/progress_line.h"
-#include "cli/terminal_text.h"
 #include "common/run_time_error.h"
 #include "conversion/convert_file.h"
 #include "conversion/file_system.h"
 #include "conversion/whole_file.h"
+#include "text/native_name.h"
+#include "text/terminal_text.h"
+#include "text/utf16.h"
 
 namespace {
 
@@ -89,7 +91,7 @@ constexpr char kHelp[] =
 // command line and the disk, and may hold bytes that drive the terminal.
 // Every message goes through WriteText, which a Windows console needs.
 int UsageFailure(const std::string& message) {
-  holvane::cli::WriteText(stderr, std::string(kProgram) + ": " + holvane::cli::Escaped(message) +
+  holvane::cli::WriteText(stderr, std::string(kProgram) + ": " + holvane::text::Escaped(message) +
                                       "\n" + kUsage + "Подробнее: " + kProgram + " --help\n");
   return 2;
 }
@@ -97,8 +99,8 @@ int UsageFailure(const std::string& message) {
 // One line: the file once, then the cause.
 void ReportFailure(const std::filesystem::path& path, const std::string& cause) {
   holvane::cli::WriteText(stderr, std::string(kProgram) + ": " +
-                                      holvane::cli::Escaped(path.native()) + ": " +
-                                      holvane::cli::Escaped(cause) + "\n");
+                                      holvane::text::Escaped(path.native()) + ": " +
+                                      holvane::text::Escaped(cause) + "\n");
 }
 
 // A folder's identity: device and inode on POSIX, the volume's serial number
@@ -143,7 +145,7 @@ bool Missing(const std::filesystem::path& path) {
 // since the name is what its .txt is named after.
 struct FileKey {
   FolderIdentity folder;
-  std::filesystem::path::string_type name;
+  holvane::text::NativeName name;
   auto operator<=>(const FileKey&) const = default;
 };
 
@@ -161,7 +163,7 @@ class FileKeys {
   }
 
  private:
-  std::map<std::filesystem::path::string_type, std::optional<FolderIdentity>> folders_;
+  std::map<holvane::text::NativeName, std::optional<FolderIdentity>> folders_;
 };
 
 // The files the PATHs stand for, in order, each once. A PATH that does not
@@ -232,7 +234,7 @@ void ReportInterrupt(int signal, const std::filesystem::path* file) {
   if (holvane::cli::IsTerminal(stderr)) line = holvane::cli::LineClearing(stderr);
   line += std::string(kProgram) + ": ";
   if (file != nullptr) {
-    line += holvane::cli::Escaped(file->native()) + ": преобразование прервано (";
+    line += holvane::text::Escaped(file->native()) + ": преобразование прервано (";
   } else {
     line += "прервано (";
   }
@@ -267,7 +269,7 @@ int Run(const holvane::cli::Options& options, const std::vector<std::filesystem:
       stderr, !text_on_stdout && holvane::cli::IsTerminal(stderr) && files.size() > 1);
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::filesystem::path& file = files[i];
-    progress.Show(i + 1, files.size(), holvane::cli::Escaped(file.native()));
+    progress.Show(i + 1, files.size(), holvane::text::Escaped(file.native()));
     guard.Begin(file);
     try {
       if (file == kStandardInput) {
@@ -323,15 +325,7 @@ int Main(const std::vector<std::string>& arguments, PathOf path_of) {
 // write error here without more ado: Windows has no SIGPIPE.)
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) {
-    const std::wstring_view wide(argv[i]);
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(),
-                          size, nullptr, nullptr);
-    arguments.push_back(std::move(narrow));
-  }
+  for (int i = 1; i < argc; ++i) arguments.push_back(holvane::text::Utf8FromUtf16(argv[i]));
   return Main(arguments,
               [&](std::size_t argument) { return std::filesystem::path(argv[argument + 1]); });
 }

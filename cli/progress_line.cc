@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "text/utf16.h"
+
 namespace holvane::cli {
 
 namespace {
@@ -71,11 +73,10 @@ void WriteText(std::FILE* stream, std::string_view text) {
     return;
   }
   std::fflush(stream);
-  const int size = static_cast<int>(text.size());
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), size);
+  const std::wstring wide = text::Utf16FromUtf8(text);
   DWORD written = 0;
-  ::WriteConsoleW(ConsoleOf(stream), wide.data(), static_cast<DWORD>(length), &written, nullptr);
+  ::WriteConsoleW(ConsoleOf(stream), wide.data(), static_cast<DWORD>(wide.size()), &written,
+                  nullptr);
 }
 #else
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }

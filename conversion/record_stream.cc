@@ -13,7 +13,8 @@
 #include <utility>
 
 #include "common/run_time_error.h"
-#include "conversion/code_page_1251.h"
+#include "text/code_page_1251.h"
+#include "text/utf8.h"
 
 namespace holvane {
 
@@ -148,7 +149,7 @@ const std::array<Utf8Character, 256>& Utf8Characters() {
     std::array<Utf8Character, 256> characters{};
     for (unsigned byte = 0; byte < 256; ++byte) {
       std::string utf8;
-      AppendUtf8(CodePage1251Character(static_cast<unsigned char>(byte)), utf8);
+      text::AppendUtf8(text::CodePage1251Character(static_cast<unsigned char>(byte)), utf8);
       unsigned char packed[4] = {};
       std::memcpy(packed, utf8.data(), utf8.size());
       packed[3] = static_cast<unsigned char>(utf8.size());

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "listing/listing.h"
-#include "listing/names.h"
+#include "text/names.h"
 
 namespace holvane::listing {
 
@@ -22,7 +22,8 @@ class Entries::Builder {
  public:
   // Adds `name`, whose characters are `characters`; `shown_is_name` when the
   // name's bytes are its shown text (valid UTF-8, POSIX only).
-  void Add(NativeNameView name, const std::u32string& characters, bool shown_is_name, bool link);
+  void Add(text::NativeNameView name, const std::u32string& characters, bool shown_is_name,
+           bool link);
 
   Entries Sorted() &&;
 
@@ -43,7 +44,7 @@ class Entries::Builder {
 
 // One reading of `folder`: the files matching `files` (none when it is
 // null), and its subfolders when `subfolders` is true. Throws as ListFolder.
-FolderContents ReadFolder(const std::filesystem::path& folder, const Wildcard* files,
+FolderContents ReadFolder(const std::filesystem::path& folder, const text::Wildcard* files,
                           bool subfolders);
 
 }  // namespace holvane::listing

@@ -7,13 +7,15 @@
 #include <string_view>
 #include <utility>
 
-#include "conversion/code_page_1251.h"
 #include "listing/folder_reading.h"
-#include "listing/names.h"
+#include "text/code_page_1251.h"
+#include "text/names.h"
+#include "text/utf16.h"
+#include "text/utf8.h"
 
 namespace holvane::listing {
 
-void Entries::Builder::Add(NativeNameView name, const std::u32string& characters,
+void Entries::Builder::Add(text::NativeNameView name, const std::u32string& characters,
                            bool shown_is_name, bool link) {
   Item item;
   item.name_start = Offset(entries_.names_.size());
@@ -24,7 +26,7 @@ void Entries::Builder::Add(NativeNameView name, const std::u32string& characters
     item.shown_start = item.name_start;
   } else {
     item.shown_start = Offset(shown.size());
-    AppendShown(characters, shown);
+    text::AppendShownUtf8(characters, shown);
   }
   item.shown_size = Offset(shown.size() - item.shown_start);
   item.symbolic_link = link;
@@ -32,10 +34,10 @@ void Entries::Builder::Add(NativeNameView name, const std::u32string& characters
   key_starts_.push_back(keys_.size());
 #ifdef _WIN32
   tie_break_.clear();
-  for (const char32_t c : characters) AppendUtf8(c, tie_break_);
-  AppendSortKey(characters, tie_break_, keys_);
+  for (const char32_t c : characters) text::AppendUtf8(c, tie_break_);
+  text::AppendSortKey(characters, tie_break_, keys_);
 #else
-  AppendSortKey(characters, name, keys_);
+  text::AppendSortKey(characters, name, keys_);
 #endif
 }
 
@@ -75,7 +77,7 @@ std::uint32_t Entries::Builder::Offset(std::size_t offset) {
 
 FolderContents ListFolder(const std::filesystem::path& folder, std::string_view pattern,
                           Subfolders subfolders) {
-  const Wildcard wildcard(pattern);
+  const text::Wildcard wildcard(pattern);
   return ReadFolder(folder, &wildcard, subfolders == Subfolders::kListed);
 }
 

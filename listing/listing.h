@@ -10,24 +10,20 @@
 #include <string_view>
 #include <vector>
 
+#include "text/native_name.h"
+
 namespace holvane::listing {
 
 // The files the program converts: the window's file list shows them, and a
 // folder on holvane-convert's command line stands for them.
 inline constexpr char kFilePattern[] = "*.wvl";
 
-// A name as the system gives it and takes it back: bytes on POSIX, UTF-16
-// code units on Windows (std::filesystem::path's own string type, so that
-// `folder / name` opens exactly the entry read).
-using NativeName = std::filesystem::path::string_type;
-using NativeNameView = std::basic_string_view<std::filesystem::path::value_type>;
-
 // One file or subfolder of a folder, as the Entries that hold it give it:
 // it lasts as long as they do.
 struct Entry {
   // The name exactly as the folder holds it: the name to open.
-  NativeNameView name;
-  // The name as shown, in UTF-8 (ShownName; on Windows ShownWideName).
+  text::NativeNameView name;
+  // The name as shown, in UTF-8 (text::ShownName; on Windows text::Utf8FromUtf16).
   std::string_view shown;
   // Whether the entry is a symbolic link (to a file or a folder). On Windows
   // a symbolic link or a junction (mount point): the reparse points that
@@ -35,7 +31,7 @@ struct Entry {
   bool symbolic_link = false;
 };
 
-// The entries of one list, in the listing order (see AppendSortKey). Every
+// The entries of one list, in the listing order (see text::AppendSortKey). Every
 // name and shown text is kept in one buffer, so a list of any length costs
 // a few allocations, not a few for each name.
 class Entries {
@@ -74,7 +70,7 @@ class Entries {
   bool empty() const { return items_.empty(); }
   Entry operator[](std::size_t index) const {
     const Item& item = items_[index];
-    return {NativeNameView(names_).substr(item.name_start, item.name_size),
+    return {text::NativeNameView(names_).substr(item.name_start, item.name_size),
             std::string_view(shown_text()).substr(item.shown_start, item.shown_size),
             item.symbolic_link};
   }
@@ -94,7 +90,7 @@ class Entries {
 
   // On POSIX names and shown texts share names_; on Windows the names are
   // UTF-16 and the shown texts have a buffer of their own.
-  NativeName names_;
+  text::NativeName names_;
 #ifdef _WIN32
   std::string shown_;
   const std::string& shown_text() const { return shown_; }
@@ -107,12 +103,12 @@ class Entries {
 };
 
 // What one reading of a folder found, each list in the listing order (see
-// AppendSortKey). Hidden entries, whose names start with ".", are left out;
+// text::AppendSortKey). Hidden entries, whose names start with ".", are left out;
 // on Windows so are those with the hidden or the system attribute (the
 // recycle bin and "System Volume Information" among them).
 struct FolderContents {
   // Regular files and symbolic links to them whose names match the pattern
-  // in any letter case (Wildcard).
+  // in any letter case (text::Wildcard).
   Entries files;
   // Folders and symbolic links to folders.
   Entries subfolders;
@@ -122,7 +118,7 @@ enum class Subfolders { kLeftOut, kListed };
 
 // Reads `folder` once: its files matching the wildcard `pattern` and, when
 // asked, its subfolders. Names are read, kept and given back as the system
-// gives them (NativeName).
+// gives them (text::NativeName).
 //
 // Throws RunTimeError when `folder` cannot be listed: kPathNotFound when it
 // does not exist or is not a folder, kPermissionDenied when it may not be

@@ -48,7 +48,7 @@ Kind KindOf(mode_t mode) {
 
 }  // namespace
 
-FolderContents ReadFolder(const std::filesystem::path& folder, const Wildcard* files,
+FolderContents ReadFolder(const std::filesystem::path& folder, const text::Wildcard* files,
                           bool subfolders) {
   const std::unique_ptr<DIR, CloseDir> dir(::opendir(folder.c_str()));
   if (dir == nullptr) throw Unlistable(folder, errno);
@@ -86,7 +86,7 @@ FolderContents ReadFolder(const std::filesystem::path& folder, const Wildcard* f
     if ((kind == Kind::kFile && files == nullptr) || (kind == Kind::kFolder && !subfolders)) {
       continue;
     }
-    const bool utf8 = DecodeName(name, characters);
+    const bool utf8 = text::DecodeName(name, characters);
     const bool matches = files != nullptr && files->Matches(characters);
     if (kind == Kind::kUnknown) {
       // A link, or a file system that does not tell the type: ask it, only

@@ -38,13 +38,13 @@ const std::string kPrivetCp1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
 fs::path PathOf(const std::string& name) {
   return fs::path(std::u8string(name.begin(), name.end()));
 }
-std::string TextOf(NativeNameView name) {
+std::string TextOf(text::NativeNameView name) {
   const std::u8string text = fs::path(name).u8string();
   return std::string(text.begin(), text.end());
 }
 #else
 fs::path PathOf(const std::string& name) { return name; }
-std::string TextOf(NativeNameView name) { return std::string(name); }
+std::string TextOf(text::NativeNameView name) { return std::string(name); }
 #endif
 
 void MakeFolders(const TempDir& dir, std::initializer_list<std::string> names) {

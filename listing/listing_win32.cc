@@ -10,6 +10,7 @@
 
 #include "common/run_time_error.h"
 #include "listing/folder_reading.h"
+#include "text/utf16.h"
 
 namespace holvane::listing {
 
@@ -46,7 +47,7 @@ bool LeadsElsewhere(const WIN32_FIND_DATAW& found) {
 
 }  // namespace
 
-FolderContents ReadFolder(const std::filesystem::path& folder, const Wildcard* files,
+FolderContents ReadFolder(const std::filesystem::path& folder, const text::Wildcard* files,
                           bool subfolders) {
   // FindFirstFileExW takes a pattern, not a folder: "*" in it. A folder that
   // is a file fails with ERROR_DIRECTORY or ERROR_PATH_NOT_FOUND.
@@ -76,7 +77,7 @@ FolderContents ReadFolder(const std::filesystem::path& folder, const Wildcard* f
     if ((!folder_kind && files == nullptr && !link) || (folder_kind && !subfolders && !link)) {
       continue;
     }
-    DecodeWideName(name, characters);
+    text::DecodeUtf16(name, characters);
     const bool matches = files != nullptr && files->Matches(characters);
     if (link) {
       // What the link leads to, as the system follows it; a link that leads

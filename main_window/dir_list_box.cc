@@ -54,7 +54,7 @@ void DirListBox::setPath(const std::filesystem::path& path) { ChangeTo(Resolve(p
 
 std::filesystem::path DirListBox::Resolve(const std::filesystem::path& path) const {
   std::filesystem::path folder = AbsoluteFolder(path);
-  const std::vector<PathString> drives = drives_();
+  const std::vector<text::NativeName> drives = drives_();
   const bool is_drive = std::find(drives.begin(), drives.end(), folder.native()) != drives.end();
   if (!is_drive) return folder;
   const auto last = last_folder_on_drive_.find(folder.native());

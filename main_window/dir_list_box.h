@@ -61,7 +61,7 @@ class DirListBox : public QTreeWidget {
   void Show();
 
   DriveSource drives_;
-  std::map<PathString, std::filesystem::path> last_folder_on_drive_;
+  std::map<text::NativeName, std::filesystem::path> last_folder_on_drive_;
   std::filesystem::path path_;
   listing::Entries subfolders_;
 };

@@ -21,7 +21,7 @@ constexpr int kDriveRole = Qt::UserRole;
 DriveListBox::DriveListBox(DriveSource drives, const std::filesystem::path& start_folder,
                            QWidget* parent)
     : QComboBox(parent), drives_(std::move(drives)) {
-  const std::vector<PathString> drives_now = drives_();
+  const std::vector<text::NativeName> drives_now = drives_();
   Fill(drives_now);
   chosen_ =
       std::max(IndexOf(DriveOf(AbsoluteFolder(start_folder), drives_now)), count() > 0 ? 0 : -1);
@@ -54,9 +54,9 @@ void DriveListBox::Refresh() {
   setCurrentIndex(index);
 }
 
-void DriveListBox::Fill(const std::vector<PathString>& drives) {
+void DriveListBox::Fill(const std::vector<text::NativeName>& drives) {
   clear();
-  for (const PathString& drive : drives) Add(drive);
+  for (const text::NativeName& drive : drives) Add(drive);
 }
 
 void DriveListBox::Add(const std::filesystem::path& drive) {

@@ -43,7 +43,7 @@ class DriveListBox : public QComboBox {
   // Lists the drives afresh, keeping the chosen one shown even when it is
   // gone (a drive that failed stays in view, as the user chose it).
   void Refresh();
-  void Fill(const std::vector<PathString>& drives);
+  void Fill(const std::vector<text::NativeName>& drives);
   void Add(const std::filesystem::path& drive);
   // The index of the entry for `drive`, or -1.
   int IndexOf(const std::filesystem::path& drive) const;

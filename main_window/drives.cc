@@ -53,9 +53,9 @@ bool IsLinuxDrive(const Volume& volume) {
                       [&](const char* folder) { return IsUnder(root, folder); });
 }
 
-std::vector<PathString> SelectLinuxDrives(const std::vector<Volume>& volumes) {
-  const PathString root = fs::path("/").native();
-  std::vector<PathString> drives{root};
+std::vector<text::NativeName> SelectLinuxDrives(const std::vector<Volume>& volumes) {
+  const text::NativeName root = fs::path("/").native();
+  std::vector<text::NativeName> drives{root};
   for (const Volume& volume : volumes) {
     if (volume.root_path != root && IsLinuxDrive(volume)) drives.push_back(volume.root_path);
   }
@@ -67,23 +67,23 @@ std::vector<PathString> SelectLinuxDrives(const std::vector<Volume>& volumes) {
 // The root of a drive letter, "C:\", for `root_path` when it is one in any
 // spelling ("C:/", "c:\"); empty otherwise. Windows' rule, spelled out rather
 // than left to std::filesystem so that it holds on every system.
-PathString WindowsDriveRoot(const PathString& root_path) {
+text::NativeName WindowsDriveRoot(const text::NativeName& root_path) {
   if (root_path.size() != 3 || root_path[1] != ':' ||
       (root_path[2] != '/' && root_path[2] != '\\')) {
     return {};
   }
-  PathString::value_type letter = root_path[0];
+  text::NativeName::value_type letter = root_path[0];
   if (letter >= 'a' && letter <= 'z')
-    letter = static_cast<PathString::value_type>(letter - 'a' + 'A');
+    letter = static_cast<text::NativeName::value_type>(letter - 'a' + 'A');
   if (letter < 'A' || letter > 'Z') return {};
-  return PathString{letter, ':', '\\'};
+  return text::NativeName{letter, ':', '\\'};
 }
 
-std::vector<PathString> SelectWindowsDrives(const std::vector<Volume>& volumes) {
-  std::vector<PathString> drives;
+std::vector<text::NativeName> SelectWindowsDrives(const std::vector<Volume>& volumes) {
+  std::vector<text::NativeName> drives;
   for (const Volume& volume : volumes) {
     if (!volume.valid || !volume.ready) continue;
-    PathString root = WindowsDriveRoot(volume.root_path);
+    text::NativeName root = WindowsDriveRoot(volume.root_path);
     if (!root.empty()) drives.push_back(std::move(root));
   }
   std::sort(drives.begin(), drives.end());
@@ -98,18 +98,18 @@ Volume DescribeVolume(const QStorageInfo& storage) {
           storage.isValid(), storage.isReady(), storage.isReadOnly()};
 }
 
-std::vector<PathString> SelectDrives(const std::vector<Volume>& volumes, Platform platform) {
+std::vector<text::NativeName> SelectDrives(const std::vector<Volume>& volumes, Platform platform) {
   return platform == Platform::kWindows ? SelectWindowsDrives(volumes) : SelectLinuxDrives(volumes);
 }
 
-PathString DriveName(const PathString& drive, Platform platform) {
+text::NativeName DriveName(const text::NativeName& drive, Platform platform) {
   if (platform == Platform::kWindows && !WindowsDriveRoot(drive).empty()) {
     return drive.substr(0, 2);
   }
   return drive;
 }
 
-std::vector<PathString> MountedDrives() {
+std::vector<text::NativeName> MountedDrives() {
   std::vector<Volume> volumes;
   for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
     volumes.push_back(DescribeVolume(storage));
@@ -117,9 +117,9 @@ std::vector<PathString> MountedDrives() {
   return SelectDrives(volumes);
 }
 
-PathString DriveOf(const fs::path& path, const std::vector<PathString>& drives) {
-  const PathString* best = nullptr;
-  for (const PathString& drive : drives) {
+text::NativeName DriveOf(const fs::path& path, const std::vector<text::NativeName>& drives) {
+  const text::NativeName* best = nullptr;
+  for (const text::NativeName& drive : drives) {
     if (IsUnder(path, drive) && (best == nullptr || drive.size() > best->size())) best = &drive;
   }
   return best != nullptr ? *best : path.root_path().native();

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "text/native_name.h"
+
 class QStorageInfo;
 
 namespace holvane::ui {
@@ -22,15 +24,11 @@ inline constexpr Platform kThisPlatform = Platform::kWindows;
 inline constexpr Platform kThisPlatform = Platform::kLinux;
 #endif
 
-// A path in the form the file system names it by: bytes on Linux, UTF-16 on
-// Windows (std::filesystem::path's native form).
-using PathString = std::filesystem::path::string_type;
-
 // What the drive list asks of one mounted volume, as QStorageInfo tells it.
 struct Volume {
   // rootPath() as the file system names it ("/media/x" on Linux, "C:/" on
   // Windows).
-  PathString root_path;
+  text::NativeName root_path;
   // fileSystemType(): "ext4", "vfat", "nfs4", "tmpfs", "NTFS", "CDFS", ...
   std::string type;
   // isValid() and isReady(): the volume is there and its file system answers.
@@ -72,25 +70,26 @@ Volume DescribeVolume(const QStorageInfo& storage);
 // it is reached through the folders of the drive that holds that folder.
 //
 // Pure: it looks at nothing but `volumes`.
-std::vector<PathString> SelectDrives(const std::vector<Volume>& volumes,
-                                     Platform platform = kThisPlatform);
+std::vector<text::NativeName> SelectDrives(const std::vector<Volume>& volumes,
+                                           Platform platform = kThisPlatform);
 
 // The text that names `drive`, one of SelectDrives' results, in the drive
 // list: its drive letter on Windows ("C:" for "C:\"), its mount point on
 // Linux.
-PathString DriveName(const PathString& drive, Platform platform = kThisPlatform);
+text::NativeName DriveName(const text::NativeName& drive, Platform platform = kThisPlatform);
 
 // SelectDrives over QStorageInfo::mountedVolumes().
-std::vector<PathString> MountedDrives();
+std::vector<text::NativeName> MountedDrives();
 
 // Where the lists learn the drives, asked afresh whenever they need them, so
 // that a medium mounted while the program runs shows up.
-using DriveSource = std::function<std::vector<PathString>()>;
+using DriveSource = std::function<std::vector<text::NativeName>()>;
 
 // The drive among `drives` that holds the absolute path `path`: the longest
 // one that is `path` or one of its ancestors, part by part, or else the root
 // of `path` itself ("/", or a drive or share that is not listed, on Windows).
-PathString DriveOf(const std::filesystem::path& path, const std::vector<PathString>& drives);
+text::NativeName DriveOf(const std::filesystem::path& path,
+                         const std::vector<text::NativeName>& drives);
 
 }  // namespace holvane::ui
 

@@ -68,8 +68,8 @@ std::filesystem::path CurrentFolder() {
 
 frmMain::frmMain(QWidget* parent) : frmMain(DriveSource(MountedDrives), CurrentFolder(), parent) {}
 
-frmMain::frmMain(const std::vector<PathString>& drives, const std::filesystem::path& start_folder,
-                 QWidget* parent)
+frmMain::frmMain(const std::vector<text::NativeName>& drives,
+                 const std::filesystem::path& start_folder, QWidget* parent)
     : frmMain(DriveSource([drives] { return drives; }), start_folder, parent) {}
 
 frmMain::frmMain(const DriveSource& drives, const std::filesystem::path& start_folder,

@@ -33,7 +33,7 @@ class frmMain : public QWidget {
   frmMain(const DriveSource& drives, const std::filesystem::path& start_folder,
           QWidget* parent = nullptr);
   // On a fixed set of drives.
-  frmMain(const std::vector<PathString>& drives, const std::filesystem::path& start_folder,
+  frmMain(const std::vector<text::NativeName>& drives, const std::filesystem::path& start_folder,
           QWidget* parent = nullptr);
   ~frmMain() override;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "listing/names.h"
+#include "text/names.h"
 
 namespace holvane::ui {
 
@@ -29,7 +29,7 @@ QString ShownText(const std::filesystem::path& path) {
   shown.reserve(bytes.size());
   for (std::size_t start = 0;;) {
     const std::size_t slash = bytes.find('/', start);
-    shown += listing::ShownName(bytes.substr(start, slash - start));
+    shown += text::ShownName(bytes.substr(start, slash - start));
     if (slash == std::string_view::npos) break;
     shown += '/';
     start = slash + 1;
@@ -43,9 +43,7 @@ std::filesystem::path PathFromQt(const QString& path) {
 
 #endif
 
-std::filesystem::path PathOfName(listing::NativeNameView name) {
-  return std::filesystem::path::string_type(name);
-}
+std::filesystem::path PathOfName(text::NativeNameView name) { return text::NativeName(name); }
 
 std::filesystem::path AbsoluteFolder(const std::filesystem::path& path) {
   std::error_code ignored;

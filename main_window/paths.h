@@ -20,7 +20,7 @@ namespace holvane::ui {
 // the two is kept to the conversions below.
 
 // The text the lists show for `path`. On Linux each of its parts as
-// listing::ShownName shows a name; on Windows its UTF-16 as it is.
+// text::ShownName shows a name; on Windows its UTF-16 as it is.
 QString ShownText(const std::filesystem::path& path);
 
 // A path Qt gives (QStorageInfo::rootPath(), QDir::rootPath()) as the file
@@ -32,7 +32,7 @@ std::filesystem::path PathFromQt(const QString& path);
 // A name from a listing::Entry as a path: the listing gives it as the
 // system holds it (bytes on Linux, UTF-16 on Windows), so it opens exactly
 // the entry listed.
-std::filesystem::path PathOfName(listing::NativeNameView name);
+std::filesystem::path PathOfName(text::NativeNameView name);
 
 // `path` made absolute, with "." and ".." and doubled and trailing
 // separators removed; symbolic links are kept, not resolved. A root ("/",
@@ -50,13 +50,13 @@ std::filesystem::path RootOf(const std::filesystem::path& folder);
 // A path as an item's data, and back, exactly: the code units of its native
 // form (bytes on Linux, UTF-16 on Windows).
 inline QVariant ItemData(const std::filesystem::path& path) {
-  const std::filesystem::path::string_type& native = path.native();
+  const text::NativeName& native = path.native();
   return QByteArray(reinterpret_cast<const char*>(native.data()),
                     static_cast<qsizetype>(native.size() * sizeof(native[0])));
 }
 inline std::filesystem::path PathOf(const QVariant& data) {
   const QByteArray bytes = data.toByteArray();
-  std::filesystem::path::string_type native;
+  text::NativeName native;
   native.resize(static_cast<std::size_t>(bytes.size()) / sizeof(native[0]));
   if (!native.empty())
     std::memcpy(native.data(), bytes.constData(), native.size() * sizeof(native[0]));

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "conversion/code_page_1251.h"
+#include "text/code_page_1251.h"
 
-#include <cstdint>
-
-namespace holvane {
+namespace holvane::text {
 
 // clang-format off
 const std::array<char32_t, 128> kCodePage1251UpperHalf = {
@@ -30,24 +28,4 @@ const std::array<char32_t, 128> kCodePage1251UpperHalf = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 // clang-format on
-
-void AppendUtf8(char32_t code_point, std::string& out) {
-  const auto c = static_cast<std::uint32_t>(code_point);
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
-}  // namespace holvane
+}  // namespace holvane::text

@@ -1,17 +1,18 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_LISTING_NAMES_H_
-#define HOLVANE_LISTING_NAMES_H_
+#ifndef HOLVANE_TEXT_NAMES_H_
+#define HOLVANE_TEXT_NAMES_H_
 
 #include <string>
 #include <string_view>
 
-namespace holvane::listing {
+namespace holvane::text {
 
 // A file name is bytes, and files are always opened by those bytes. For
 // showing, ordering and matching, a name stands for characters: its own when
 // it is valid UTF-8, otherwise its bytes read in code page 1251 (the names
 // given on the machines the files come from). So every name has characters,
-// and no name is left out of a list for the bytes it holds.
+// and no name is left out of a list for the bytes it holds. (A Windows name
+// is UTF-16 instead: see utf16.h.)
 
 // The characters `name` stands for, in `characters` (what it held is
 // replaced). Returns whether `name` is valid UTF-8.
@@ -19,19 +20,6 @@ bool DecodeName(std::string_view name, std::u32string& characters);
 
 // `name` as a list shows it, in UTF-8: `name` itself when it is valid UTF-8.
 std::string ShownName(std::string_view name);
-
-// On Windows a name is UTF-16 code units, not bytes. Its characters are what
-// they encode, a surrogate without its pair (which Windows allows) standing
-// for itself, so that names with different units never have the same
-// characters.
-void DecodeWideName(std::wstring_view name, std::u32string& characters);
-
-// Appends the UTF-8 of `characters` to `out`, a surrogate as U+FFFD: what a
-// list shows for characters from DecodeWideName.
-void AppendShown(std::u32string_view characters, std::string& out);
-
-// The UTF-16 `name` as a list shows it, in UTF-8.
-std::string ShownWideName(std::wstring_view name);
 
 // `c` with letter case ignored: the Latin capitals A-Z as a-z; the Cyrillic
 // capitals А-Я as а-я and U+0400-U+040F as U+0450-U+045F; Ё and ё as е.
@@ -75,6 +63,6 @@ void AppendSortKey(std::u32string_view characters, std::string_view name, std::s
 // The sort key of `name` alone.
 std::string SortKey(std::string_view name);
 
-}  // namespace holvane::listing
+}  // namespace holvane::text
 
-#endif  // HOLVANE_LISTING_NAMES_H_
+#endif  // HOLVANE_TEXT_NAMES_H_

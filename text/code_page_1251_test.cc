@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "conversion/code_page_1251.h"
+#include "text/code_page_1251.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,9 @@
 #include <iconv.h>
 #endif
 
-namespace holvane {
+#include "text/utf8.h"
+
+namespace holvane::text {
 namespace {
 
 #ifdef _WIN32
@@ -108,4 +110,4 @@ TEST(CodePage1251, AppendUtf8MatchesTheCLibraryAtEveryLength) {
 }
 
 }  // namespace
-}  // namespace holvane
+}  // namespace holvane::text

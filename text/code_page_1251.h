@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_CONVERSION_CODE_PAGE_1251_H_
-#define HOLVANE_CONVERSION_CODE_PAGE_1251_H_
+#ifndef HOLVANE_TEXT_CODE_PAGE_1251_H_
+#define HOLVANE_TEXT_CODE_PAGE_1251_H_
 
 #include <array>
-#include <string>
 
-namespace holvane {
+namespace holvane::text {
 
 // Code page 1251, the code page of the program's texts and of the names the
 // files were given on the machines they come from. Its lower half, 0x00 to
@@ -20,10 +19,6 @@ inline char32_t CodePage1251Character(unsigned char byte) {
   return byte < 0x80 ? char32_t{byte} : kCodePage1251UpperHalf[byte - 0x80];
 }
 
-// Appends `code_point` to `out` in UTF-8 (one to four bytes). `code_point` is
-// a Unicode scalar value: at most U+10FFFF and not a surrogate.
-void AppendUtf8(char32_t code_point, std::string& out);
+}  // namespace holvane::text
 
-}  // namespace holvane
-
-#endif  // HOLVANE_CONVERSION_CODE_PAGE_1251_H_
+#endif  // HOLVANE_TEXT_CODE_PAGE_1251_H_

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_CLI_TERMINAL_TEXT_H_
-#define HOLVANE_CLI_TERMINAL_TEXT_H_
+#ifndef HOLVANE_TEXT_TERMINAL_TEXT_H_
+#define HOLVANE_TEXT_TERMINAL_TEXT_H_
 
 #include <string>
 #include <string_view>
 
-namespace holvane::cli {
+namespace holvane::text {
 
 // `bytes` made safe to print on a terminal: UTF-8 characters are kept as they
 // are, except the control characters (C0, DEL and C1), which could move the
@@ -23,6 +23,6 @@ std::string Escaped(std::string_view bytes);
 // mistaken for a name that spells one, the price of paths that read right.
 std::string Escaped(std::wstring_view name);
 
-}  // namespace holvane::cli
+}  // namespace holvane::text
 
-#endif  // HOLVANE_CLI_TERMINAL_TEXT_H_
+#endif  // HOLVANE_TEXT_TERMINAL_TEXT_H_

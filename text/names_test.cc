@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "listing/names.h"
+#include "text/names.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace holvane::listing {
+namespace holvane::text {
 namespace {
 
 struct ShownCase {
@@ -44,38 +44,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ShownCase{"AboveU10FFFF", "\xF4\x90\x80\x80", "фђЂЂ"},
                       ShownCase{"ContinuationAlone", "\x80", "Ђ"}),
     [](const ::testing::TestParamInfo<ShownCase>& info) { return std::string(info.param.what); });
-
-struct WideCase {
-  const char* what;
-  std::wstring name;
-  std::u32string characters;
-  std::string shown;
-};
-
-void PrintTo(const WideCase& c, std::ostream* out) { *out << c.what; }
-
-class ListingWideName : public ::testing::TestWithParam<WideCase> {};
-
-// A Windows name's UTF-16 units: a pair of surrogates is one character; a
-// surrogate alone stays itself among the characters (so it orders and
-// matches apart from any other name) and is shown as U+FFFD.
-TEST_P(ListingWideName, SurrogatePairsJoinedLoneOnesKept) {
-  std::u32string characters = U"left over";
-  DecodeWideName(GetParam().name, characters);
-  EXPECT_EQ(characters, GetParam().characters);
-  EXPECT_EQ(ShownWideName(GetParam().name), GetParam().shown);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, ListingWideName,
-    ::testing::Values(
-        WideCase{"Cyrillic", L"Привет.wvl", U"Привет.wvl", "Привет.wvl"},
-        WideCase{"Pair", {L'a', wchar_t(0xD83D), wchar_t(0xDE00)}, U"a\U0001F600", "a\U0001F600"},
-        WideCase{"LoneHigh", {wchar_t(0xD83D), L'x'}, {0xD83D, U'x'}, "\uFFFDx"},
-        WideCase{"HighAtEnd", {L'x', wchar_t(0xDBFF)}, {U'x', 0xDBFF}, "x\uFFFD"},
-        WideCase{"LoneLow", {wchar_t(0xDE00)}, {0xDE00}, "\uFFFD"},
-        WideCase{"Reversed", {wchar_t(0xDE00), wchar_t(0xD83D)}, {0xDE00, 0xD83D}, "\uFFFD\uFFFD"}),
-    [](const ::testing::TestParamInfo<WideCase>& info) { return std::string(info.param.what); });
 
 // Each name comes before the next; every adjacent pair shows one rule.
 TEST(ListingSortKey, NaturalOrderIgnoringCaseThenBytes) {
@@ -160,4 +128,4 @@ INSTANTIATE_TEST_SUITE_P(
                       WildcardCase{"", "", true}, WildcardCase{"", "a", false}));
 
 }  // namespace
-}  // namespace holvane::listing
+}  // namespace holvane::text

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "listing/names.h"
+#include "text/names.h"
 
 #include <cstdint>
 
-#include "conversion/code_page_1251.h"
-#include "conversion/utf8.h"
+#include "text/code_page_1251.h"
+#include "text/utf8.h"
 
-namespace holvane::listing {
+namespace holvane::text {
 
 namespace {
 
@@ -45,38 +45,6 @@ std::string ShownName(std::string_view name) {
   std::string shown;
   shown.reserve(name.size() * 2);
   for (const char32_t c : characters) AppendUtf8(c, shown);
-  return shown;
-}
-
-void DecodeWideName(std::wstring_view name, std::u32string& characters) {
-  characters.clear();
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const auto unit = static_cast<char32_t>(name[i]);
-    const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-    if (high && i + 1 < name.size()) {
-      const auto next = static_cast<char32_t>(name[i + 1]);
-      if (next >= 0xDC00 && next <= 0xDFFF) {
-        characters.push_back(0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
-        ++i;
-        continue;
-      }
-    }
-    characters.push_back(unit);
-  }
-}
-
-void AppendShown(std::u32string_view characters, std::string& out) {
-  for (const char32_t c : characters) {
-    AppendUtf8(c >= 0xD800 && c <= 0xDFFF ? U'\uFFFD' : c, out);
-  }
-}
-
-std::string ShownWideName(std::wstring_view name) {
-  std::u32string characters;
-  DecodeWideName(name, characters);
-  std::string shown;
-  shown.reserve(name.size());
-  AppendShown(characters, shown);
   return shown;
 }
 
@@ -163,4 +131,4 @@ std::string SortKey(std::string_view name) {
   return key;
 }
 
-}  // namespace holvane::listing
+}  // namespace holvane::text

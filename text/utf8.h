@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_CONVERSION_UTF8_H_
-#define HOLVANE_CONVERSION_UTF8_H_
+#ifndef HOLVANE_TEXT_UTF8_H_
+#define HOLVANE_TEXT_UTF8_H_
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
-namespace holvane {
+namespace holvane::text {
 
 // The length of the valid UTF-8 character that `text` starts with, its code
 // point in `code_point`; 0 when `text` is empty or does not start with one.
@@ -45,6 +46,10 @@ inline std::size_t DecodeUtf8Character(std::string_view text, char32_t& code_poi
   return length;
 }
 
-}  // namespace holvane
+// Appends `code_point` to `out` in UTF-8 (one to four bytes). `code_point` is
+// a Unicode scalar value: at most U+10FFFF and not a surrogate.
+void AppendUtf8(char32_t code_point, std::string& out);
 
-#endif  // HOLVANE_CONVERSION_UTF8_H_
+}  // namespace holvane::text
+
+#endif  // HOLVANE_TEXT_UTF8_H_

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "cli/terminal_text.h"
+#include "text/terminal_text.h"
 
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
 
-namespace holvane::cli {
+namespace holvane::text {
 namespace {
 
 struct EscapeCase {
@@ -68,4 +68,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace holvane::cli
+}  // namespace holvane::text

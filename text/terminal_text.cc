@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "cli/terminal_text.h"
+#include "text/terminal_text.h"
 
 #include <cstddef>
 
-#include "conversion/code_page_1251.h"
-#include "conversion/utf8.h"
+#include "text/code_page_1251.h"
+#include "text/utf8.h"
 
-namespace holvane::cli {
+namespace holvane::text {
 
 namespace {
 
@@ -75,4 +75,4 @@ std::string Escaped(std::wstring_view name) {
   return out;
 }
 
-}  // namespace holvane::cli
+}  // namespace holvane::text

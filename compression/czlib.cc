@@ -1,11 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "compression/czlib.h"
 
-#ifndef _WIN32
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -13,6 +8,7 @@
 #include <new>
 
 #include "common/run_time_error.h"
+#include "compression/memory_advice.h"
 
 namespace holvane {
 
@@ -79,19 +75,6 @@ void CheckOutputLength(std::int32_t buffer_size, std::int32_t output_length) {
   }
 }
 
-// Hands whole pages of a buffer that is done with back to the system. Only
-// advice: where it is not taken (Windows, whose heap gives no safe way to),
-// the pages go with the buffer.
-#ifdef _WIN32
-std::uintptr_t PageSize() { return 4096; }
-void ReleasePages(std::uintptr_t, std::size_t) {}
-#else
-std::uintptr_t PageSize() { return static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)); }
-void ReleasePages(std::uintptr_t start, std::size_t length) {
-  ::madvise(reinterpret_cast<void*>(start), length, MADV_DONTNEED);
-}
-#endif
-
 // The first `length` bytes of `buffer` as a string. The copy is made a piece
 // at a time and each piece's whole pages go back to the system once copied,
 // so that a large output is never held twice. The string's room is taken
@@ -101,7 +84,7 @@ std::string TakeOutput(std::uint8_t* buffer, std::int32_t length) {
   const auto size = static_cast<std::size_t>(length);
   std::string output;
   output.reserve(size);
-  const auto page = PageSize();
+  const auto page = memory_advice::PageSize();
   const auto start = reinterpret_cast<std::uintptr_t>(buffer);
   std::uintptr_t released = (start + page - 1) / page * page;
   for (std::size_t done = 0; done < size;) {
@@ -110,7 +93,7 @@ std::string TakeOutput(std::uint8_t* buffer, std::int32_t length) {
     done += take;
     const std::uintptr_t copied = (start + done) / page * page;
     if (size > kPiece && copied > released) {
-      ReleasePages(released, copied - released);
+      memory_advice::ReleasePages(released, copied - released);
       released = copied;
     }
   }

@@ -35,12 +35,17 @@ class Entries::Builder {
   // Where each entry's key starts in keys_; Sorted adds where the last one
   // ends.
   std::vector<std::size_t> key_starts_;
-#ifdef _WIN32
-  // The bytes that order names equal in characters: the characters' UTF-8,
-  // surrogates included, which tells apart every two names.
+  // Room for AppendNameSortKey's tie-break.
   std::string tie_break_;
-#endif
 };
+
+// Appends to `keys` the sort key of `name`, whose characters are
+// `characters` (text::AppendSortKey). Names equal in characters are ordered
+// by bytes that tell every two names apart: on POSIX the name's own; on
+// Windows the characters' UTF-8, surrogates included, made in `scratch`.
+// Each system has its own.
+void AppendNameSortKey(std::u32string_view characters, text::NativeNameView name,
+                       std::string& scratch, std::string& keys);
 
 // One reading of `folder`: the files matching `files` (none when it is
 // null), and its subfolders when `subfolders` is true. Throws as ListFolder.

@@ -8,10 +8,8 @@
 #include <utility>
 
 #include "listing/folder_reading.h"
-#include "text/code_page_1251.h"
 #include "text/names.h"
 #include "text/utf16.h"
-#include "text/utf8.h"
 
 namespace holvane::listing {
 
@@ -32,13 +30,7 @@ void Entries::Builder::Add(text::NativeNameView name, const std::u32string& char
   item.symbolic_link = link;
   entries_.items_.push_back(item);
   key_starts_.push_back(keys_.size());
-#ifdef _WIN32
-  tie_break_.clear();
-  for (const char32_t c : characters) text::AppendUtf8(c, tie_break_);
-  text::AppendSortKey(characters, tie_break_, keys_);
-#else
-  text::AppendSortKey(characters, name, keys_);
-#endif
+  AppendNameSortKey(characters, name, tie_break_, keys_);
 }
 
 Entries Entries::Builder::Sorted() && {

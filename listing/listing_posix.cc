@@ -48,6 +48,11 @@ Kind KindOf(mode_t mode) {
 
 }  // namespace
 
+void AppendNameSortKey(std::u32string_view characters, text::NativeNameView name, std::string&,
+                       std::string& keys) {
+  text::AppendSortKey(characters, name, keys);
+}
+
 FolderContents ReadFolder(const std::filesystem::path& folder, const text::Wildcard* files,
                           bool subfolders) {
   const std::unique_ptr<DIR, CloseDir> dir(::opendir(folder.c_str()));

@@ -10,7 +10,9 @@
 
 #include "common/run_time_error.h"
 #include "listing/folder_reading.h"
+#include "text/names.h"
 #include "text/utf16.h"
+#include "text/utf8.h"
 
 namespace holvane::listing {
 
@@ -46,6 +48,13 @@ bool LeadsElsewhere(const WIN32_FIND_DATAW& found) {
 }
 
 }  // namespace
+
+void AppendNameSortKey(std::u32string_view characters, text::NativeNameView, std::string& scratch,
+                       std::string& keys) {
+  scratch.clear();
+  for (const char32_t c : characters) text::AppendUtf8(c, scratch);
+  text::AppendSortKey(characters, scratch, keys);
+}
 
 FolderContents ReadFolder(const std::filesystem::path& folder, const text::Wildcard* files,
                           bool subfolders) {

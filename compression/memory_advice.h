@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+#ifndef HOLVANE_COMPRESSION_MEMORY_ADVICE_H_
+#define HOLVANE_COMPRESSION_MEMORY_ADVICE_H_
+
+#include <cstddef>
+#include <cstdint>
+
+namespace holvane::memory_advice {
+
+// The size of the system's memory pages.
+std::uintptr_t PageSize();
+
+// Hands the whole pages from `start` on, `length` bytes, of a buffer that is
+// done with back to the system; their contents are lost. Only advice: where
+// it is not taken (Windows, whose heap gives no safe way to), the pages go
+// with the buffer.
+void ReleasePages(std::uintptr_t start, std::size_t length);
+
+}  // namespace holvane::memory_advice
+
+#endif  // HOLVANE_COMPRESSION_MEMORY_ADVICE_H_

@@ -1,0 +1,10 @@
+// SPDX-License-Identifier: MIT
+#include "compression/memory_advice.h"
+
+namespace holvane::memory_advice {
+
+std::uintptr_t PageSize() { return 4096; }
+
+void ReleasePages(std::uintptr_t, std::size_t) {}
+
+}  // namespace holvane::memory_advice

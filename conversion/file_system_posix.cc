@@ -46,9 +46,9 @@ SystemErrorMeaning Meaning(int error) {
     case EIO:
       return {ErrorNumber::kDeviceIo, "ошибка ввода-вывода"};
     case EISDIR:
-      return {ErrorNumber::kPathFileAccess, "это папка, а не файл"};
+      return {ErrorNumber::kPathFileAccess, kFolder.data()};
     case ELOOP:
-      return {ErrorNumber::kPathFileAccess, "это символическая ссылка"};
+      return {ErrorNumber::kPathFileAccess, kSymbolicLink.data()};
     case ENAMETOOLONG:
       return {ErrorNumber::kPathFileAccess, "слишком длинное имя"};
     case EMFILE:

@@ -32,6 +32,7 @@
 #include "common/run_time_error.h"
 #include "conversion/convert_file.h"
 #include "conversion/file_system.h"
+#include "conversion/messages.h"
 #include "conversion/whole_file.h"
 #include "text/native_name.h"
 #include "text/terminal_text.h"
@@ -296,7 +297,7 @@ int Run(const holvane::cli::Options& options, const std::vector<std::filesystem:
   progress.Clear();
   if (converted > 0 && !options.quiet) {
     holvane::cli::WriteText(text_on_stdout ? stderr : stdout,
-                            "Файлов успешно декомпилировано: " + std::to_string(converted) + ".\n");
+                            holvane::ConvertedCountLine(converted) + "\n");
   }
   return failed ? 1 : 0;
 }

@@ -27,6 +27,9 @@ inline constexpr std::string_view kWriteStandardOutputAction =
 inline constexpr std::string_view kReadStandardInputAction =
     "не удаётся прочитать стандартный ввод";
 
+// Why a file is refused, whether the system said so or the layer found it.
+// Each is a whole literal, so its data() is also the C string a
+// SystemErrorMeaning takes.
 inline constexpr std::string_view kClosedFile = "файл уже закрыт";
 inline constexpr std::string_view kNotRegularFile = "это не обычный файл";
 inline constexpr std::string_view kFolder = "это папка, а не файл";

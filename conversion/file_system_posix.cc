@@ -46,14 +46,14 @@ SystemErrorMeaning Meaning(int error) {
     case EIO:
       return {ErrorNumber::kDeviceIo, "ошибка ввода-вывода"};
     case EISDIR:
-      return {ErrorNumber::kPathFileAccess, "это папка, а не файл"};
+      return {ErrorNumber::kPathFileAccess, kFolder.data()};
     case ENXIO:
       // What open(2) says of a socket, of a named pipe opened to write with
       // no reader, and of a device with nothing behind it: never of a
       // regular file.
       return {ErrorNumber::kPathFileAccess, kNotRegularFile.data()};
     case ELOOP:
-      return {ErrorNumber::kPathFileAccess, "это символическая ссылка"};
+      return {ErrorNumber::kPathFileAccess, kSymbolicLink.data()};
     case ENAMETOOLONG:
       return {ErrorNumber::kPathFileAccess, "слишком длинное имя"};
     case EMFILE:

@@ -440,6 +440,16 @@ class RecordStreamOverflowTest : public ::testing::Test {
     return at;
   }
 
+  // Places the long entries and one more, a false one whose text reaches up
+  // to its flag at `flag_at`; returns that text's length.
+  std::int64_t PlaceEntriesUpToFlagAt(std::int64_t flag_at) {
+    const std::int64_t last = PlaceLongEntries();
+    const std::int64_t text = flag_at - last - kFieldWidth;
+    source_.Place(last, Int32Bytes(static_cast<std::int32_t>(text)));
+    source_.Place(flag_at, Int32Bytes(0));
+    return text;
+  }
+
   static std::int64_t RenderedLength(int entries, std::int64_t text) {
     return entries * (1 + text + 2);
   }
@@ -460,13 +470,10 @@ TEST_F(RecordStreamOverflowTest, TextEndingPastTheLimitIsNotRead) {
 }
 
 TEST_F(RecordStreamOverflowTest, FlagEndingPastTheLimit) {
-  const std::int64_t last = PlaceLongEntries();
   // The flag itself can be read, so its entry is whole and rendered; the
   // position after it cannot be held, and that step fails.
   const std::int64_t flag_at = kInt32Max - 2;
-  const std::int64_t text = flag_at - last - kFieldWidth;
-  source_.Place(last, Int32Bytes(static_cast<std::int32_t>(text)));
-  source_.Place(flag_at, Int32Bytes(0));
+  const std::int64_t text = PlaceEntriesUpToFlagAt(flag_at);
 
   const auto error = RunTimeErrorOf([&] { RenderRecordStream(source_, target_); });
   ASSERT_TRUE(error.has_value());
@@ -476,14 +483,11 @@ TEST_F(RecordStreamOverflowTest, FlagEndingPastTheLimit) {
 }
 
 TEST_F(RecordStreamOverflowTest, LengthEndingPastTheLimit) {
-  const std::int64_t last = PlaceLongEntries();
   // Positions count from 1 and name the byte to read next, so an entry is
   // still whole when the position after its flag is exactly the limit; the
   // length field there is the first one that cannot be passed.
   const std::int64_t flag_at = kInt32Max - 5;
-  const std::int64_t text = flag_at - last - kFieldWidth;
-  source_.Place(last, Int32Bytes(static_cast<std::int32_t>(text)));
-  source_.Place(flag_at, Int32Bytes(0));
+  const std::int64_t text = PlaceEntriesUpToFlagAt(flag_at);
   const std::int64_t length_at = flag_at + kFieldWidth;
   source_.Place(length_at, Int32Bytes(0));
 

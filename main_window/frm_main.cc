@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "conversion/convert_file.h"
+#include "conversion/messages.h"
 #include "main_window/dir_list_box.h"
 #include "main_window/drive_list_box.h"
 #include "main_window/drives.h"
@@ -146,9 +147,7 @@ void frmMain::Command1_Click() {
       }
     }
     if (count > 0) {
-      ShowMessage(this,
-                  QString::fromUtf8("Файлов успешно декомпилировано: ") + QString::number(count) +
-                      QStringLiteral("."),
+      ShowMessage(this, QString::fromStdString(ConvertedCountLine(count)),
                   MessageIcon::kInformation);
     }
   } catch (...) {

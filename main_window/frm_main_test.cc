@@ -103,6 +103,15 @@ void WriteWvl(const fs::path& path) {
   WriteFileBytes(path, ZlibCompress(RecordStream(EntriesFor(path.filename().string()))));
 }
 
+// Two folders and a file in `folder`: one/ with inner.wvl and a folder of
+// its own, nested/; two/, empty; top.wvl.
+void WriteTwoFolders(const fs::path& folder) {
+  fs::create_directories(folder / "one" / "nested");
+  fs::create_directory(folder / "two");
+  WriteWvl(folder / "one" / "inner.wvl");
+  WriteWvl(folder / "top.wvl");
+}
+
 fs::path OutputOf(const fs::path& input) {
   fs::path output = input;
   output += ".txt";
@@ -384,10 +393,7 @@ TEST(FrmMain, UnreadableDriveLeavesTheListsAlone) {
 TEST(FrmMain, HighlightingAFolderDoesNotOpenIt) {
   HostRecorder recorder;
   TempDir a;
-  fs::create_directory(a / "one");
-  fs::create_directory(a / "two");
-  WriteWvl(a / "one" / "inner.wvl");
-  WriteWvl(a / "top.wvl");
+  WriteTwoFolders(a.path());
   frmMain window({"/", a.path().string()}, a.path());
   Show(window);
 
@@ -417,11 +423,7 @@ TEST_P(FrmMainOpening, OpeningAFolderMovesBothLists) {
   const Gesture gesture = GetParam();
   HostRecorder recorder;
   TempDir a;
-  fs::create_directory(a / "one");
-  fs::create_directory(a / "one" / "nested");
-  fs::create_directory(a / "two");
-  WriteWvl(a / "one" / "inner.wvl");
-  WriteWvl(a / "top.wvl");
+  WriteTwoFolders(a.path());
   frmMain window({"/", a.path().string()}, a.path());
   Show(window);
 

@@ -5,8 +5,8 @@
 // What every test-like part of the project shares, without GoogleTest: the
 // tests (through tests/test_support.h), the fuzz targets, the benchmarks and
 // the examples' generator. The file format is written here once, from its
-// description alone, and so is the reference the conversion is held to; zlib
-// is called directly, never through the code under test.
+// description (docs/format.md) alone, and so is the reference the conversion
+// is held to; zlib is called directly, never through the code under test.
 
 #include <cstddef>
 #include <cstdint>
@@ -38,21 +38,17 @@ struct Entry {
   std::int32_t flag;
 };
 
-// Appends one entry to a record stream: a 32-bit little-endian length, the
-// text bytes and a 32-bit little-endian flag.
+// Appends one entry, its length, text and flag, to a record stream.
 void AppendEntry(std::string& stream, std::string_view text, std::int32_t flag);
 
 // The record stream of `entries`, each appended as AppendEntry does.
 std::string RecordStream(std::initializer_list<Entry> entries);
 std::string RecordStream(const std::vector<Entry>& entries);
 
-// What a record stream renders to, worked out here from the marker rules
-// rather than by conversion/record_stream.cc: "-" for flag 0, "+" for -1,
-// "?" CR LF for any other flag, then the text bytes and CR LF. A stream is
-// read while two bytes or more are left (a single stray byte at the end is
-// ignored); a field cut short fails with 62 (input past end of file) at the
-// offset of the field, a negative length with 5 (invalid argument) at the
-// offset of the length.
+// What a record stream renders to in the default text form, worked out here
+// from docs/format.md rather than by conversion/record_stream.cc. The stream
+// is taken to be shorter than 2 GiB, so of the faults there only a field cut
+// short and a negative length arise.
 struct ExpectedRendering {
   std::string text;                    // everything rendered before a failure
   std::optional<int> error_number;     // 62 truncated, 5 negative length

@@ -220,7 +220,7 @@ const char* SignalName(int signal) {
 
 // The one line that says a run was stopped, on a line of its own even when a
 // progress line was being drawn.
-void ReportInterrupt(int signal, const std::filesystem::path* file) {
+std::string InterruptLine(int signal, const std::filesystem::path* file) {
   std::string line;
   if (holvane::cli::IsTerminal(stderr)) line = holvane::cli::LineClearing(stderr);
   line += std::string(kProgram) + ": ";
@@ -229,8 +229,7 @@ void ReportInterrupt(int signal, const std::filesystem::path* file) {
   } else {
     line += "прервано (";
   }
-  holvane::cli::WriteText(stderr, line + SignalName(signal) + ")\n");
-  std::fflush(stderr);
+  return line + SignalName(signal) + ")\n";
 }
 
 // `paths` are the options' paths as they were given, to open.
@@ -245,7 +244,7 @@ int Run(const holvane::cli::Options& options, const std::vector<std::filesystem:
     return 0;
   }
 
-  holvane::cli::InterruptGuard guard(holvane::DefaultFileSystem(), ReportInterrupt);
+  holvane::cli::InterruptGuard guard(holvane::DefaultFileSystem(), InterruptLine);
   bool failed = false;
   const std::vector<std::filesystem::path> files = CollectFiles(paths, options.recursive, failed);
 

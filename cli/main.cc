@@ -21,6 +21,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -307,6 +308,60 @@ int Main(const std::vector<std::string>& arguments, PathOf path_of) {
   return StandardOutputWritten() ? status : 1;
 }
 
+// What a system call's failure means, worded as the file layer words its
+// own.
+std::string SystemCause(const std::error_code& code) {
+  const std::error_condition condition = code.default_error_condition();
+  if (condition == std::errc::resource_unavailable_try_again) {
+    return "не хватает системных ресурсов";
+  }
+  if (condition == std::errc::not_enough_memory) return "недостаточно памяти";
+  if (condition == std::errc::operation_not_permitted ||
+      condition == std::errc::permission_denied) {
+    return "доступ запрещён";
+  }
+  return "системная ошибка " + std::to_string(code.value()) + " (" + code.message() + ")";
+}
+
+// The cause of the exception being handled, in words a person reads.
+std::string CurrentCause() {
+  try {
+    throw;
+  } catch (const holvane::RunTimeError& error) {
+    return error.what();
+  } catch (const std::bad_alloc&) {
+    return "недостаточно памяти";
+  } catch (const std::system_error& error) {
+    return "сбой системы: " + SystemCause(error.code());
+  } catch (const std::exception& error) {
+    return std::string("непредвиденная ошибка (") + error.what() + ")";
+  } catch (...) {
+    return "непредвиденная ошибка";
+  }
+}
+
+// Runs `body` for the exit status. A file's failure is reported where it
+// happens and the run goes on; what escapes `body` is what the program itself
+// needs and could not get (memory, the signals' setup), before any file is
+// touched or between two. It becomes one line and the status 1: no exception
+// may end the program unannounced.
+template <typename Body>
+int ReportingWhatEscapes(Body body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    try {
+      holvane::cli::WriteText(
+          stderr, std::string(kProgram) + ": " + holvane::cli::Escaped(CurrentCause()) + "\n");
+    } catch (...) {
+      // Not even the line could be made: too little memory for anything.
+      std::fputs(kProgram, stderr);
+      std::fputs(": недостаточно памяти\n", stderr);
+    }
+    return 1;
+  }
+}
+
 }  // namespace
 
 #ifdef _WIN32
@@ -314,26 +369,30 @@ int Main(const std::vector<std::string>& arguments, PathOf path_of) {
 // UTF-8 serves the options only. (A broken pipe on standard output is a
 // write error here without more ado: Windows has no SIGPIPE.)
 int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) {
-    const std::wstring_view wide(argv[i]);
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(),
-                          size, nullptr, nullptr);
-    arguments.push_back(std::move(narrow));
-  }
-  return Main(arguments,
-              [&](std::size_t argument) { return std::filesystem::path(argv[argument + 1]); });
+  return ReportingWhatEscapes([&] {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) {
+      const std::wstring_view wide(argv[i]);
+      const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                             nullptr, 0, nullptr, nullptr);
+      std::string narrow(static_cast<std::size_t>(size), '\0');
+      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(),
+                            size, nullptr, nullptr);
+      arguments.push_back(std::move(narrow));
+    }
+    return Main(arguments,
+                [&](std::size_t argument) { return std::filesystem::path(argv[argument + 1]); });
+  });
 }
 #else
 int main(int argc, char** argv) {
   // A closed pipe on standard output is reported as a write error (EPIPE)
   // and an exit status of 1, rather than ending the program unannounced.
   std::signal(SIGPIPE, SIG_IGN);
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
-  return Main(arguments,
-              [&](std::size_t argument) { return std::filesystem::path(arguments[argument]); });
+  return ReportingWhatEscapes([&] {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    return Main(arguments,
+                [&](std::size_t argument) { return std::filesystem::path(arguments[argument]); });
+  });
 }
 #endif

@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 
 #include "conversion/file_system.h"
@@ -15,24 +16,35 @@ namespace holvane::cli {
 
 // Turns SIGINT, SIGTERM and SIGHUP into a clean stop (on Windows the
 // console's events: Ctrl+C as SIGINT, Ctrl+Break as SIGBREAK, closing the
-// console, logging off and shutting down as SIGTERM, so 130, 149 and 143): the conversion in
-// progress loses its temporary file, its text file ends where an entry ends,
-// `report` says which file was interrupted, and the process exits with
-// 128 + the signal's number at once, wherever the conversion stood (reading,
+// console, logging off and shutting down as SIGTERM, so 130, 149 and 143): the
+// conversion in progress loses its temporary file (when it created one), its
+// text file ends where an entry ends, the line `report` gives for the signal
+// and the file goes to standard error, and the process exits with 128 + the
+// signal's number at once, wherever the conversion stood (reading,
 // decompressing, waiting for another conversion of the same file, writing).
 // Files converted before stay converted.
 //
 // Construct it before any other thread exists: it blocks those signals in
 // the calling thread, so in every thread started afterwards too, and waits
-// for them on a thread of its own. (On Windows the console calls a handler
-// on a thread of its own; one guard at a time.) Conversions must go through files(), which
-// passes everything on to `files` and keeps track of what the conversion in
-// progress has written.
+// for them on a thread of its own. Where no thread can be started (a process
+// limit reached), it catches them on the converting thread instead, with the
+// same outcome: a signal that comes while a file is created or removed or a
+// text file written is held until that step is done. One guard at a time
+// then; nothing else in the process may handle those signals meanwhile. (On
+// Windows the console calls a handler on a thread of its own; one guard at a
+// time.) Conversions must go through files(), which passes everything on to
+// `files` and keeps track of what the conversion in progress has written.
+//
+// The constructor throws std::system_error when the signals cannot be set up,
+// std::bad_alloc when memory runs out; the signals are as they were then.
 class InterruptGuard final {
  public:
-  // Called on the guard's thread while the conversion is held still; `file`
-  // is the input being converted, or nullptr between conversions.
-  using Report = std::function<void(int signal, const std::filesystem::path* file)>;
+  // The line, ending in a newline, that says the run was stopped by `signal`;
+  // `file` is the input being converted, or nullptr between conversions. It
+  // is asked for on the guard's thread while the conversion is held still, or
+  // without that thread, beforehand, whenever a conversion begins or ends, for
+  // each signal.
+  using Report = std::function<std::string(int signal, const std::filesystem::path* file)>;
 
   // What a stop needs, shared with the platform's way of waiting for one.
   struct State;
@@ -45,6 +57,8 @@ class InterruptGuard final {
   FileSystem& files();
 
   // The conversion of `input` starts or has ended; only one runs at a time.
+  // Without the guard's thread, Begin asks `report` for the lines a stop
+  // during the conversion would print, so it may throw what `report` throws.
   void Begin(const std::filesystem::path& input);
   void End();
 

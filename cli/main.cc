@@ -21,6 +21,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -230,7 +231,7 @@ const char* SignalName(int signal) {
 
 // The one line that says a run was stopped, on a line of its own even when a
 // progress line was being drawn.
-void ReportInterrupt(int signal, const std::filesystem::path* file) {
+std::string InterruptLine(int signal, const std::filesystem::path* file) {
   std::string line;
   if (holvane::cli::IsTerminal(stderr)) line = holvane::cli::LineClearing(stderr);
   line += std::string(kProgram) + ": ";
@@ -239,8 +240,7 @@ void ReportInterrupt(int signal, const std::filesystem::path* file) {
   } else {
     line += "прервано (";
   }
-  holvane::cli::WriteText(stderr, line + SignalName(signal) + ")\n");
-  std::fflush(stderr);
+  return line + SignalName(signal) + ")\n";
 }
 
 // `paths` are the options' paths as they were given, to open.
@@ -255,7 +255,7 @@ int Run(const holvane::cli::Options& options, const std::vector<std::filesystem:
     return 0;
   }
 
-  holvane::cli::InterruptGuard guard(holvane::DefaultFileSystem(), ReportInterrupt);
+  holvane::cli::InterruptGuard guard(holvane::DefaultFileSystem(), InterruptLine);
   bool failed = false;
   const std::vector<std::filesystem::path> files = CollectFiles(paths, options.recursive, failed);
 
@@ -318,6 +318,60 @@ int Main(const std::vector<std::string>& arguments, PathOf path_of) {
   return StandardOutputWritten() ? status : 1;
 }
 
+// What a system call's failure means, worded as the file layer words its
+// own.
+std::string SystemCause(const std::error_code& code) {
+  const std::error_condition condition = code.default_error_condition();
+  if (condition == std::errc::resource_unavailable_try_again) {
+    return "не хватает системных ресурсов";
+  }
+  if (condition == std::errc::not_enough_memory) return "недостаточно памяти";
+  if (condition == std::errc::operation_not_permitted ||
+      condition == std::errc::permission_denied) {
+    return "доступ запрещён";
+  }
+  return "системная ошибка " + std::to_string(code.value()) + " (" + code.message() + ")";
+}
+
+// The cause of the exception being handled, in words a person reads.
+std::string CurrentCause() {
+  try {
+    throw;
+  } catch (const holvane::RunTimeError& error) {
+    return error.what();
+  } catch (const std::bad_alloc&) {
+    return "недостаточно памяти";
+  } catch (const std::system_error& error) {
+    return "сбой системы: " + SystemCause(error.code());
+  } catch (const std::exception& error) {
+    return std::string("непредвиденная ошибка (") + error.what() + ")";
+  } catch (...) {
+    return "непредвиденная ошибка";
+  }
+}
+
+// Runs `body` for the exit status. A file's failure is reported where it
+// happens and the run goes on; what escapes `body` is what the program itself
+// needs and could not get (memory, the signals' setup), before any file is
+// touched or between two. It becomes one line and the status 1: no exception
+// may end the program unannounced.
+template <typename Body>
+int ReportingWhatEscapes(Body body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    try {
+      holvane::cli::WriteText(
+          stderr, std::string(kProgram) + ": " + holvane::text::Escaped(CurrentCause()) + "\n");
+    } catch (...) {
+      // Not even the line could be made: too little memory for anything.
+      std::fputs(kProgram, stderr);
+      std::fputs(": недостаточно памяти\n", stderr);
+    }
+    return 1;
+  }
+}
+
 }  // namespace
 
 #ifdef _WIN32
@@ -325,18 +379,22 @@ int Main(const std::vector<std::string>& arguments, PathOf path_of) {
 // UTF-8 serves the options only. (A broken pipe on standard output is a
 // write error here without more ado: Windows has no SIGPIPE.)
 int wmain(int argc, wchar_t** argv) {
-  std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) arguments.push_back(holvane::text::Utf8FromUtf16(argv[i]));
-  return Main(arguments,
-              [&](std::size_t argument) { return std::filesystem::path(argv[argument + 1]); });
+  return ReportingWhatEscapes([&] {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.push_back(holvane::text::Utf8FromUtf16(argv[i]));
+    return Main(arguments,
+                [&](std::size_t argument) { return std::filesystem::path(argv[argument + 1]); });
+  });
 }
 #else
 int main(int argc, char** argv) {
   // A closed pipe on standard output is reported as a write error (EPIPE)
   // and an exit status of 1, rather than ending the program unannounced.
   std::signal(SIGPIPE, SIG_IGN);
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
-  return Main(arguments,
-              [&](std::size_t argument) { return std::filesystem::path(arguments[argument]); });
+  return ReportingWhatEscapes([&] {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    return Main(arguments,
+                [&](std::size_t argument) { return std::filesystem::path(arguments[argument]); });
+  });
 }
 #endif

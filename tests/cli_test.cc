@@ -786,45 +786,105 @@ INSTANTIATE_TEST_SUITE_P(
                                         Repeated("а", 56, "+") + "\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-class CliInterrupted : public ::testing::TestWithParam<int> {};
+// A run to stop: a.wvl, a sample converted first, then b.wvl, whose text is
+// long enough to be stopped while it is written. Its entries are alike, so
+// any cut at an entry's end is a whole number of lines.
+const Entry kAlike{std::string(56, 'x'), -1};
+constexpr int kLongEntries = 1'000'000;
 
-TEST_P(CliInterrupted, LeavesWholeEntriesNoTemporaryFileAndEarlierFilesConverted) {
-  const int signal = GetParam();
-  TempDir dir;
+Arguments WriteShortThenLong(const TempDir& dir) {
   WriteSample(dir / "a.wvl", 1);
-  // Alike lines, so any cut at an entry's end is a whole number of them.
-  const Entry alike{std::string(56, 'x'), -1};
-  const std::vector<Entry> entries(1'000'000, alike);
-  WriteFileBytes(dir / "b.wvl", ZlibCompress(RecordStream(entries)));
-  const std::string line = RenderedText({alike});
+  WriteFileBytes(dir / "b.wvl",
+                 ZlibCompress(RecordStream(std::vector<Entry>(kLongEntries, kAlike))));
+  return {(dir / "a.wvl").string(), (dir / "b.wvl").string()};
+}
 
-  Running program({(dir / "a.wvl").string(), (dir / "b.wvl").string()});
-  // Signalled once it has begun writing the long file's text. It is held
-  // still meanwhile, so that a busy machine cannot let it finish first.
-  for (std::error_code error; fs::file_size(dir / "b.wvl.txt", error) == 0 || error;) {
+// Whether the program has ended (or cannot be asked); it is left to Finish
+// to collect.
+bool Ended(const Running& program) {
+  siginfo_t info{};
+  const int asked =
+      ::waitid(P_PID, static_cast<id_t>(program.pid()), &info, WEXITED | WNOHANG | WNOWAIT);
+  return asked != 0 || info.si_pid != 0;
+}
+
+// Signals `program` once it has begun writing b.wvl's text (unless it ended
+// before that, as a failed start does). It is held still meanwhile, so that a
+// busy machine cannot let it finish first.
+void SignalWhileWritingLong(Running& program, const TempDir& dir, int signal) {
+  for (std::error_code error;
+       (fs::file_size(dir / "b.wvl.txt", error) == 0 || error) && !Ended(program);) {
     ::usleep(500);
   }
   ::kill(program.pid(), SIGSTOP);
   ::kill(program.pid(), signal);
   ::kill(program.pid(), SIGCONT);
-  const Result result = program.Finish();
+}
 
+void ExpectStoppedInLong(const Result& result, const TempDir& dir, int signal) {
   EXPECT_EQ(result.status, 128 + signal) << result.err;
   EXPECT_EQ(result.out, "");
   const auto lines = Lines(result.err);
   ASSERT_EQ(lines.size(), 1u) << result.err;
   EXPECT_TRUE(ReportsFailureOf(lines[0], dir / "b.wvl"));
   EXPECT_FALSE(fs::exists(dir / "b.wvl.tmp"));
+  const std::string line = RenderedText({kAlike});
   const std::string text = ReadFileBytes(dir / "b.wvl.txt");
-  EXPECT_LT(text.size(), line.size() * entries.size());
+  EXPECT_LT(text.size(), line.size() * kLongEntries);
   std::string whole_lines;
   while (whole_lines.size() < text.size()) whole_lines += line;
   EXPECT_TRUE(SameBytes(text, whole_lines));
   EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "a.wvl.txt"), RenderedText(Sample(1))));
 }
 
+std::string SignalName(const ::testing::TestParamInfo<int>& info) {
+  return info.param == 0 ? "None" : sigabbrev_np(info.param);
+}
+
+class CliInterrupted : public ::testing::TestWithParam<int> {};
+
+TEST_P(CliInterrupted, LeavesWholeEntriesNoTemporaryFileAndEarlierFilesConverted) {
+  TempDir dir;
+  Running program(WriteShortThenLong(dir));
+  SignalWhileWritingLong(program, dir, GetParam());
+  ExpectStoppedInLong(program.Finish(), dir, GetParam());
+}
+
 INSTANTIATE_TEST_SUITE_P(Signals, CliInterrupted, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
-                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+                         SignalName);
+
+// Where the process limit leaves no thread to start (for an ordinary user;
+// root is exempt), the program converts all the same, and a signal stops it
+// as cleanly as above. The parameter is the signal, 0 for none.
+class CliWithoutThreads : public ::testing::TestWithParam<int> {};
+
+TEST_P(CliWithoutThreads, ConvertsAndStopsCleanly) {
+  const int signal = GetParam();
+  TempDir dir;
+  OpenToAll(dir.path());
+  How how;
+  how.unprivileged = true;
+  how.limits = {{RLIMIT_NPROC, 1}};
+
+  Running program(WriteShortThenLong(dir), how);
+  if (signal != 0) {
+    SignalWhileWritingLong(program, dir, signal);
+    ExpectStoppedInLong(program.Finish(), dir, signal);
+    return;
+  }
+  const Result result = program.Finish();
+
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, CountLine(2));
+  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "a.wvl.txt"), RenderedText(Sample(1))));
+  EXPECT_TRUE(
+      SameBytes(ReadFileBytes(dir / "b.wvl.txt"), Repeated(RenderedText({kAlike}), kLongEntries)));
+  EXPECT_FALSE(fs::exists(dir / "b.wvl.tmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliWithoutThreads, ::testing::Values(0, SIGINT, SIGTERM, SIGHUP),
+                         SignalName);
 
 // ---------------------------------------------------------------------------
 // Texts on standard output, from standard input, in other forms

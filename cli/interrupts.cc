@@ -128,14 +128,28 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
   }
 
   // Not under the mutex: waiting here for another conversion of the same
-  // input must not hold a stop back.
-  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
-    return files_.LockInput(input);
+  // input must not hold a stop back. Until this run holds the lock, the
+  // temporary file is not its own to remove on a stop, even one it made:
+  // the run it waits for may be writing it. (A stop in the moment between
+  // the wait's end and the mutex leaves an empty one the wait made, which
+  // the next conversion takes on.)
+  std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                 LockWait wait) override {
+    auto held = files_.LockConversion(input, wait);
+    const std::lock_guard lock(state_.mutex);
+    return held != nullptr ? Held(std::move(held)) : nullptr;
   }
 
  private:
   bool IsTemporary(const std::filesystem::path& path) const {
     return state_.input && path == TemporaryPathFor(*state_.input);
+  }
+
+  // Under the mutex: a temporary file that taking the lock made is removed
+  // on a stop from here on, as one this run writes is.
+  std::unique_ptr<ConversionLock> Held(std::unique_ptr<ConversionLock> lock) {
+    if (lock->CreatedTemporary()) state_.temporary_created = true;
+    return lock;
   }
 
   FileSystem& files_;

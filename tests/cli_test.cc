@@ -219,6 +219,13 @@ class Running {
 
   pid_t pid() const { return pid_; }
 
+  // Whether the program has ended; it is left for Finish to collect.
+  bool Ended() const {
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid_;
+  }
+
   Result Finish() {
     Result result;
     std::vector<std::pair<int, std::string*>> streams{{err_read_, &result.err}};
@@ -718,6 +725,48 @@ TEST(CliOverlap, RunsOnTheSameFileWaitForOneAnother) {
     ASSERT_FALSE(fs::exists(dir / "big.wvl.tmp")) << "round " << round;
   }
 }
+
+// An editor saves the usual safe way, writing a new file and renaming it over
+// the old one, while a run converts the old one, and a watcher starts a
+// second run on the new one. Both write the same .tmp and .txt, so the
+// second waits for the first, then converts the new content, whatever the
+// moment of the rename. Also as an ordinary user, in a folder open to all.
+class CliOverlapRenamedOver : public ::testing::TestWithParam<bool> {};
+
+TEST_P(CliOverlapRenamedOver, SecondRunWaitsAndConvertsTheNewFile) {
+  constexpr int kRounds = 20;
+  TempDir dir;
+  OpenToAll(dir.path());
+  const std::string old_input = ZlibCompress(RecordStream(Numbered(400'000, 12)));
+  // Small, so that a second run that did not wait would be writing the .tmp
+  // and .txt while the first still renders.
+  const std::vector<Entry> new_entries = Numbered(2000, 13);
+  const std::string new_input = ZlibCompress(RecordStream(new_entries));
+  const std::string expected = RenderedText(new_entries);
+  How how;
+  how.unprivileged = GetParam();
+  const Arguments arguments{(dir / "big.wvl").string()};
+
+  for (int round = 0; round < kRounds; ++round) {
+    WriteFileBytes(dir / "big.wvl", old_input);
+    Running first(arguments, how);
+    // Once the first has begun: its .tmp is there.
+    while (!fs::exists(dir / "big.wvl.tmp") && !first.Ended()) ::usleep(200);
+    WriteFileBytes(dir / "big.wvl.new", new_input);
+    fs::rename(dir / "big.wvl.new", dir / "big.wvl");
+    Running second(arguments, how);
+    for (Running* run : {&first, &second}) {
+      const Result result = run->Finish();
+      EXPECT_EQ(result.status, 0) << "round " << round << ": " << result.err;
+      EXPECT_EQ(result.out, CountLine(1)) << "round " << round;
+    }
+    ASSERT_FALSE(fs::exists(dir / "big.wvl.tmp")) << "round " << round;
+    ASSERT_TRUE(SameBytes(ReadFileBytes(dir / "big.wvl.txt"), expected)) << "round " << round;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Users, CliOverlapRenamedOver, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Unprivileged" : "AsTester"; });
 
 // A file-size limit, as shells and batch systems set it, for an ordinary
 // user: the file that crosses it fails as on a full disk, its text cut back

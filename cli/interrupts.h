@@ -44,6 +44,14 @@ class InterruptGuard final {
 
   FileSystem& files();
 
+  // Told, on the conversion's thread, that the conversion in progress waits
+  // for another conversion of its input (true) before it can begin, and
+  // that the wait is over (false). It is called under the guard's lock, so
+  // a stop comes before or after a call, never during one, and it must not
+  // call the guard.
+  using Waiting = std::function<void(bool waiting)>;
+  void OnWaiting(Waiting waiting);
+
   // The conversion of `input` starts or has ended; only one runs at a time.
   void Begin(const std::filesystem::path& input);
   void End();

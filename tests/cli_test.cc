@@ -9,6 +9,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -226,8 +227,24 @@ class Running {
            info.si_pid == pid_;
   }
 
+  // Reads standard error until it holds `text` (true) or ends (false). What
+  // is read is kept for Finish.
+  bool AwaitError(std::string_view text) {
+    while (err_so_far_.find(text) == std::string::npos) {
+      char buffer[4096];
+      const ssize_t n = ::read(err_read_, buffer, sizeof buffer);
+      if (n > 0) {
+        err_so_far_.append(buffer, static_cast<std::size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        return false;
+      }
+    }
+    return true;
+  }
+
   Result Finish() {
     Result result;
+    result.err = std::move(err_so_far_);
     std::vector<std::pair<int, std::string*>> streams{{err_read_, &result.err}};
     if (out_read_ >= 0) streams.emplace_back(out_read_, &result.out);
     Drain(std::move(streams));
@@ -242,6 +259,7 @@ class Running {
   pid_t pid_ = -1;
   int out_read_ = -1;
   int err_read_ = -1;
+  std::string err_so_far_;
 };
 
 Result RunConvert(const Arguments& arguments, const How& how = {}) {
@@ -1116,6 +1134,33 @@ TEST(CliProgress, FailureReportStartsOnACleanLine) {
   EXPECT_FALSE(Contains(line, "\r")) << line;
   EXPECT_TRUE(Contains(result.err.substr(end), "[3/3]"));
   EXPECT_TRUE(result.err.ends_with(kClearLine));
+}
+
+// Another conversion of the file holds its lock (another user's long one,
+// say): the run says on the terminal that it waits, even for one file, which
+// draws no line otherwise, and once the lock is free it converts and clears
+// the line.
+TEST(CliProgress, SaysWhileItWaitsForAnotherConversionOfTheFile) {
+  TempDir dir;
+  WriteSample(dir / "game.wvl", 1);
+  const int held = ::open((dir / "game.wvl.tmp").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const std::string waiting = "[1/1] " + (dir / "game.wvl").string() +
+                              ": ждёт, пока закончится другое преобразование этого файла";
+
+  Running program({(dir / "game.wvl").string()}, OnTerminal());
+  const bool shown = program.AwaitError(waiting);
+  ::close(held);
+  const Result result = program.Finish();
+
+  EXPECT_TRUE(shown) << result.err;
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, CountLine(1));
+  EXPECT_EQ(Drawn(result.err), std::vector<std::string>{waiting}) << result.err;
+  EXPECT_TRUE(result.err.ends_with(kClearLine)) << result.err;
+  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "game.wvl.txt"), RenderedText(Sample(1))));
+  EXPECT_FALSE(fs::exists(dir / "game.wvl.tmp"));
 }
 
 // The number of characters in UTF-8 `text`, or nothing when a character is

@@ -281,19 +281,44 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
     if (IsTemporary(path)) state_.temporary_created = false;
   }
 
-  // Not under the mutex: waiting here for another conversion of the same
-  // input must not hold a stop back.
-  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
-    return files_.LockInput(input);
+  // Waits for another conversion of the same input outside the mutex, which
+  // must not hold a stop back meanwhile, and tells of the wait before and
+  // after. Until this run holds the lock, the temporary file is not its own
+  // to remove on a stop, even one it made: the run it waits for may be
+  // writing it. (A stop in the moment between the wait's end and the mutex
+  // leaves an empty one the wait made, which the next conversion takes on.)
+  std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                 LockWait wait) override {
+    {
+      const std::lock_guard lock(state_.mutex);
+      auto held = files_.LockConversion(input, LockWait::kDontWait);
+      if (held != nullptr) return Held(std::move(held));
+      if (wait == LockWait::kDontWait) return nullptr;
+      if (waiting_) waiting_(true);
+    }
+    auto held = files_.LockConversion(input, LockWait::kWait);
+    const std::lock_guard lock(state_.mutex);
+    if (waiting_) waiting_(false);
+    return Held(std::move(held));
   }
+
+  void SetWaiting(Waiting waiting) { waiting_ = std::move(waiting); }
 
  private:
   bool IsTemporary(const std::filesystem::path& path) const {
     return state_.input && path == TemporaryPathFor(*state_.input);
   }
 
+  // Under the mutex: a temporary file that taking the lock made is removed
+  // on a stop from here on, as one this run writes is.
+  std::unique_ptr<ConversionLock> Held(std::unique_ptr<ConversionLock> lock) {
+    if (lock->CreatedTemporary()) state_.temporary_created = true;
+    return lock;
+  }
+
   FileSystem& files_;
   State& state_;
+  Waiting waiting_;
 };
 
 #ifdef _WIN32
@@ -366,6 +391,8 @@ InterruptGuard::~InterruptGuard() {
 #endif
 
 FileSystem& InterruptGuard::files() { return *files_; }
+
+void InterruptGuard::OnWaiting(Waiting waiting) { files_->SetWaiting(std::move(waiting)); }
 
 void InterruptGuard::Begin(const std::filesystem::path& input) {
   PreparedStop converting;

@@ -56,6 +56,14 @@ class InterruptGuard final {
 
   FileSystem& files();
 
+  // Told, on the conversion's thread, that the conversion in progress waits
+  // for another conversion of its input (true) before it can begin, and
+  // that the wait is over (false). It is called under the guard's lock, so
+  // a stop comes before or after a call, never during one, and it must not
+  // call the guard.
+  using Waiting = std::function<void(bool waiting)>;
+  void OnWaiting(Waiting waiting);
+
   // The conversion of `input` starts or has ended; only one runs at a time.
   // Without the guard's thread, Begin asks `report` for the lines a stop
   // during the conversion would print, so it may throw what `report` throws.

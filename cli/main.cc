@@ -266,11 +266,27 @@ int Run(const holvane::cli::Options& options, const std::vector<std::filesystem:
   const std::unique_ptr<holvane::WritableFile> standard_output = holvane::StandardOutput();
   std::optional<holvane::cZLIB> zlib;
   int converted = 0;
-  holvane::cli::ProgressLine progress(
-      stderr, !text_on_stdout && holvane::cli::IsTerminal(stderr) && files.size() > 1);
+  // The line shows each file when there are several, and, even for one, a
+  // wait for another conversion of a file (another user's, perhaps), which
+  // would otherwise look like a run that hangs.
+  holvane::cli::ProgressLine progress(stderr, !text_on_stdout && holvane::cli::IsTerminal(stderr));
+  const bool each_file_shown = files.size() > 1;
+  std::size_t current = 0;
+  guard.OnWaiting([&](bool waiting) {
+    const std::string name = holvane::text::Escaped(files[current].native());
+    if (waiting) {
+      progress.Show(current + 1, files.size(),
+                    name + ": ждёт, пока закончится другое преобразование этого файла");
+    } else if (each_file_shown) {
+      progress.Show(current + 1, files.size(), name);
+    } else {
+      progress.Clear();
+    }
+  });
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::filesystem::path& file = files[i];
-    progress.Show(i + 1, files.size(), holvane::text::Escaped(file.native()));
+    current = i;
+    if (each_file_shown) progress.Show(i + 1, files.size(), holvane::text::Escaped(file.native()));
     guard.Begin(file);
     try {
       if (file == kStandardInput) {

@@ -16,7 +16,8 @@ namespace {
 constexpr std::int32_t kZlibStream = 15;
 
 // The temporary file holds the input's whole content, decompressed, for a look
-// after a failure: its owner's alone, whoever may read the input.
+// after a failure: its owner's alone, whoever may read the input. (The lock
+// that makes it gives it the same bits.)
 constexpr std::filesystem::perms kTemporaryPermissions =
     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
 
@@ -66,6 +67,9 @@ class ContentFile final : public ReadableFile {
 
   std::int64_t Length() override { return static_cast<std::int64_t>(content_.size()); }
 
+  // Never asked: the content is not a file beside which anything is written.
+  std::filesystem::perms Permissions() const override { return std::filesystem::perms::none; }
+
   std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
     if (offset < 0 || static_cast<std::size_t>(offset) >= content_.size()) return 0;
     return content_.copy(dst, n, static_cast<std::size_t>(offset));
@@ -102,22 +106,41 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input) {
 void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
                  std::optional<cZLIB>& zlib, FileSystem& file_system, const TextForm& form) {
   const std::filesystem::path input = folder / entryName;
+  const std::filesystem::path temporary = TemporaryPathFor(input);
   // Held until the conversion ends, however it ends: another conversion of
   // the same input, in this process or another, would write the same
-  // temporary and output files, so it waits and starts afresh after it.
-  const std::unique_ptr<InputLock> lock = file_system.LockInput(input);
-  std::string content = ReadWholeFile(input, file_system);
+  // temporary and output files, so it waits and starts afresh after it. The
+  // input is read only once the lock is held, so that the conversion that
+  // waited reads the input as the one before left it, perhaps saved anew.
+  const std::unique_ptr<ConversionLock> lock = file_system.LockConversion(input, LockWait::kWait);
+  std::string content;
+  std::filesystem::perms input_permissions{};
+  try {
+    // Opened once: the permissions are those of the very file read.
+    const std::unique_ptr<ReadableFile> file = file_system.OpenForReading(input);
+    input_permissions = file->Permissions();
+    content = ReadWholeFile(*file, input);
+    Decompress(content, zlib, input);
+  } catch (...) {
+    // Nothing is written for an input that cannot be read or decompressed:
+    // the temporary file the lock made goes again (the lock still held), one
+    // an earlier run left stays as it was. The failure is the one to report.
+    if (lock->CreatedTemporary()) {
+      try {
+        file_system.Remove(temporary);
+      } catch (const RunTimeError&) {
+      }
+    }
+    throw;
+  }
 
-  Decompress(content, zlib, input);
-
-  const std::filesystem::path temporary = TemporaryPathFor(input);
   WriteWholeFile(temporary, content, kTemporaryPermissions, file_system);
   content = std::string();  // the temporary file holds it from here on
 
   {
     auto source = file_system.OpenForReading(temporary);
     auto target =
-        file_system.CreateForWriting(OutputPathFor(input), OutputPermissions(lock->Permissions()));
+        file_system.CreateForWriting(OutputPathFor(input), OutputPermissions(input_permissions));
     try {
       RenderRecordStream(*source, *target, form);
     } catch (const RunTimeError&) {

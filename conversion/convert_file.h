@@ -29,19 +29,26 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 // `zlib` is the caller's one compression object; it is created here before
 // the first decompression if it does not exist yet, and kept.
 //
-// The input is locked first (FileSystem::LockInput) and stays locked until
-// the call returns or throws, so two conversions of the same input, from two
-// threads or two processes, never overlap: the second waits, then converts
-// afresh. Conversions of different inputs do not wait for each other.
+// The conversion is locked first (FileSystem::LockConversion: on POSIX
+// systems the temporary file's lock, which makes the file when it is
+// missing) and stays locked until the call returns or throws, so two
+// conversions of the same input, from two threads or two processes, never
+// overlap: the second waits, then converts afresh. The input is opened and
+// read only once the lock is held, so the second reads the input as it is
+// then, even when its name has been given to another file meanwhile.
+// Conversions of different inputs do not wait for each other.
 //
 // The input is never changed. Throws RunTimeError on the first failure, its
 // file() the input, temporary or output file the failure concerns (empty for
 // a fault inside the record stream, which the caller reports as the input's):
-//   - the input cannot be locked or read;
-//   - it does not decompress (kInvalidFileFormat, or the wrapper's error
-//     number, with its meaning in words for 7, out of memory, and 6, content
-//     too large for 32-bit sizes); nothing has been written then, and an
-//     existing output is left as it was;
+//   - the conversion cannot be locked: the temporary file cannot be created
+//     or opened, or is a symbolic link or not a regular file (on Windows:
+//     the input cannot be opened); nothing has been written then;
+//   - the input cannot be read, or it does not decompress (kInvalidFileFormat,
+//     or the wrapper's error number, with its meaning in words for 7, out of
+//     memory, and 6, content too large for 32-bit sizes); nothing has been
+//     written then: a temporary file the lock made is removed again, one
+//     left by an earlier run stays as it was, and so does an existing output;
 //   - the temporary or output file cannot be written (or given its
 //     permissions), or the record stream is malformed. The temporary file
 //     stays (empty, when writing it failed), and the output holds whole

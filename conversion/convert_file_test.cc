@@ -228,13 +228,16 @@ TEST(ConvertFileTest, InputThatDoesNotDecompressWritesNothing) {
     EXPECT_TRUE(ConcernsFile(error, dir / Utf8Path(name)));
     EXPECT_EQ(Listing(dir.path()), (Names{name}));
 
+    // Files an earlier run left are left as they were, a temporary file too.
     const std::string previous = "an earlier run's output\r\n";
     WriteFileBytes(dir / Utf8Path(name + ".txt"), previous);
+    WriteFileBytes(dir / Utf8Path(name + ".tmp"), previous);
     error = convert(dir);
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->number(), ErrorNumber::kInvalidFileFormat);
-    EXPECT_EQ(Listing(dir.path()), (Names{name, name + ".txt"}));
+    EXPECT_EQ(Listing(dir.path()), (Names{name, name + ".tmp", name + ".txt"}));
     EXPECT_EQ(ReadFileBytes(dir / Utf8Path(name + ".txt")), previous);
+    EXPECT_EQ(ReadFileBytes(dir / Utf8Path(name + ".tmp")), previous);
     EXPECT_TRUE(ReadFileBytes(dir / Utf8Path(name)) == c.input);
   }
   TempDir dir;
@@ -300,6 +303,20 @@ std::optional<bool> WaitsInFlock(pid_t tid) {
   return call == std::to_string(SYS_flock);
 }
 
+// Waits until the thread `tid` (0 until it has told it) is seen waiting in
+// flock (true), or has `finished` first (false); nothing when the kernel
+// does not tell. The thread sets `finished` before it ends, so a thread gone
+// from /proc is seen as finished.
+std::optional<bool> SeenWaitingInFlock(const std::atomic<pid_t>& tid,
+                                       const std::atomic<bool>& finished) {
+  std::optional<bool> waiting = false;
+  while (waiting == false && !finished) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (tid != 0) waiting = WaitsInFlock(tid);
+  }
+  return waiting;
+}
+
 // A conversion of an input that is locked waits for the lock before it
 // touches anything, then converts. The order is seen, not timed: the kernel
 // shows the conversion's thread waiting in flock while nothing is written.
@@ -313,7 +330,7 @@ TEST(ConvertFileTest, ConversionOfALockedInputWaitsForTheLock) {
   TempDir dir;
   WriteFileBytes(dir / "game.wvl", ZlibCompress(RecordStream(SampleEntries())));
   WriteFileBytes(dir / "other.wvl", ZlibCompress(RecordStream({{"other", 0}})));
-  auto lock = DefaultFileSystem().LockInput(dir / "game.wvl");
+  auto lock = DefaultFileSystem().LockConversion(dir / "game.wvl", LockWait::kWait);
   // Another input is not held up by this one's lock.
   ASSERT_FALSE(Convert(dir, "other.wvl").has_value());
 
@@ -325,16 +342,12 @@ TEST(ConvertFileTest, ConversionOfALockedInputWaitsForTheLock) {
     error = Convert(dir, "game.wvl");
     finished = true;
   });
-  // The thread sets `finished` before it ends, so a thread gone from /proc
-  // is seen as finished below.
-  std::optional<bool> waiting = false;
-  while (waiting == false && !finished) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (tid != 0) waiting = WaitsInFlock(tid);
-  }
+  const std::optional<bool> waiting = SeenWaitingInFlock(tid, finished);
   const bool finished_first = finished;
   if (waiting == true) {
-    EXPECT_EQ(Listing(dir.path()), (Names{"game.wvl", "other.wvl", "other.wvl.txt"}));
+    // The lock's temporary file, which the lock made, and nothing more.
+    EXPECT_EQ(Listing(dir.path()),
+              (Names{"game.wvl", "game.wvl.tmp", "other.wvl", "other.wvl.txt"}));
   }
   lock.reset();
   second.join();
@@ -345,6 +358,43 @@ TEST(ConvertFileTest, ConversionOfALockedInputWaitsForTheLock) {
   }
   EXPECT_FALSE(error.has_value()) << error->what();
   EXPECT_EQ(ReadFileBytes(dir / "game.wvl.txt"), RenderedText(SampleEntries()));
+#endif
+}
+
+// A holder removes the temporary file before it lets go, as a finished
+// conversion does. A lock that waited on that file must end up on the file
+// the name holds then, or a third conversion would find the name free and
+// overlap with the one that waited.
+TEST(ConversionLockTest, WaiterEndsUpLockingWhatTheNameHolds) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the lock is the input's on Windows, whose name cannot change while it is held";
+#else
+  TempDir dir;
+  const fs::path input = dir / "game.wvl";
+  const fs::path temporary = TemporaryPathFor(input);
+  auto first = DefaultFileSystem().LockConversion(input, LockWait::kWait);
+  ASSERT_TRUE(first->CreatedTemporary());
+  EXPECT_EQ(DefaultFileSystem().LockConversion(input, LockWait::kDontWait), nullptr);
+
+  std::atomic<pid_t> tid = 0;
+  std::atomic<bool> finished = false;
+  std::unique_ptr<ConversionLock> second;
+  std::thread waiter([&] {
+    tid = ::gettid();
+    second = DefaultFileSystem().LockConversion(input, LockWait::kWait);
+    finished = true;
+  });
+  const std::optional<bool> waiting = SeenWaitingInFlock(tid, finished);
+  DefaultFileSystem().Remove(temporary);
+  first.reset();
+  waiter.join();
+  if (!waiting.has_value()) GTEST_SKIP() << "the kernel does not tell where a thread waits";
+  ASSERT_TRUE(*waiting) << "the second lock did not wait";
+
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(fs::exists(temporary));
+  EXPECT_TRUE(second->CreatedTemporary());
+  EXPECT_EQ(DefaultFileSystem().LockConversion(input, LockWait::kDontWait), nullptr);
 #endif
 }
 

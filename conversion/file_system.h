@@ -21,6 +21,11 @@ class ReadableFile {
   // The file's length in bytes.
   virtual std::int64_t Length() = 0;
 
+  // The file's permission bits, as they were when it was opened; this never
+  // fails. On Windows, which has none, a read-only file is readable by all
+  // and writable by none, any other readable and writable by all.
+  virtual std::filesystem::perms Permissions() const = 0;
+
   // Reads up to `n` bytes at `offset` into `dst` and returns how many were
   // read: fewer than `n` only where the file ends. Nothing is buffered
   // behind the call (DefaultFileSystem's files read straight into `dst`, a
@@ -56,16 +61,20 @@ class WritableFile {
   virtual void Close() = 0;
 };
 
-// Held for one conversion of an input; released when destroyed.
-class InputLock {
+// The lock of one conversion (FileSystem::LockConversion), released when
+// destroyed.
+class ConversionLock {
  public:
-  virtual ~InputLock() = default;
+  virtual ~ConversionLock() = default;
 
-  // The input's permission bits, as they were when it was locked. On
-  // Windows, which has none, a read-only file is readable by all and
-  // writable by none, any other readable and writable by all.
-  virtual std::filesystem::perms Permissions() const = 0;
+  // Whether taking the lock made the temporary file: there was none. A
+  // conversion that then writes nothing takes it away again; one that was
+  // there before is an earlier run's, and stays as it was.
+  virtual bool CreatedTemporary() const = 0;
 };
+
+// Whether LockConversion waits for a lock another holds.
+enum class LockWait { kWait, kDontWait };
 
 // Opens, creates and removes files. The conversion reaches the disk only
 // through this interface, so tests can put faults in its way. A failure throws
@@ -96,21 +105,40 @@ class FileSystem {
 
   virtual void Remove(const std::filesystem::path& path) = 0;
 
-  // Locks the input file `input` for one conversion: while the lock is held,
-  // another LockInput of the same file, from this process or another, waits
-  // until it is released. Locks of different files are independent. The
-  // file is opened for reading only and never changed; what is not a regular
-  // file is refused as OpenForReading refuses it. The lock is advisory: it
-  // keeps out only those who take it too, as every conversion does.
+  // Locks the conversion of the input `input`, that is what it writes: its
+  // temporary file (TemporaryPathFor, convert_file.h) and its output. While
+  // the lock is held, another LockConversion of the same input, from this
+  // process or another, waits until it is released, or, told
+  // LockWait::kDontWait, returns nullptr at once (it returns nullptr in no
+  // other case). Locks of different inputs are independent. The lock is
+  // advisory: it keeps out only those who take it too, as every conversion
+  // does. The input is not read here: a conversion reads it once it holds
+  // the lock, so conversions of one input run in the order they got the
+  // lock, each on the input as it is by then.
   //
-  // Where the file system cannot lock files (an NFS mount, which grants an
-  // exclusive lock only on a file open for writing; a mount without a lock
-  // service), the lock is not held, and conversions go on as if unlocked.
+  // The lock is the temporary file's own (flock), so it goes with the names
+  // that are written, whatever becomes of the input's name meanwhile (an
+  // editor that saves by renaming a new file over it). The temporary file is
+  // opened, or created (rw------- less the umask) when missing, and never
+  // emptied; a symbolic link or what is not a regular file at its name is
+  // refused as CreateForWriting refuses it. Releasing the lock leaves the
+  // file; whoever removes it (a conversion, once done) does so by name while
+  // still holding the lock. So a lock that finds, once had, the name gone or
+  // leading to another file lets go and is taken again on what the name now
+  // holds. Failures throw, concerning the temporary file.
   //
-  // On Windows the lock is LockFileEx's, which every process honours; it
-  // takes a byte past any the file holds, so that it keeps no one from
-  // reading the file.
-  virtual std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) = 0;
+  // Where the file system cannot lock files (a mount without a lock
+  // service), the temporary file is opened or made all the same, the lock is
+  // not held, and conversions go on as if unlocked.
+  //
+  // On Windows the lock is the input's instead: LockFileEx on a handle kept
+  // open until the lock goes, which every process honours, taken on a byte
+  // past any the file holds, so that it keeps no one from reading the file.
+  // The handle shares no deletion, so the input's name cannot be removed or
+  // given to another file while the lock is held; no temporary file is made,
+  // and failures concern the input.
+  virtual std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                         LockWait wait) = 0;
 };
 
 // The file system of the machine. A write past the process's file-size

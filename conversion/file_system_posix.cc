@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The file layer on POSIX systems: descriptors opened without following
-// symbolic links, flock for the input's lock, gathered writes.
+// symbolic links, flock on the temporary file for a conversion's lock,
+// gathered writes.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -17,6 +18,7 @@
 #include <utility>
 
 #include "common/run_time_error.h"
+#include "conversion/convert_file.h"
 #include "conversion/file_system.h"
 #include "conversion/file_system_detail.h"
 
@@ -148,13 +150,18 @@ int OpenNoFollow(const std::filesystem::path& path, int flags, mode_t mode = 0) 
 
 class PosixReadableFile final : public ReadableFile {
  public:
-  PosixReadableFile(std::filesystem::path path, Descriptor fd, std::int64_t length)
-      : path_(std::move(path)), fd_(std::move(fd)), length_(length) {}
+  PosixReadableFile(std::filesystem::path path, Descriptor fd, const struct stat& info)
+      : path_(std::move(path)),
+        fd_(std::move(fd)),
+        length_(static_cast<std::int64_t>(info.st_size)),
+        permissions_(static_cast<std::filesystem::perms>(info.st_mode & 07777)) {}
 
   // The file is ours alone while it is open (the conversion wrote it, or it is
   // an input no one writes meanwhile), so its length is read once, at open,
   // instead of costing a system call per record.
   std::int64_t Length() override { return length_; }
+
+  std::filesystem::perms Permissions() const override { return permissions_; }
 
   // Straight from the file into `dst`, nothing kept: the callers read in
   // pieces of their own (the renderer's 128 KiB, the whole file at once), so
@@ -188,6 +195,7 @@ class PosixReadableFile final : public ReadableFile {
   std::filesystem::path path_;
   Descriptor fd_;
   std::int64_t length_;
+  std::filesystem::perms permissions_;
 };
 
 // Writes every byte of `pieces`, gathered into as few calls as the system
@@ -273,17 +281,16 @@ class StandardOutputFile final : public WritableFile {
   void Close() override {}
 };
 
-class PosixInputLock final : public InputLock {
+class PosixConversionLock final : public ConversionLock {
  public:
-  PosixInputLock(Descriptor fd, std::filesystem::perms permissions)
-      : fd_(std::move(fd)), permissions_(permissions) {}
+  PosixConversionLock(Descriptor fd, bool created) : fd_(std::move(fd)), created_(created) {}
 
-  std::filesystem::perms Permissions() const override { return permissions_; }
+  bool CreatedTemporary() const override { return created_; }
 
  private:
   // Closing the last descriptor of the open file releases the lock.
   Descriptor fd_;
-  std::filesystem::perms permissions_;
+  bool created_;
 };
 
 struct OpenedFile {
@@ -304,19 +311,43 @@ OpenedFile OpenRegularFile(const std::filesystem::path& path) {
 }
 
 // Whether a failed flock means that this file system does not lock files,
-// rather than that something is wrong with the file.
+// rather than that something is wrong with the file. (NFS, which grants an
+// exclusive lock only on a file open for writing, grants this one: the
+// temporary file is opened for writing.)
 bool LockingUnsupported(int error) {
-  // NFS grants an exclusive lock only on a file open for writing and says
-  // EBADF otherwise; the descriptor itself was just opened and is valid.
-  return error == ENOLCK || error == EOPNOTSUPP || error == EBADF || error == ENOSYS;
+  return error == ENOLCK || error == EOPNOTSUPP || error == ENOSYS;
+}
+
+// Opens the temporary file `path` to lock it, creating it when it is
+// missing; `created` tells which. A name that another holder removes
+// meanwhile is tried again. Never empties the file, never follows a symbolic
+// link, refuses what is not a regular file.
+Descriptor OpenToLock(const std::filesystem::path& path, bool& created) {
+  const mode_t mode = S_IRUSR | S_IWUSR;
+  for (;;) {
+    // O_EXCL first, to know whether the file is this run's; O_NONBLOCK so
+    // that a device or a named pipe at the name does not hold the open up.
+    created = true;
+    int fd = OpenNoFollow(path, O_RDWR | O_CREAT | O_EXCL | O_NONBLOCK, mode & ~ProcessUmask());
+    if (fd < 0 && errno == EEXIST) {
+      created = false;
+      fd = OpenNoFollow(path, O_RDWR | O_NONBLOCK);
+      if (fd < 0 && errno == ENOENT) continue;
+    }
+    Descriptor file(fd);
+    if (!file.is_open()) Fail(kCreateAction, path, errno);
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0) Fail(kCreateAction, path, errno);
+    if (!S_ISREG(info.st_mode)) Refuse(kCreateAction, path, kNotRegularFile);
+    return file;
+  }
 }
 
 class PosixFileSystem final : public FileSystem {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override {
     OpenedFile file = OpenRegularFile(path);
-    return std::make_unique<PosixReadableFile>(path, std::move(file.fd),
-                                               static_cast<std::int64_t>(file.info.st_size));
+    return std::make_unique<PosixReadableFile>(path, std::move(file.fd), file.info);
   }
 
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
@@ -348,17 +379,40 @@ class PosixFileSystem final : public FileSystem {
     if (::unlink(path.c_str()) != 0) Fail(kRemoveAction, path, errno);
   }
 
-  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
-    OpenedFile file = OpenRegularFile(input);
-    // flock, not fcntl: its lock belongs to the open file, so two threads of
-    // one process, each with its own, exclude each other too.
-    while (::flock(file.fd.get(), LOCK_EX) != 0) {
-      if (errno == EINTR) continue;
-      if (LockingUnsupported(errno)) break;
-      Fail(kLockAction, input, errno);
+  std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                 LockWait wait) override {
+    const std::filesystem::path temporary = TemporaryPathFor(input);
+    for (;;) {
+      bool created = false;
+      Descriptor fd = OpenToLock(temporary, created);
+      // flock, not fcntl: its lock belongs to the open file, so two threads of
+      // one process, each with its own, exclude each other too.
+      const int operation = wait == LockWait::kWait ? LOCK_EX : LOCK_EX | LOCK_NB;
+      int error = 0;
+      while (::flock(fd.get(), operation) != 0) {
+        if (errno == EINTR) continue;
+        error = errno;
+        break;
+      }
+      if (error == EWOULDBLOCK && wait == LockWait::kDontWait) return nullptr;
+      if (error != 0) {
+        if (!LockingUnsupported(error)) Fail(kLockAction, temporary, error);
+        return std::make_unique<PosixConversionLock>(std::move(fd), created);
+      }
+      // The holder before may have removed the file, or another may have
+      // put a new one at its name, while this lock waited: a lock on a file
+      // the name no longer leads to would keep no one out.
+      struct stat locked {};
+      struct stat named {};
+      if (::fstat(fd.get(), &locked) != 0) Fail(kLockAction, temporary, errno);
+      if (::lstat(temporary.c_str(), &named) != 0) {
+        if (errno == ENOENT) continue;
+        Fail(kLockAction, temporary, errno);
+      }
+      if (named.st_dev == locked.st_dev && named.st_ino == locked.st_ino) {
+        return std::make_unique<PosixConversionLock>(std::move(fd), created);
+      }
     }
-    return std::make_unique<PosixInputLock>(
-        std::move(file.fd), static_cast<std::filesystem::perms>(file.info.st_mode & 07777));
   }
 };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The file layer on Windows: wide paths straight to CreateFileW, handles that
-// never follow a reparse point when writing, LockFileEx for the input's lock.
+// never follow a reparse point when writing, LockFileEx on the input for a
+// conversion's lock.
 #include <windows.h>
 
 #include <algorithm>
@@ -111,12 +112,18 @@ constexpr std::size_t kLargestCall = 1u << 30;
 
 class Win32ReadableFile final : public ReadableFile {
  public:
-  Win32ReadableFile(std::filesystem::path path, Handle handle, std::int64_t length)
-      : path_(std::move(path)), handle_(std::move(handle)), length_(length) {}
+  Win32ReadableFile(std::filesystem::path path, Handle handle, std::int64_t length,
+                    std::filesystem::perms permissions)
+      : path_(std::move(path)),
+        handle_(std::move(handle)),
+        length_(length),
+        permissions_(permissions) {}
 
   // Read once, at open, as on every system: the file is not written while the
   // conversion reads it.
   std::int64_t Length() override { return length_; }
+
+  std::filesystem::perms Permissions() const override { return permissions_; }
 
   // Straight into `dst`, each call at its own offset (an OVERLAPPED on a
   // synchronous handle), until `n` bytes or the end the file had at open.
@@ -152,6 +159,7 @@ class Win32ReadableFile final : public ReadableFile {
   std::filesystem::path path_;
   Handle handle_;
   std::int64_t length_;
+  std::filesystem::perms permissions_;
 };
 
 // Writes every byte of `pieces` where the handle stands. Returns the error of
@@ -229,11 +237,10 @@ class StandardOutputFile final : public WritableFile {
 constexpr DWORD kLockedOffsetLow = 0xFFFFFFFE;
 constexpr DWORD kLockedOffsetHigh = 0xFFFFFFFF;
 
-class Win32InputLock final : public InputLock {
+class Win32ConversionLock final : public ConversionLock {
  public:
-  Win32InputLock(Handle handle, bool locked, std::filesystem::perms permissions)
-      : handle_(std::move(handle)), locked_(locked), permissions_(permissions) {}
-  ~Win32InputLock() override {
+  Win32ConversionLock(Handle handle, bool locked) : handle_(std::move(handle)), locked_(locked) {}
+  ~Win32ConversionLock() override {
     // Closing the handle releases the lock too, but only when the system
     // gets to it; the next conversion should not wait for that.
     if (locked_) {
@@ -244,12 +251,14 @@ class Win32InputLock final : public InputLock {
     }
   }
 
-  std::filesystem::perms Permissions() const override { return permissions_; }
+  // The lock is the input's: it makes no temporary file.
+  bool CreatedTemporary() const override { return false; }
 
  private:
+  // Held open for the conversion: it shares no deletion, so the input's
+  // name stays the file locked.
   Handle handle_;
   bool locked_;
-  std::filesystem::perms permissions_;
 };
 
 struct OpenedFile {
@@ -303,6 +312,17 @@ std::int64_t LengthOf(const BY_HANDLE_FILE_INFORMATION& info) {
                                    info.nFileSizeLow);
 }
 
+// Windows has no permission bits: a read-only file reads as readable by all
+// and writable by none, any other as readable and writable by all.
+std::filesystem::perms PermissionsOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  using std::filesystem::perms;
+  perms permissions = perms::owner_read | perms::group_read | perms::others_read;
+  if (!(info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    permissions |= perms::owner_write | perms::group_write | perms::others_write;
+  }
+  return permissions;
+}
+
 // Whether a failed LockFileEx means that this file system does not lock
 // files, rather than that something is wrong with the file.
 bool LockingUnsupported(DWORD error) {
@@ -313,7 +333,8 @@ class Win32FileSystem final : public FileSystem {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override {
     OpenedFile file = OpenRegularFile(path);
-    return std::make_unique<Win32ReadableFile>(path, std::move(file.handle), LengthOf(file.info));
+    return std::make_unique<Win32ReadableFile>(path, std::move(file.handle), LengthOf(file.info),
+                                               PermissionsOf(file.info));
   }
 
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
@@ -351,28 +372,25 @@ class Win32FileSystem final : public FileSystem {
     if (!::DeleteFileW(path.c_str())) Fail(kRemoveAction, path, ::GetLastError());
   }
 
-  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override {
+  std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                 LockWait wait) override {
     OpenedFile file = OpenRegularFile(input);
-    // Waits (no LOCKFILE_FAIL_IMMEDIATELY) on a synchronous handle until the
-    // lock is had. Each LockInput opens its own handle, so two threads of one
-    // process exclude each other too.
+    // On a synchronous handle LockFileEx waits until the lock is had, unless
+    // told to fail at once. Each LockConversion opens its own handle, so two
+    // threads of one process exclude each other too.
     OVERLAPPED where{};
     where.Offset = kLockedOffsetLow;
     where.OffsetHigh = kLockedOffsetHigh;
+    const DWORD flags =
+        LOCKFILE_EXCLUSIVE_LOCK | (wait == LockWait::kWait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
     bool locked = true;
-    if (!::LockFileEx(file.handle.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &where)) {
+    if (!::LockFileEx(file.handle.get(), flags, 0, 1, 0, &where)) {
       const DWORD error = ::GetLastError();
+      if (error == ERROR_LOCK_VIOLATION && wait == LockWait::kDontWait) return nullptr;
       if (!LockingUnsupported(error)) Fail(kLockAction, input, error);
       locked = false;
     }
-    // Windows has no permission bits: a read-only file reads as readable by
-    // all and writable by none, any other as readable and writable by all.
-    using std::filesystem::perms;
-    perms permissions = perms::owner_read | perms::group_read | perms::others_read;
-    if (!(file.info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
-      permissions |= perms::owner_write | perms::group_write | perms::others_write;
-    }
-    return std::make_unique<Win32InputLock>(std::move(file.handle), locked, permissions);
+    return std::make_unique<Win32ConversionLock>(std::move(file.handle), locked);
   }
 };
 

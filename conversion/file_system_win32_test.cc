@@ -120,16 +120,17 @@ TEST(Win32FileSystemTest, InputIsReadAndLockedUnchanged) {
   WriteFileBytes(input, bytes);
   const auto written = fs::last_write_time(input);
   {
-    auto lock = DefaultFileSystem().LockInput(input);
+    auto lock = DefaultFileSystem().LockConversion(input, LockWait::kWait);
     EXPECT_EQ(ReadWholeFile(input), bytes);
   }
   EXPECT_EQ(ReadFileBytes(input), bytes);
   EXPECT_EQ(fs::last_write_time(input), written);
 }
 
-// A second lock of a locked input waits for the first to go; one of another
-// file does not. The order is seen, not timed: the waiting thread has not
-// finished while the first lock is held, and finishes once it is gone.
+// A second lock of a locked input waits for the first to go, or, told not to
+// wait, is refused at once; one of another file is not held up. The order is
+// seen, not timed: the waiting thread has not finished while the first lock
+// is held, and finishes once it is gone.
 TEST(Win32FileSystemTest, LockedInputMakesASecondLockWait) {
   TempDir dir;
   fs::create_directory(dir / kFolderName);
@@ -137,15 +138,16 @@ TEST(Win32FileSystemTest, LockedInputMakesASecondLockWait) {
   const fs::path other = dir / kFolderName / u8"другой.wvl";
   WriteFileBytes(input, "locked");
   WriteFileBytes(other, "other");
-  auto lock = DefaultFileSystem().LockInput(input);
-  DefaultFileSystem().LockInput(other);
+  auto lock = DefaultFileSystem().LockConversion(input, LockWait::kWait);
+  EXPECT_NE(DefaultFileSystem().LockConversion(other, LockWait::kDontWait), nullptr);
+  EXPECT_EQ(DefaultFileSystem().LockConversion(input, LockWait::kDontWait), nullptr);
 
   std::atomic<bool> started = false;
   std::atomic<bool> finished = false;
   std::optional<RunTimeError> error;
   std::thread second([&] {
     started = true;
-    error = RunTimeErrorOf([&] { DefaultFileSystem().LockInput(input); });
+    error = RunTimeErrorOf([&] { DefaultFileSystem().LockConversion(input, LockWait::kWait); });
     finished = true;
   });
   while (!started) std::this_thread::yield();

@@ -51,6 +51,7 @@ class MemorySource final : public ReadableFile {
   explicit MemorySource(std::string bytes) : bytes_(std::move(bytes)) {}
 
   std::int64_t Length() override { return static_cast<std::int64_t>(bytes_.size()); }
+  std::filesystem::perms Permissions() const override { return std::filesystem::perms::none; }
 
   std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
     largest_read_ = std::max(largest_read_, n);
@@ -372,6 +373,7 @@ class SparseSource final : public ReadableFile {
   void Place(std::int64_t offset, std::string bytes) { placed_[offset] = std::move(bytes); }
 
   std::int64_t Length() override { return length_; }
+  std::filesystem::perms Permissions() const override { return std::filesystem::perms::none; }
 
   std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
     largest_read_ = std::max(largest_read_, n);

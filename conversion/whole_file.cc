@@ -6,15 +6,18 @@
 namespace holvane {
 
 std::string ReadWholeFile(const std::filesystem::path& path, FileSystem& file_system) {
-  auto file = file_system.OpenForReading(path);
-  const std::int64_t length = file->Length();
+  return ReadWholeFile(*file_system.OpenForReading(path), path);
+}
+
+std::string ReadWholeFile(ReadableFile& file, const std::filesystem::path& path) {
+  const std::int64_t length = file.Length();
   std::string content(static_cast<std::size_t>(length), ' ');
-  if (file->ReadAt(0, content.data(), content.size()) != content.size()) {
+  if (file.ReadAt(0, content.data(), content.size()) != content.size()) {
     // The file shrank between asking its length and reading it.
     throw RunTimeError(ErrorNumber::kInputPastEndOfFile, "файл стал короче во время чтения",
                        std::nullopt, path);
   }
-  file->Close();
+  file.Close();
   return content;
 }
 

@@ -16,6 +16,10 @@ namespace holvane {
 std::string ReadWholeFile(const std::filesystem::path& path,
                           FileSystem& file_system = DefaultFileSystem());
 
+// The whole content of `file`, just opened from `path`, read from its first
+// byte; then the file is closed. Throws as above.
+std::string ReadWholeFile(ReadableFile& file, const std::filesystem::path& path);
+
 // Makes the file at `path` hold exactly `data`, with the permission bits
 // `permissions` less the umask: it is created if missing, emptied if not,
 // written in one append and closed within the call, so a failed write leaves

@@ -9,6 +9,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -219,8 +220,31 @@ class Running {
 
   pid_t pid() const { return pid_; }
 
+  // Whether the program has ended; it is left for Finish to collect.
+  bool Ended() const {
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid_;
+  }
+
+  // Reads standard error until it holds `text` (true) or ends (false). What
+  // is read is kept for Finish.
+  bool AwaitError(std::string_view text) {
+    while (err_so_far_.find(text) == std::string::npos) {
+      char buffer[4096];
+      const ssize_t n = ::read(err_read_, buffer, sizeof buffer);
+      if (n > 0) {
+        err_so_far_.append(buffer, static_cast<std::size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        return false;
+      }
+    }
+    return true;
+  }
+
   Result Finish() {
     Result result;
+    result.err = std::move(err_so_far_);
     std::vector<std::pair<int, std::string*>> streams{{err_read_, &result.err}};
     if (out_read_ >= 0) streams.emplace_back(out_read_, &result.out);
     Drain(std::move(streams));
@@ -235,6 +259,7 @@ class Running {
   pid_t pid_ = -1;
   int out_read_ = -1;
   int err_read_ = -1;
+  std::string err_so_far_;
 };
 
 Result RunConvert(const Arguments& arguments, const How& how = {}) {
@@ -719,6 +744,48 @@ TEST(CliOverlap, RunsOnTheSameFileWaitForOneAnother) {
   }
 }
 
+// An editor saves the usual safe way, writing a new file and renaming it over
+// the old one, while a run converts the old one, and a watcher starts a
+// second run on the new one. Both write the same .tmp and .txt, so the
+// second waits for the first, then converts the new content, whatever the
+// moment of the rename. Also as an ordinary user, in a folder open to all.
+class CliOverlapRenamedOver : public ::testing::TestWithParam<bool> {};
+
+TEST_P(CliOverlapRenamedOver, SecondRunWaitsAndConvertsTheNewFile) {
+  constexpr int kRounds = 20;
+  TempDir dir;
+  OpenToAll(dir.path());
+  const std::string old_input = ZlibCompress(RecordStream(Numbered(400'000, 12)));
+  // Small, so that a second run that did not wait would be writing the .tmp
+  // and .txt while the first still renders.
+  const std::vector<Entry> new_entries = Numbered(2000, 13);
+  const std::string new_input = ZlibCompress(RecordStream(new_entries));
+  const std::string expected = RenderedText(new_entries);
+  How how;
+  how.unprivileged = GetParam();
+  const Arguments arguments{(dir / "big.wvl").string()};
+
+  for (int round = 0; round < kRounds; ++round) {
+    WriteFileBytes(dir / "big.wvl", old_input);
+    Running first(arguments, how);
+    // Once the first has begun: its .tmp is there.
+    while (!fs::exists(dir / "big.wvl.tmp") && !first.Ended()) ::usleep(200);
+    WriteFileBytes(dir / "big.wvl.new", new_input);
+    fs::rename(dir / "big.wvl.new", dir / "big.wvl");
+    Running second(arguments, how);
+    for (Running* run : {&first, &second}) {
+      const Result result = run->Finish();
+      EXPECT_EQ(result.status, 0) << "round " << round << ": " << result.err;
+      EXPECT_EQ(result.out, CountLine(1)) << "round " << round;
+    }
+    ASSERT_FALSE(fs::exists(dir / "big.wvl.tmp")) << "round " << round;
+    ASSERT_TRUE(SameBytes(ReadFileBytes(dir / "big.wvl.txt"), expected)) << "round " << round;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Users, CliOverlapRenamedOver, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Unprivileged" : "AsTester"; });
+
 // A file-size limit, as shells and batch systems set it, for an ordinary
 // user: the file that crosses it fails as on a full disk, its text cut back
 // to whole entries, and the run goes on with the next file.
@@ -1127,6 +1194,33 @@ TEST(CliProgress, FailureReportStartsOnACleanLine) {
   EXPECT_FALSE(Contains(line, "\r")) << line;
   EXPECT_TRUE(Contains(result.err.substr(end), "[3/3]"));
   EXPECT_TRUE(result.err.ends_with(kClearLine));
+}
+
+// Another conversion of the file holds its lock (another user's long one,
+// say): the run says on the terminal that it waits, even for one file, which
+// draws no line otherwise, and once the lock is free it converts and clears
+// the line.
+TEST(CliProgress, SaysWhileItWaitsForAnotherConversionOfTheFile) {
+  TempDir dir;
+  WriteSample(dir / "game.wvl", 1);
+  const int held = ::open((dir / "game.wvl.tmp").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+  const std::string waiting = "[1/1] " + (dir / "game.wvl").string() +
+                              ": ждёт, пока закончится другое преобразование этого файла";
+
+  Running program({(dir / "game.wvl").string()}, OnTerminal());
+  const bool shown = program.AwaitError(waiting);
+  ::close(held);
+  const Result result = program.Finish();
+
+  EXPECT_TRUE(shown) << result.err;
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, CountLine(1));
+  EXPECT_EQ(Drawn(result.err), std::vector<std::string>{waiting}) << result.err;
+  EXPECT_TRUE(result.err.ends_with(kClearLine)) << result.err;
+  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "game.wvl.txt"), RenderedText(Sample(1))));
+  EXPECT_FALSE(fs::exists(dir / "game.wvl.tmp"));
 }
 
 // The number of characters in UTF-8 `text`, or nothing when a character is

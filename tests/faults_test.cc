@@ -74,6 +74,20 @@ TEST(FaultSweepTest, EveryFailingCallOfTheFileLayerFailsCleanly) {
   ASSERT_GT(entries[kLongEntry].text.size(), 128u * 1024) << "one entry must be an append alone";
   const std::string input = ZlibCompress(stream);
   WriteFileBytes(dir / "b.wvl", input);
+  // The call that creates the temporary file to write it, counted as the
+  // sweep counts. A fault before it, while the input is read, leaves no
+  // temporary file, though the lock made one.
+  int writing_temporary = 0;
+  {
+    FaultyFileSystem file_system;
+    file_system.OnCreate([&](const std::filesystem::path& path) {
+      if (path == dir / "b.wvl.tmp" && writing_temporary == 0) {
+        writing_temporary = file_system.calls();
+      }
+    });
+    ConvertFile(dir.path(), "b.wvl", zlib, file_system);
+  }
+  ASSERT_GT(writing_temporary, 0);
 
   int faults = 0;
   for (int k = 1;; ++k) {
@@ -96,6 +110,9 @@ TEST(FaultSweepTest, EveryFailingCallOfTheFileLayerFailsCleanly) {
     ++faults;
     EXPECT_EQ(error->number(), ErrorNumber::kDeviceIo);
     EXPECT_EQ(error->cause(), kInjectedCause);
+    if (k < writing_temporary) {
+      EXPECT_FALSE(std::filesystem::exists(dir / "b.wvl.tmp"));
+    }
     // What reached the output before the fault is a clean beginning of it.
     if (std::filesystem::exists(dir / "b.wvl.txt")) {
       const std::string text = ReadFileBytes(dir / "b.wvl.txt");

@@ -19,6 +19,8 @@
 #include <system_error>
 #include <utility>
 
+#include "conversion/convert_file.h"
+
 namespace holvane::testing {
 
 // ---------------------------------------------------------------------------
@@ -271,8 +273,10 @@ RunTimeError NoSuchFile(const std::filesystem::path& path) {
 
 class MemoryReadable final : public ReadableFile {
  public:
-  explicit MemoryReadable(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
+  MemoryReadable(std::shared_ptr<const std::string> bytes, std::filesystem::perms permissions)
+      : bytes_(std::move(bytes)), permissions_(permissions) {}
   std::int64_t Length() override { return static_cast<std::int64_t>(bytes_->size()); }
+  std::filesystem::perms Permissions() const override { return permissions_; }
   std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
     if (offset < 0 || offset >= Length()) return 0;
     const auto start = static_cast<std::size_t>(offset);
@@ -284,6 +288,7 @@ class MemoryReadable final : public ReadableFile {
 
  private:
   std::shared_ptr<const std::string> bytes_;
+  std::filesystem::perms permissions_;
 };
 
 class MemoryWritable final : public WritableFile {
@@ -298,13 +303,13 @@ class MemoryWritable final : public WritableFile {
   std::shared_ptr<std::string> bytes_;
 };
 
-class MemoryLock final : public InputLock {
+class MemoryLock final : public ConversionLock {
  public:
-  explicit MemoryLock(std::filesystem::perms permissions) : permissions_(permissions) {}
-  std::filesystem::perms Permissions() const override { return permissions_; }
+  explicit MemoryLock(bool created) : created_(created) {}
+  bool CreatedTemporary() const override { return created_; }
 
  private:
-  std::filesystem::perms permissions_;
+  bool created_;
 };
 
 }  // namespace
@@ -323,7 +328,7 @@ std::optional<std::string> MemoryFileSystem::Get(const std::filesystem::path& pa
 std::unique_ptr<ReadableFile> MemoryFileSystem::OpenForReading(const std::filesystem::path& path) {
   const auto it = files_.find(path);
   if (it == files_.end()) throw NoSuchFile(path);
-  return std::make_unique<MemoryReadable>(it->second.bytes);
+  return std::make_unique<MemoryReadable>(it->second.bytes, it->second.permissions);
 }
 
 std::unique_ptr<WritableFile> MemoryFileSystem::CreateForWriting(
@@ -339,10 +344,11 @@ void MemoryFileSystem::Remove(const std::filesystem::path& path) {
   if (files_.erase(path) == 0) throw NoSuchFile(path);
 }
 
-std::unique_ptr<InputLock> MemoryFileSystem::LockInput(const std::filesystem::path& input) {
-  const auto it = files_.find(input);
-  if (it == files_.end()) throw NoSuchFile(input);
-  return std::make_unique<MemoryLock>(it->second.permissions);
+std::unique_ptr<ConversionLock> MemoryFileSystem::LockConversion(const std::filesystem::path& input,
+                                                                 LockWait) {
+  const auto [it, created] = files_.try_emplace(
+      TemporaryPathFor(input), File{std::make_shared<std::string>(), kOwnerReadWrite});
+  return std::make_unique<MemoryLock>(created);
 }
 
 // ---------------------------------------------------------------------------
@@ -361,6 +367,7 @@ class FaultyFileSystem::Readable final : public ReadableFile {
     owner_->Call(FileCall::kLength, path_);
     return file_->Length();
   }
+  std::filesystem::perms Permissions() const override { return file_->Permissions(); }
   std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
     owner_->Call(FileCall::kReadAt, path_);
     if (delivered_) {
@@ -467,9 +474,10 @@ void FaultyFileSystem::Remove(const std::filesystem::path& path) {
   base_.Remove(path);
 }
 
-std::unique_ptr<InputLock> FaultyFileSystem::LockInput(const std::filesystem::path& input) {
-  Call(FileCall::kLockInput, input);
-  return base_.LockInput(input);
+std::unique_ptr<ConversionLock> FaultyFileSystem::LockConversion(const std::filesystem::path& input,
+                                                                 LockWait wait) {
+  Call(FileCall::kLockConversion, input);
+  return base_.LockConversion(input, wait);
 }
 
 }  // namespace holvane::testing

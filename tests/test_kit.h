@@ -147,7 +147,8 @@ void Check(bool condition);
 
 // Files held in memory, behind the interface the conversion uses. Missing
 // files fail as the real layer's do (kFileNotFound, concerning the path);
-// locks are taken and never wait.
+// locks are taken and never wait, and make the temporary file as the POSIX
+// layer's do.
 class MemoryFileSystem final : public FileSystem {
  public:
   void Put(const std::filesystem::path& path, std::string bytes,
@@ -160,7 +161,8 @@ class MemoryFileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                  std::filesystem::perms permissions) override;
   void Remove(const std::filesystem::path& path) override;
-  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override;
+  std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                 LockWait wait) override;
 
  private:
   struct File {
@@ -181,7 +183,7 @@ enum class FileCall {
   kAppend,
   kCloseWritable,
   kRemove,
-  kLockInput,
+  kLockConversion,
 };
 
 // The cause of failures the tests inject, unless they give their own.
@@ -193,8 +195,9 @@ using FileFilter = std::function<bool(const std::filesystem::path&)>;
 FileFilter WithExtension(const std::string& extension);
 
 // A file layer that passes every call to another one (the machine's, or a
-// MemoryFileSystem) and puts faults in its way. Every call is counted, the
-// files' calls included; a fault fails its call instead of making it, as
+// MemoryFileSystem) and puts faults in its way. Every call that can fail is
+// counted, the files' calls included (a file's Permissions(), which cannot,
+// is not); a fault fails its call instead of making it, as
 // RunTimeError(number, cause) concerning no file, unless said otherwise
 // below.
 class FaultyFileSystem final : public FileSystem {
@@ -231,7 +234,9 @@ class FaultyFileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                  std::filesystem::perms permissions) override;
   void Remove(const std::filesystem::path& path) override;
-  std::unique_ptr<InputLock> LockInput(const std::filesystem::path& input) override;
+  // Its faults concern `input`, the call's argument.
+  std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                 LockWait wait) override;
 
  private:
   class Readable;

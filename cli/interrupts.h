@@ -73,12 +73,22 @@ class InterruptGuard final {
  private:
   class TrackingFileSystem;
 
+  // Each system's own: starts catching the stops, or throws with everything
+  // as it was; stops catching them, after which a stop takes its ordinary
+  // effect.
+  void Listen();
+  void StopListening();
+  // The guard's thread, where it has one.
   void Wait();
 
   std::shared_ptr<State> state_;
   std::unique_ptr<TrackingFileSystem> files_;
   std::thread waiter_;
 };
+
+// The name a stop's line gives `signal`: "SIGINT", "SIGTERM", "SIGHUP", or
+// on Windows "Ctrl+Break" for SIGBREAK.
+const char* SignalName(int signal);
 
 }  // namespace holvane::cli
 

@@ -29,20 +29,6 @@ class ProgressLine {
   bool drawn_ = false;
 };
 
-// Whether `stream` is a terminal (on Windows a console), on which a
-// progress line belongs.
-bool IsTerminal(std::FILE* stream);
-
-// What takes the cursor of terminal `stream` back to the start of an emptied
-// line: "\r\033[K", or on Windows, whose console may not take escape
-// sequences, "\r", a line of spaces and "\r".
-std::string LineClearing(std::FILE* stream);
-
-// Writes UTF-8 `text` to `stream`: to a Windows console as UTF-16 through
-// WriteConsoleW, so that Cyrillic reads right whatever its code page; to
-// anything else (and on POSIX) as the bytes they are.
-void WriteText(std::FILE* stream, std::string_view text);
-
 }  // namespace holvane::cli
 
 #endif  // HOLVANE_CLI_PROGRESS_LINE_H_

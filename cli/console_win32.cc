@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+// A Windows console: written in UTF-16 through WriteConsoleW, measured by its
+// screen buffer.
+#include <io.h>
+#include <windows.h>
+
+#include <string>
+
+#include "cli/console.h"
+#include "text/utf16.h"
+
+namespace holvane::cli {
+
+namespace {
+
+HANDLE ConsoleOf(std::FILE* stream) {
+  return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream)));
+}
+
+}  // namespace
+
+int TerminalWidth(std::FILE* stream) {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  if (::GetConsoleScreenBufferInfo(ConsoleOf(stream), &info) &&
+      info.srWindow.Right > info.srWindow.Left) {
+    return info.srWindow.Right - info.srWindow.Left + 1;
+  }
+  return 80;
+}
+
+// _isatty says yes for any character device (NUL among them): only a
+// console answers GetConsoleMode.
+bool IsTerminal(std::FILE* stream) {
+  DWORD mode = 0;
+  return ::_isatty(::_fileno(stream)) != 0 && ::GetConsoleMode(ConsoleOf(stream), &mode);
+}
+
+std::string LineClearing(std::FILE* stream) {
+  return "\r" + std::string(static_cast<std::size_t>(TerminalWidth(stream) - 1), ' ') + "\r";
+}
+
+void WriteText(std::FILE* stream, std::string_view text) {
+  if (!IsTerminal(stream) || text.empty()) {
+    std::fwrite(text.data(), 1, text.size(), stream);
+    return;
+  }
+  std::fflush(stream);
+  const std::wstring wide = text::Utf16FromUtf8(text);
+  DWORD written = 0;
+  ::WriteConsoleW(ConsoleOf(stream), wide.data(), static_cast<DWORD>(wide.size()), &written,
+                  nullptr);
+}
+
+}  // namespace holvane::cli

@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: MIT
+#ifndef HOLVANE_CLI_FILE_IDENTITY_H_
+#define HOLVANE_CLI_FILE_IDENTITY_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <utility>
+
+namespace holvane::cli {
+
+// A folder's identity: device and inode on POSIX, the volume's serial number
+// and the file index on Windows, so that two names of one folder agree.
+using FolderIdentity = std::pair<std::uint64_t, std::uint64_t>;
+
+// The identity of `folder`; none when it cannot be asked.
+std::optional<FolderIdentity> IdentityOf(const std::filesystem::path& folder);
+
+// Whether `path` is known not to exist (a failure to ask is no such answer).
+bool Missing(const std::filesystem::path& path);
+
+}  // namespace holvane::cli
+
+#endif  // HOLVANE_CLI_FILE_IDENTITY_H_

@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: MIT
+// Stops caught on POSIX: the signals blocked in every thread and waited for
+// on a thread of the guard's own, or, where no thread can be had, caught by
+// a handler on the converting thread.
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "cli/console.h"
+#include "cli/interrupts_detail.h"
+
+namespace holvane::cli {
+
+const std::array<int, kStopSignalCount> kStopSignals = {SIGINT, SIGTERM, SIGHUP};
+
+const std::array<const char*, kStopSignalCount> kStopSignalNames = {"SIGINT", "SIGTERM", "SIGHUP"};
+
+void RemoveNow(const std::filesystem::path& path) { ::unlink(path.c_str()); }
+
+void ExitNow(int status) { ::_exit(status); }
+
+namespace {
+
+// The guard whose signals are caught on the converting thread; one at a time.
+std::atomic<InterruptGuard::State*> caught_here{nullptr};
+
+// Stops the run from the converting thread, with what was prepared for the
+// stop and nothing a signal handler may not call. A stop already under way
+// (a signal that interrupts the one acting on a signal left) is left to
+// finish.
+void StopHere(InterruptGuard::State& state, int signal) {
+  if (state.stopped.exchange(true)) return;
+  const PreparedStop& prepared = state.input ? state.converting : state.idle;
+  std::size_t index = 0;
+  while (index + 1 < kStopSignals.size() && kStopSignals[index] != signal) ++index;
+  const std::string& line = prepared.lines[index];
+  for (std::size_t done = 0; done < line.size();) {
+    const ssize_t wrote = ::write(STDERR_FILENO, line.data() + done, line.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) break;
+    done += static_cast<std::size_t>(wrote);
+  }
+  if (state.temporary_created) ::unlink(prepared.temporary.c_str());
+  ::_exit(128 + signal);
+}
+
+// Outside a section the run stops at once, inside one when the section ends.
+void OnSignal(int signal) {
+  InterruptGuard::State* const state = caught_here.load();
+  if (state == nullptr) return;
+  if (state->mutex.inside()) {
+    state->mutex.Leave(signal);
+    return;
+  }
+  StopHere(*state, signal);
+}
+
+void StopLeft(int signal) {
+  if (InterruptGuard::State* const state = caught_here.load()) StopHere(*state, signal);
+}
+
+// Puts back the actions the first `count` signals had before the guard's.
+void PutBackActions(InterruptGuard::State& state, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    ::sigaction(kStopSignals[i], &state.previous_actions[i], nullptr);
+  }
+  caught_here.store(nullptr);
+}
+
+// Catches the signals on this, the converting thread, for want of a thread
+// of the guard's own. They are still blocked here, and stay blocked should
+// this fail.
+void CatchHere(InterruptGuard::State& state) {
+  state.idle = Prepared(state.report, nullptr);
+  state.on_converting_thread = true;
+  state.mutex.OnLeft(StopLeft);
+  caught_here.store(&state);
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  // One stop at a time. No SA_RESTART: outside a section the handler never
+  // returns, and inside one a call it interrupts fails with EINTR, which the
+  // file layer goes round.
+  action.sa_mask = state.signals;
+  action.sa_flags = 0;
+  for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
+    if (::sigaction(kStopSignals[i], &action, &state.previous_actions[i]) != 0) {
+      const int error = errno;
+      PutBackActions(state, i);
+      throw std::system_error(error, std::generic_category(), "sigaction");
+    }
+  }
+  if (const int error = ::pthread_sigmask(SIG_UNBLOCK, &state.signals, nullptr); error != 0) {
+    PutBackActions(state, kStopSignals.size());
+    throw std::system_error(error, std::generic_category(), "pthread_sigmask");
+  }
+}
+
+}  // namespace
+
+void InterruptGuard::Listen() {
+  sigemptyset(&state_->signals);
+  for (const int signal : kStopSignals) sigaddset(&state_->signals, signal);
+  if (const int error = ::pthread_sigmask(SIG_BLOCK, &state_->signals, &state_->previous_mask);
+      error != 0) {
+    throw std::system_error(error, std::generic_category(), "pthread_sigmask");
+  }
+  try {
+    waiter_ = std::thread([this] { Wait(); });
+    return;
+  } catch (const std::system_error&) {
+    // No thread to be had (the process limit reached): caught here instead.
+  }
+  try {
+    CatchHere(*state_);
+  } catch (...) {
+    ::pthread_sigmask(SIG_SETMASK, &state_->previous_mask, nullptr);
+    throw;
+  }
+}
+
+void InterruptGuard::StopListening() {
+  if (waiter_.joinable()) {
+    ::pthread_kill(waiter_.native_handle(), SIGHUP);
+    waiter_.join();
+  } else {
+    // Held back while the actions they had before are put back.
+    ::pthread_sigmask(SIG_BLOCK, &state_->signals, nullptr);
+    PutBackActions(*state_, kStopSignals.size());
+  }
+  // A signal that came after the guard stopped listening now takes its
+  // ordinary effect.
+  ::pthread_sigmask(SIG_SETMASK, &state_->previous_mask, nullptr);
+}
+
+void InterruptGuard::Wait() {
+  for (;;) {
+    int signal = 0;
+    if (::sigwait(&state_->signals, &signal) != 0) continue;
+    Stop(*state_, signal);
+    return;
+  }
+}
+
+}  // namespace holvane::cli

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+// holvane-convert: converts *.wvl files from the command line, for scripts and
+// machines without a display. Each file goes through the same ConvertFile as
+// in the window, so its text is byte for byte the window's.
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "cli/program.h"
+
+int main(int argc, char** argv) {
+  // A closed pipe on standard output is reported as a write error (EPIPE)
+  // and an exit status of 1, rather than ending the program unannounced.
+  std::signal(SIGPIPE, SIG_IGN);
+  return holvane::cli::ReportingWhatEscapes([&] {
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    return holvane::cli::Main(arguments, [&](std::size_t argument) {
+      return std::filesystem::path(arguments[argument]);
+    });
+  });
+}

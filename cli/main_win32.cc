@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+// holvane-convert on Windows: converts *.wvl files from the command line, for
+// scripts and machines without a display. Each file goes through the same
+// ConvertFile as in the window, so its text is byte for byte the window's.
+#include <string>
+#include <vector>
+
+#include "cli/program.h"
+#include "text/utf16.h"
+
+// The arguments come as UTF-16, the paths made from them as they are; their
+// UTF-8 serves the options only. (A broken pipe on standard output is a
+// write error here without more ado: Windows has no SIGPIPE.)
+int wmain(int argc, wchar_t** argv) {
+  return holvane::cli::ReportingWhatEscapes([&] {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.push_back(holvane::text::Utf8FromUtf16(argv[i]));
+    return holvane::cli::Main(
+        arguments, [&](std::size_t argument) { return std::filesystem::path(argv[argument + 1]); });
+  });
+}

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+#include "cli/program.h"
+
+#include <cstdio>
+#include <new>
+#include <system_error>
+#include <variant>
+
+#include "cli/help.h"
+#include "cli/options.h"
+#include "cli/report.h"
+#include "cli/run.h"
+#include "cli/standard_output.h"
+#include "common/run_time_error.h"
+
+namespace holvane::cli {
+
+int Main(const std::vector<std::string>& arguments, const PathOf& path_of) {
+  const auto parsed = ParseCommandLine(arguments);
+  if (const auto* error = std::get_if<UsageError>(&parsed)) {
+    return UsageFailure(error->message);
+  }
+  const auto& options = std::get<Options>(parsed);
+  std::vector<std::filesystem::path> paths;
+  for (const std::size_t argument : options.path_arguments) paths.push_back(path_of(argument));
+  const int status = Run(options, paths);
+  return StandardOutputWritten() ? status : 1;
+}
+
+namespace {
+
+// What a system call's failure means, worded as the file layer words its
+// own.
+std::string SystemCause(const std::error_code& code) {
+  const std::error_condition condition = code.default_error_condition();
+  if (condition == std::errc::resource_unavailable_try_again) {
+    return "не хватает системных ресурсов";
+  }
+  if (condition == std::errc::not_enough_memory) return "недостаточно памяти";
+  if (condition == std::errc::operation_not_permitted ||
+      condition == std::errc::permission_denied) {
+    return "доступ запрещён";
+  }
+  return "системная ошибка " + std::to_string(code.value()) + " (" + code.message() + ")";
+}
+
+// The cause of the exception being handled, in words a person reads.
+std::string CurrentCause() {
+  try {
+    throw;
+  } catch (const RunTimeError& error) {
+    return error.what();
+  } catch (const std::bad_alloc&) {
+    return "недостаточно памяти";
+  } catch (const std::system_error& error) {
+    return "сбой системы: " + SystemCause(error.code());
+  } catch (const std::exception& error) {
+    return std::string("непредвиденная ошибка (") + error.what() + ")";
+  } catch (...) {
+    return "непредвиденная ошибка";
+  }
+}
+
+}  // namespace
+
+int ReportingWhatEscapes(const std::function<int()>& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    try {
+      Report(CurrentCause());
+    } catch (...) {
+      // Not even the line could be made: too little memory for anything.
+      std::fputs(kProgram, stderr);
+      std::fputs(": недостаточно памяти\n", stderr);
+    }
+    return 1;
+  }
+}
+
+}  // namespace holvane::cli

@@ -21,12 +21,7 @@
 namespace holvane {
 namespace {
 
-using ::holvane::testing::BytesOf;
-using ::holvane::testing::RandomBytes;
-using ::holvane::testing::SameBytes;
-using ::holvane::testing::Sample;
-using ::holvane::testing::ZlibDeflate;
-using ::holvane::testing::ZlibInflate;
+using namespace ::holvane::testing;  // the test kit and its GoogleTest helpers
 
 constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 

@@ -12,14 +12,7 @@
 namespace holvane {
 namespace {
 
-using ::holvane::testing::BytesOf;
-using ::holvane::testing::LengthOf;
-using ::holvane::testing::Outcome;
-using ::holvane::testing::RandomBytes;
-using ::holvane::testing::Sample;
-using ::holvane::testing::Uncompress;
-using ::holvane::testing::UncompressWith;
-using ::holvane::testing::ZlibDeflate;
+using namespace ::holvane::testing;  // the test kit and its GoogleTest helpers
 
 // A zlib stream whose header declares a 256-byte window while its distances
 // reach further back: one call into a whole buffer accepts it, decoding in

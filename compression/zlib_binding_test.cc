@@ -16,14 +16,7 @@
 namespace holvane {
 namespace {
 
-using ::holvane::testing::BytesOf;
-using ::holvane::testing::LengthOf;
-using ::holvane::testing::Outcome;
-using ::holvane::testing::RandomBytes;
-using ::holvane::testing::Sample;
-using ::holvane::testing::Uncompress;
-using ::holvane::testing::ZlibDeflate;
-using ::holvane::testing::ZlibInflate;
+using namespace ::holvane::testing;  // the test kit and its GoogleTest helpers
 
 bool IsFailure(std::int32_t code) { return code != 0 && code != Z_BUF_ERROR; }
 

@@ -35,21 +35,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-using ::holvane::testing::ConcernsFile;
-using ::holvane::testing::Entry;
-using ::holvane::testing::FaultyFileSystem;
-using ::holvane::testing::Int32Bytes;
-using ::holvane::testing::ReadFileBytes;
-using ::holvane::testing::RecordStream;
-using ::holvane::testing::RenderedText;
-using ::holvane::testing::RunTimeErrorOf;
-using ::holvane::testing::SameBytes;
-using ::holvane::testing::TempDir;
-using ::holvane::testing::Utf8Path;
-using ::holvane::testing::Utf8String;
-using ::holvane::testing::WithExtension;
-using ::holvane::testing::WriteFileBytes;
-using ::holvane::testing::ZlibCompress;
+using namespace ::holvane::testing;  // the test kit and its GoogleTest helpers
 using Names = std::set<std::string>;
 
 constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();

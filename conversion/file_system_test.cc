@@ -34,14 +34,7 @@ namespace holvane {
 namespace {
 
 namespace fs = std::filesystem;
-using ::holvane::testing::ConcernsFile;
-using ::holvane::testing::kOwnerReadWrite;
-using ::holvane::testing::RandomBytes;
-using ::holvane::testing::ReadFileBytes;
-using ::holvane::testing::RunTimeErrorOf;
-using ::holvane::testing::SameBytes;
-using ::holvane::testing::TempDir;
-using ::holvane::testing::WriteFileBytes;
+using namespace ::holvane::testing;  // the test kit and its GoogleTest helpers
 
 #ifndef _WIN32
 // Runs `action` on another thread. Should it still be blocked after a few

@@ -25,12 +25,7 @@ namespace holvane {
 namespace {
 
 namespace fs = std::filesystem;
-using ::holvane::testing::ConcernsFile;
-using ::holvane::testing::kOwnerReadWrite;
-using ::holvane::testing::ReadFileBytes;
-using ::holvane::testing::RunTimeErrorOf;
-using ::holvane::testing::TempDir;
-using ::holvane::testing::WriteFileBytes;
+using namespace ::holvane::testing;  // the test kit and its GoogleTest helpers
 
 // The folder's name and the files' names have Cyrillic letters in them, which
 // only a path kept wide all the way reaches.

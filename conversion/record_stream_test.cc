@@ -23,16 +23,7 @@ namespace holvane {
 namespace {
 
 using namespace std::string_literals;
-using ::holvane::testing::Entry;
-using ::holvane::testing::Int32Bytes;
-using ::holvane::testing::RandomBytes;
-using ::holvane::testing::ReadFileBytes;
-using ::holvane::testing::RecordStream;
-using ::holvane::testing::RenderedText;
-using ::holvane::testing::RunTimeErrorOf;
-using ::holvane::testing::SameBytes;
-using ::holvane::testing::TempDir;
-using ::holvane::testing::WriteFileBytes;
+using namespace ::holvane::testing;  // the test kit and its GoogleTest helpers
 
 constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kInt32Min = std::numeric_limits<std::int32_t>::min();

@@ -16,17 +16,7 @@ namespace holvane {
 namespace {
 
 namespace fs = std::filesystem;
-using ::holvane::testing::ConcernsFile;
-using ::holvane::testing::FaultyFileSystem;
-using ::holvane::testing::FileCall;
-using ::holvane::testing::kOwnerReadWrite;
-using ::holvane::testing::MemoryFileSystem;
-using ::holvane::testing::RandomBytes;
-using ::holvane::testing::ReadFileBytes;
-using ::holvane::testing::RunTimeErrorOf;
-using ::holvane::testing::SameBytes;
-using ::holvane::testing::TempDir;
-using ::holvane::testing::WriteFileBytes;
+using namespace ::holvane::testing;  // the test kit and its GoogleTest helpers
 
 TEST(WholeFileTest, RoundTripsExactBytes) {
   std::string every_byte;

@@ -25,9 +25,7 @@ namespace holvane::listing {
 namespace {
 
 namespace fs = std::filesystem;
-using ::holvane::testing::RunTimeErrorOf;
-using ::holvane::testing::TempDir;
-using ::holvane::testing::WriteFileBytes;
+using namespace ::holvane::testing;  // the test kit and its GoogleTest helpers
 using Names = std::vector<std::string>;
 
 // "Привет" in code page 1251, as a machine using it names a file.

@@ -39,15 +39,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
-using ::holvane::testing::Entry;
-using ::holvane::testing::ReadFileBytes;
-using ::holvane::testing::RecordStream;
-using ::holvane::testing::RenderedText;
-using ::holvane::testing::RunTimeErrorOf;
-using ::holvane::testing::SameBytes;
-using ::holvane::testing::TempDir;
-using ::holvane::testing::WriteFileBytes;
-using ::holvane::testing::ZlibCompress;
+using namespace ::holvane::testing;  // the test kit and its GoogleTest helpers
 using Arguments = std::vector<std::string>;
 
 constexpr std::string_view kPrefix = "holvane-convert: ";

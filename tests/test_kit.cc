@@ -3,13 +3,6 @@
 
 #include <zlib.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <stdlib.h>
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -20,6 +13,7 @@
 #include <utility>
 
 #include "conversion/convert_file.h"
+#include "tests/test_kit_system.h"
 
 namespace holvane::testing {
 
@@ -177,47 +171,13 @@ std::string Sample(std::size_t size) {
 // ---------------------------------------------------------------------------
 // Files and folders.
 
-namespace {
-
-// The process, told apart from a child forked from it.
-long ProcessId() {
-#ifdef _WIN32
-  return static_cast<long>(::GetCurrentProcessId());
-#else
-  return static_cast<long>(::getpid());
-#endif
-}
-
-}  // namespace
-
 TempDir::TempDir(std::string_view prefix, Place place) : maker_(ProcessId()) {
   std::error_code ignored;
   const std::filesystem::path base =
       place == Place::kMemoryIfPossible && std::filesystem::is_directory("/dev/shm", ignored)
           ? std::filesystem::path("/dev/shm")
           : std::filesystem::temp_directory_path();
-#ifdef _WIN32
-  // No mkdtemp: a random name, tried until one is new. CreateDirectoryW
-  // fails on a name that exists, so no two folders are ever shared.
-  std::random_device seed;
-  std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ seed() ^
-                         static_cast<std::uint64_t>(::GetTickCount64()));
-  for (int attempt = 0;; ++attempt) {
-    std::filesystem::path candidate = base;
-    candidate /= std::string(prefix) + "-" + std::to_string(random() % 1000000000000u);
-    if (::CreateDirectoryW(candidate.c_str(), nullptr)) {
-      path_ = std::move(candidate);
-      return;
-    }
-    if (::GetLastError() != ERROR_ALREADY_EXISTS || attempt == 100) {
-      throw std::runtime_error("cannot make a temporary folder");
-    }
-  }
-#else
-  std::string pattern = (base / (std::string(prefix) + "-XXXXXX")).string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-#endif
+  path_ = NewFolder(base, prefix);
 }
 
 TempDir::~TempDir() {

@@ -17,7 +17,7 @@ rm -rf "$work" && mkdir -p "$work" && cp examples/*.wvl "$work"/
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   cd "$work"
-  exec ../main_window/holvane
+  exec ../main_window/qt/holvane
 fi
 
 echo "No display here: the window needs one (set DISPLAY, or run this under xvfb-run)." >&2

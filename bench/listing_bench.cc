@@ -29,6 +29,7 @@
 #include <memory>
 
 #include "main_window/file_list_box.h"
+#include "main_window/qt/file_list.h"
 #endif
 
 namespace {
@@ -86,13 +87,17 @@ void BM_FilesToConvert(benchmark::State& state) {
 BENCHMARK(BM_FilesToConvert)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 #ifdef HOLVANE_LISTING_BENCH_WINDOW
-// (b) The window's file list reading the folder and showing its files.
+// (b) The window's file list reading the folder and its Qt view showing its files.
 void BM_FileListBoxSetPath(benchmark::State& state) {
   const std::filesystem::path& folder = Folder();
-  const auto list = std::make_unique<holvane::ui::FileListBox>("/");
-  for (auto _ : state) list->setPath(folder);
-  if (list->ListCount() != kFiles) state.SkipWithError("not every file was listed");
-  state.counters["files"] = static_cast<double>(list->ListCount());
+  const auto view = std::make_unique<holvane::ui::QtFileList>();
+  holvane::ui::FileListBox list("/", *view);
+  view->Attach(list);
+  for (auto _ : state) list.setPath(folder);
+  if (list.ListCount() != kFiles || view->count() != kFiles) {
+    state.SkipWithError("not every file was listed");
+  }
+  state.counters["files"] = static_cast<double>(list.ListCount());
 }
 BENCHMARK(BM_FileListBoxSetPath)->Unit(benchmark::kMillisecond)->UseRealTime();
 #endif

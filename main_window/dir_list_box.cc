@@ -1,39 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "main_window/dir_list_box.h"
 
-#include <QHeaderView>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QStyle>
 #include <algorithm>
 #include <exception>
 #include <system_error>
 #include <utility>
 
 #include "common/run_time_error.h"
-#include "main_window/drives.h"
-#include "main_window/host.h"
 #include "main_window/paths.h"
 
 namespace holvane::ui {
 
-namespace {
-
-constexpr int kPathRole = Qt::UserRole;
-
-}  // namespace
-
 DirListBox::DirListBox(DriveSource drives, const std::filesystem::path& start_folder,
-                       QWidget* parent)
-    : QTreeWidget(parent), drives_(std::move(drives)) {
-  setHeaderHidden(true);
-  setColumnCount(1);
-  setRootIsDecorated(false);
-  setItemsExpandable(false);
-  setExpandsOnDoubleClick(false);
-  setIndentation(12);
-  setSelectionMode(QAbstractItemView::SingleSelection);
-
+                       DirListView& view, Host& host)
+    : drives_(std::move(drives)), view_(view), host_(host) {
   std::filesystem::path start = AbsoluteFolder(start_folder);
   listing::Entries subfolders;
   try {
@@ -43,12 +23,10 @@ DirListBox::DirListBox(DriveSource drives, const std::filesystem::path& start_fo
     subfolders = listing::ListSubfolders(start);
   }
   path_ = std::move(start);
-  subfolders_ = std::move(subfolders);
+  entries_ = EntriesOf(path_, subfolders, current_);
   last_folder_on_drive_[DriveOf(path_, drives_())] = path_;
   Show();
 }
-
-std::filesystem::path DirListBox::Path() const { return path_; }
 
 void DirListBox::setPath(const std::filesystem::path& path) { ChangeTo(Resolve(path)); }
 
@@ -67,81 +45,56 @@ std::filesystem::path DirListBox::Resolve(const std::filesystem::path& path) con
 
 void DirListBox::ChangeTo(const std::filesystem::path& folder) {
   if (folder.native() == path_.native()) return;
-  listing::Entries subfolders = listing::ListSubfolders(folder);
+  int current = 0;
+  std::vector<DirListEntry> entries = EntriesOf(folder, listing::ListSubfolders(folder), current);
   std::filesystem::path old_path = std::exchange(path_, folder);
-  listing::Entries old_subfolders = std::exchange(subfolders_, std::move(subfolders));
+  std::vector<DirListEntry> old_entries = std::exchange(entries_, std::move(entries));
+  const int old_current = std::exchange(current_, current);
   Show();
   try {
     Change.Raise();
   } catch (...) {
     path_ = std::move(old_path);
-    subfolders_ = std::move(old_subfolders);
+    entries_ = std::move(old_entries);
+    current_ = old_current;
     Show();
     throw;
   }
   last_folder_on_drive_[DriveOf(path_, drives_())] = path_;
 }
 
-void DirListBox::Open(QTreeWidgetItem* item) {
-  if (item == nullptr) return;
-  const std::filesystem::path folder = PathOf(item->data(0, kPathRole));
+void DirListBox::Open(int index) {
+  if (index < 0 || index >= ListCount()) return;
+  const std::filesystem::path folder = entries_[static_cast<std::size_t>(index)].path;
   try {
     ChangeTo(folder);
   } catch (const std::exception&) {
-    ReportUntrappedError(window());
+    ReportUntrappedError(host_);
   }
 }
 
-void DirListBox::Show() {
-  clear();
-  const QIcon open_icon = style()->standardIcon(QStyle::SP_DirOpenIcon);
-  const QIcon closed_icon = style()->standardIcon(QStyle::SP_DirClosedIcon);
-
+std::vector<DirListEntry> DirListBox::EntriesOf(const std::filesystem::path& path,
+                                                const listing::Entries& subfolders, int& current) {
   // The root ("/", or the drive's root "C:\"), then each folder down to the
-  // one shown.
-  const std::filesystem::path root = path_.root_path();
-  auto* item = new QTreeWidgetItem(this, QStringList(ShownText(root)));
-  item->setIcon(0, open_icon);
-  item->setData(0, kPathRole, ItemData(root));
+  // one shown, then its subfolders.
+  std::vector<DirListEntry> entries;
+  const std::filesystem::path root = path.root_path();
+  entries.push_back({root, ShownText(root), 0, true});
   std::filesystem::path at = root;
-  for (const std::filesystem::path& part : path_.relative_path()) {
+  for (const std::filesystem::path& part : path.relative_path()) {
     if (part.empty()) continue;
     at /= part;
-    item = new QTreeWidgetItem(item, QStringList(ShownText(part)));
-    item->setIcon(0, open_icon);
-    item->setData(0, kPathRole, ItemData(at));
+    entries.push_back({at, ShownText(part), entries.back().depth + 1, true});
   }
-  QTreeWidgetItem* current = item;
-  for (const listing::Entry subfolder : subfolders_) {
-    auto* child = new QTreeWidgetItem(
-        current, QStringList(QString::fromUtf8(subfolder.shown.data(),
-                                               static_cast<qsizetype>(subfolder.shown.size()))));
-    child->setIcon(0, closed_icon);
-    child->setData(0, kPathRole, ItemData(path_ / PathOfName(subfolder.name)));
+  current = static_cast<int>(entries.size()) - 1;
+  const int depth = entries.back().depth + 1;
+  for (const listing::Entry subfolder : subfolders) {
+    entries.push_back(
+        {path / PathOfName(subfolder.name), std::string(subfolder.shown), depth, false});
   }
-  expandAll();
-  setCurrentItem(current);
-  scrollToItem(current);
+  return entries;
 }
 
-void DirListBox::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    Open(currentItem());
-    event->accept();
-    return;
-  }
-  QTreeWidget::keyPressEvent(event);
-}
-
-void DirListBox::mouseDoubleClickEvent(QMouseEvent* event) {
-  // The list is rebuilt on opening, so the base class, which would go on
-  // using the item under the mouse, is not called afterwards.
-  if (event->button() == Qt::LeftButton) {
-    Open(itemAt(event->position().toPoint()));
-    event->accept();
-    return;
-  }
-  QTreeWidget::mouseDoubleClickEvent(event);
-}
+void DirListBox::Show() { view_.ShowFolders(entries_, current_); }
 
 }  // namespace holvane::ui

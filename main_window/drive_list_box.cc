@@ -1,72 +1,54 @@
 // SPDX-License-Identifier: MIT
 #include "main_window/drive_list_box.h"
 
-#include <QStyle>
 #include <algorithm>
 #include <exception>
 #include <utility>
 
-#include "main_window/drives.h"
-#include "main_window/host.h"
 #include "main_window/paths.h"
 
 namespace holvane::ui {
 
-namespace {
-
-constexpr int kDriveRole = Qt::UserRole;
-
-}  // namespace
-
 DriveListBox::DriveListBox(DriveSource drives, const std::filesystem::path& start_folder,
-                           QWidget* parent)
-    : QComboBox(parent), drives_(std::move(drives)) {
+                           DriveListView& view, Host& host)
+    : drives_(std::move(drives)), view_(view), host_(host) {
   const std::vector<text::NativeName> drives_now = drives_();
   Fill(drives_now);
-  chosen_ =
-      std::max(IndexOf(DriveOf(AbsoluteFolder(start_folder), drives_now)), count() > 0 ? 0 : -1);
-  setCurrentIndex(chosen_);
-  connect(this, &QComboBox::activated, this, [this](int index) {
-    try {
-      Choose(index);
-    } catch (const std::exception&) {
-      ReportUntrappedError(window());
-    }
-  });
+  chosen_ = std::max(IndexOf(DriveOf(AbsoluteFolder(start_folder), drives_now)),
+                     drives_listed_.empty() ? -1 : 0);
+  view_.ShowDrives(names_, chosen_);
 }
 
-std::filesystem::path DriveListBox::Drive() const { return PathOf(currentData(kDriveRole)); }
-
-void DriveListBox::showPopup() {
-  Refresh();
-  QComboBox::showPopup();
+std::filesystem::path DriveListBox::Drive() const {
+  return chosen_ >= 0 ? drives_listed_[static_cast<std::size_t>(chosen_)] : std::filesystem::path();
 }
 
-void DriveListBox::Refresh() {
+void DriveListBox::DroppingDown() {
   const std::filesystem::path chosen = Drive();
   Fill(drives_());
   int index = IndexOf(chosen);
   if (index < 0 && !chosen.empty()) {
     Add(chosen);
-    index = count() - 1;
+    index = ListCount() - 1;
   }
   chosen_ = index;
-  setCurrentIndex(index);
+  view_.ShowDrives(names_, chosen_);
 }
 
 void DriveListBox::Fill(const std::vector<text::NativeName>& drives) {
-  clear();
+  drives_listed_.clear();
+  names_.clear();
   for (const text::NativeName& drive : drives) Add(drive);
 }
 
 void DriveListBox::Add(const std::filesystem::path& drive) {
-  addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), ShownText(DriveName(drive.native())),
-          ItemData(drive));
+  drives_listed_.push_back(drive);
+  names_.push_back(ShownText(DriveName(drive.native())));
 }
 
 int DriveListBox::IndexOf(const std::filesystem::path& drive) const {
-  for (int index = 0; index < count(); ++index) {
-    if (PathOf(itemData(index, kDriveRole)).native() == drive.native()) return index;
+  for (std::size_t index = 0; index < drives_listed_.size(); ++index) {
+    if (drives_listed_[index].native() == drive.native()) return static_cast<int>(index);
   }
   return -1;
 }
@@ -74,8 +56,17 @@ int DriveListBox::IndexOf(const std::filesystem::path& drive) const {
 void DriveListBox::setDrive(const std::filesystem::path& drive) {
   const int index = IndexOf(drive);
   if (index < 0) return;
-  setCurrentIndex(index);
+  view_.ShowChosen(index);
   Choose(index);
+}
+
+void DriveListBox::Chosen(int index) {
+  if (index < 0 || index >= ListCount()) return;
+  try {
+    Choose(index);
+  } catch (const std::exception&) {
+    ReportUntrappedError(host_);
+  }
 }
 
 void DriveListBox::Choose(int index) {

@@ -1,12 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "main_window/drives.h"
 
-#include <QStorageInfo>
 #include <algorithm>
 #include <iterator>
 #include <string_view>
-
-#include "main_window/paths.h"
 
 namespace holvane::ui {
 
@@ -93,11 +90,6 @@ std::vector<text::NativeName> SelectWindowsDrives(const std::vector<Volume>& vol
 
 }  // namespace
 
-Volume DescribeVolume(const QStorageInfo& storage) {
-  return {PathFromQt(storage.rootPath()).native(), storage.fileSystemType().toStdString(),
-          storage.isValid(), storage.isReady(), storage.isReadOnly()};
-}
-
 std::vector<text::NativeName> SelectDrives(const std::vector<Volume>& volumes, Platform platform) {
   return platform == Platform::kWindows ? SelectWindowsDrives(volumes) : SelectLinuxDrives(volumes);
 }
@@ -107,14 +99,6 @@ text::NativeName DriveName(const text::NativeName& drive, Platform platform) {
     return drive.substr(0, 2);
   }
   return drive;
-}
-
-std::vector<text::NativeName> MountedDrives() {
-  std::vector<Volume> volumes;
-  for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
-    volumes.push_back(DescribeVolume(storage));
-  }
-  return SelectDrives(volumes);
 }
 
 text::NativeName DriveOf(const fs::path& path, const std::vector<text::NativeName>& drives) {

@@ -9,8 +9,6 @@
 
 #include "text/native_name.h"
 
-class QStorageInfo;
-
 namespace holvane::ui {
 
 // The systems whose drives differ: which volumes count as drives and how a
@@ -24,23 +22,19 @@ inline constexpr Platform kThisPlatform = Platform::kWindows;
 inline constexpr Platform kThisPlatform = Platform::kLinux;
 #endif
 
-// What the drive list asks of one mounted volume, as QStorageInfo tells it.
+// What the drive list asks of one mounted volume, as a view learns it from
+// its system (QStorageInfo, GetLogicalDriveStringsW, ...).
 struct Volume {
-  // rootPath() as the file system names it ("/media/x" on Linux, "C:/" on
-  // Windows).
+  // Where it is mounted, as the file system names it ("/media/x" on Linux,
+  // "C:/" or "C:\" on Windows).
   text::NativeName root_path;
-  // fileSystemType(): "ext4", "vfat", "nfs4", "tmpfs", "NTFS", "CDFS", ...
+  // Its file system: "ext4", "vfat", "nfs4", "tmpfs", "NTFS", "CDFS", ...
   std::string type;
-  // isValid() and isReady(): the volume is there and its file system answers.
+  // The volume is there, and its file system answers.
   bool valid = true;
   bool ready = true;
-  // isReadOnly().
   bool read_only = false;
 };
-
-// `storage` as the drive list asks of it, its root path as PathFromQt gives
-// it.
-Volume DescribeVolume(const QStorageInfo& storage);
 
 // The volumes a person would call drives, by their root paths.
 //
@@ -77,9 +71,6 @@ std::vector<text::NativeName> SelectDrives(const std::vector<Volume>& volumes,
 // list: its drive letter on Windows ("C:" for "C:\"), its mount point on
 // Linux.
 text::NativeName DriveName(const text::NativeName& drive, Platform platform = kThisPlatform);
-
-// SelectDrives over QStorageInfo::mountedVolumes().
-std::vector<text::NativeName> MountedDrives();
 
 // Where the lists learn the drives, asked afresh whenever they need them, so
 // that a medium mounted while the program runs shows up.

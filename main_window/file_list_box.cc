@@ -1,79 +1,58 @@
 // SPDX-License-Identifier: MIT
 #include "main_window/file_list_box.h"
 
-#include <QSignalBlocker>
-#include <QStringList>
 #include <utility>
 
 #include "common/run_time_error.h"
-#include "listing/listing.h"
 #include "main_window/paths.h"
 
 namespace holvane::ui {
 
-namespace {
-
-constexpr int kNameRole = Qt::UserRole;
-
-}  // namespace
-
-FileListBox::FileListBox(const std::filesystem::path& start_folder, QWidget* parent)
-    : QListWidget(parent) {
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setEditTriggers(QAbstractItemView::NoEditTriggers);
+FileListBox::FileListBox(const std::filesystem::path& start_folder, FileListView& view)
+    : view_(view) {
   try {
     setPath(start_folder);
   } catch (const RunTimeError&) {
     path_ = AbsoluteFolder(start_folder);
+    view_.ShowFiles({});
   }
 }
-
-std::filesystem::path FileListBox::Path() const { return path_; }
 
 void FileListBox::setPath(const std::filesystem::path& folder) {
   std::filesystem::path absolute = AbsoluteFolder(folder);
-  const listing::Entries files = listing::ListFiles(absolute, listing::kFilePattern);
-  QStringList shown;
-  shown.reserve(static_cast<qsizetype>(files.size()));
-  for (const listing::Entry file : files) {
-    shown.append(QString::fromUtf8(file.shown.data(), static_cast<qsizetype>(file.shown.size())));
-  }
-  clear();
-  // All the entries in one insertion, then each name's bytes into its entry.
-  // The view shows none of those, so the model need not announce them (one
-  // announcement per entry would cost as much as the insertion itself).
-  addItems(shown);
-  {
-    const QSignalBlocker quiet(model());
-    for (int index = 0; index < count(); ++index) {
-      item(index)->setData(kNameRole,
-                           ItemData(PathOfName(files[static_cast<std::size_t>(index)].name)));
-    }
-  }
+  files_ = listing::ListFiles(absolute, listing::kFilePattern);
+  selected_.assign(files_.size(), false);
   path_ = std::move(absolute);
+  std::vector<std::string_view> shown;
+  shown.reserve(files_.size());
+  for (const listing::Entry file : files_) shown.push_back(file.shown);
+  view_.ShowFiles(shown);
 }
 
-QString FileListBox::Pattern() const { return QString::fromLatin1(listing::kFilePattern); }
-
-int FileListBox::ListCount() const { return count(); }
-
-QString FileListBox::List(int index) const {
-  const QListWidgetItem* entry = item(index);
-  return entry != nullptr ? entry->text() : QString();
+std::string_view FileListBox::List(int index) const {
+  return IsEntry(index) ? files_[static_cast<std::size_t>(index)].shown : std::string_view();
 }
 
 std::filesystem::path FileListBox::FileName(int index) const {
-  const QListWidgetItem* entry = item(index);
-  return entry != nullptr ? PathOf(entry->data(kNameRole)) : std::filesystem::path();
+  return IsEntry(index) ? PathOfName(files_[static_cast<std::size_t>(index)].name)
+                        : std::filesystem::path();
 }
 
 bool FileListBox::Selected(int index) const {
-  const QListWidgetItem* entry = item(index);
-  return entry != nullptr && entry->isSelected();
+  return IsEntry(index) && selected_[static_cast<std::size_t>(index)];
 }
 
 void FileListBox::setSelected(int index, bool selected) {
-  if (QListWidgetItem* entry = item(index)) entry->setSelected(selected);
+  if (!IsEntry(index)) return;
+  selected_[static_cast<std::size_t>(index)] = selected;
+  view_.ShowSelected(index, selected);
+}
+
+void FileListBox::SelectionChanged(const std::vector<int>& selected) {
+  selected_.assign(files_.size(), false);
+  for (const int index : selected) {
+    if (IsEntry(index)) selected_[static_cast<std::size_t>(index)] = true;
+  }
 }
 
 }  // namespace holvane::ui

@@ -1,305 +1,136 @@
 // SPDX-License-Identifier: MIT
-// The window end to end: frmMain with its drive, folder and file lists, driven
-// as a user drives them. GoogleTest's assertions throughout; QtTest only for
-// its input events (keyClick, mouseClick, ...).
+// The window's logic as a view drives it: frmMain on views that record what
+// they are told to show and a host that records the messages, on real
+// folders. No toolkit and no display.
 #include "main_window/frm_main.h"
 
-#include <QtTest/qtestkeyboard.h>
-#include <QtTest/qtestmouse.h>
-#include <QtWidgets/qtestsupport_widgets.h>
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QPushButton>
-#include <QTreeWidgetItemIterator>
+#include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
-#include "main_window/dir_list_box.h"
-#include "main_window/drive_list_box.h"
-#include "main_window/file_list_box.h"
-#include "main_window/host.h"
-#include "main_window/qt_test_printers.h"
-#include "tests/test_support.h"
+#include "main_window/paths.h"
+#include "main_window/window_test_kit.h"
 
 namespace holvane::ui {
 namespace {
 
 namespace fs = std::filesystem;
 using ::holvane::testing::Entry;
-using ::holvane::testing::ReadFileBytes;
 using ::holvane::testing::RecordStream;
 using ::holvane::testing::RenderedText;
-using ::holvane::testing::SameBytes;
 using ::holvane::testing::TempDir;
+using ::holvane::testing::Utf8Path;
 using ::holvane::testing::WriteFileBytes;
 using ::holvane::testing::ZlibCompress;
+using namespace ::holvane::ui::testing;
 
-const QString kDriveUnavailable = QString::fromUtf8("Диск недоступен!");
-const QString kFolderUnavailable = QString::fromUtf8("Папка недоступна!");
-const QString kFatal =
-    QString::fromUtf8("Произошла непоправимая ошибка и приложение будет закрыто!");
-
-QString Converted(int count) {
-  return QString::fromUtf8("Файлов успешно декомпилировано: %1.").arg(count);
-}
-
-QString IconName(MessageIcon icon) {
-  switch (icon) {
-    case MessageIcon::kInformation:
-      return QStringLiteral("information");
-    case MessageIcon::kExclamation:
-      return QStringLiteral("exclamation");
-    case MessageIcon::kCritical:
-      return QStringLiteral("critical");
+// Views that keep what they are told to show.
+struct FakeDriveList final : DriveListView {
+  void ShowDrives(const std::vector<std::string>& shown, int now) override {
+    names = shown;
+    chosen = now;
   }
-  return QStringLiteral("unknown");
-}
-
-QString Message(MessageIcon icon, const QString& text) { return IconName(icon) + ": " + text; }
-
-// Stands in for the message box and the end of the application for one test,
-// and puts back whatever handlers were there before, so a failing test cannot
-// leave a later one facing a real modal box.
-class HostRecorder {
- public:
-  HostRecorder()
-      : previous_message_(
-            SetMessageHandler([this](QWidget*, const QString& text, MessageIcon icon) {
-              messages_.append(Message(icon, text));
-            })),
-        previous_end_(SetEndHandler([this] { ++ends_; })) {}
-  ~HostRecorder() {
-    SetMessageHandler(std::move(previous_message_));
-    SetEndHandler(std::move(previous_end_));
-  }
-  HostRecorder(const HostRecorder&) = delete;
-  HostRecorder& operator=(const HostRecorder&) = delete;
-
-  const QStringList& messages() const { return messages_; }
-  int ends() const { return ends_; }
-
- private:
-  QStringList messages_;
-  int ends_ = 0;
-  MessageHandler previous_message_;
-  EndHandler previous_end_;
+  void ShowChosen(int now) override { chosen = now; }
+  Texts names;
+  int chosen = -1;
 };
 
-// The text the lists show for a path that is valid UTF-8.
-QString Q(const fs::path& path) { return QString::fromUtf8(path.c_str()); }
-
-std::vector<Entry> EntriesFor(const std::string& name) {
-  return {{name, 0}, {"second line of " + name, -1}, {"odd flag", 7}};
-}
-
-// A valid input whose text tells which file it came from.
-void WriteWvl(const fs::path& path) {
-  WriteFileBytes(path, ZlibCompress(RecordStream(EntriesFor(path.filename().string()))));
-}
-
-// Two folders and a file in `folder`: one/ with inner.wvl and a folder of
-// its own, nested/; two/, empty; top.wvl.
-void WriteTwoFolders(const fs::path& folder) {
-  fs::create_directories(folder / "one" / "nested");
-  fs::create_directory(folder / "two");
-  WriteWvl(folder / "one" / "inner.wvl");
-  WriteWvl(folder / "top.wvl");
-}
-
-fs::path OutputOf(const fs::path& input) {
-  fs::path output = input;
-  output += ".txt";
-  return output;
-}
-
-fs::path TemporaryOf(const fs::path& input) {
-  fs::path temporary = input;
-  temporary += ".tmp";
-  return temporary;
-}
-
-// Success when `path` holds exactly `expected`, otherwise what is wrong.
-::testing::AssertionResult HoldsBytes(const fs::path& path, std::string_view expected) {
-  if (!fs::exists(path)) return ::testing::AssertionFailure() << path << " is missing";
-  const ::testing::AssertionResult same = SameBytes(ReadFileBytes(path), expected);
-  if (same) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << path << ": " << same.message();
-}
-
-std::set<std::string> Listing(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    names.insert(entry.path().filename().string());
+struct FakeDirList final : DirListView {
+  void ShowFolders(const std::vector<DirListEntry>& entries, int now) override {
+    shown.clear();
+    for (const DirListEntry& entry : entries) shown.push_back(entry.shown);
+    current = now;
   }
-  return names;
-}
+  Texts shown;
+  int current = -1;
+};
 
-QStringList Entries(const FileListBox* list) {
-  QStringList names;
-  for (int i = 0; i < list->ListCount(); ++i) names.append(list->List(i));
-  return names;
-}
-
-QList<int> SelectedIndexes(const FileListBox* list) {
-  QList<int> indexes;
-  for (int i = 0; i < list->ListCount(); ++i) {
-    if (list->Selected(i)) indexes.append(i);
+struct FakeFileList final : FileListView {
+  void ShowFiles(const std::vector<std::string_view>& shown) override {
+    names.assign(shown.begin(), shown.end());
+    selected.assign(shown.size(), false);
   }
-  return indexes;
-}
-
-QStringList DirEntries(QTreeWidget* tree) {
-  QStringList texts;
-  for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) texts.append((*it)->text(0));
-  return texts;
-}
-
-QTreeWidgetItem* DirItem(QTreeWidget* tree, const QString& name) {
-  const QList<QTreeWidgetItem*> found =
-      tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive);
-  return found.size() == 1 ? found.front() : nullptr;
-}
-
-// The events a real double-click delivers. QTest::mouseDClick alone sends
-// only the second press, which an item view takes for a first one.
-void DoubleClick(QWidget* viewport, QPoint position) {
-  QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, position);
-  QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, position);
-  QTest::mouseDClick(viewport, Qt::LeftButton, Qt::NoModifier, position);
-  QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, position);
-}
-
-// The ways a user opens a folder in the folder list.
-enum class Gesture { kDoubleClick, kReturn, kEnter };
-
-void OpenByUser(QTreeWidget* tree, QTreeWidgetItem* item, Gesture gesture) {
-  tree->scrollToItem(item);
-  if (gesture == Gesture::kDoubleClick) {
-    DoubleClick(tree->viewport(), tree->visualItemRect(item).center());
-    return;
+  void ShowSelected(int index, bool now) override {
+    selected.at(static_cast<std::size_t>(index)) = now;
   }
-  tree->setCurrentItem(item);
-  QTest::keyClick(tree, gesture == Gesture::kReturn ? Qt::Key_Return : Qt::Key_Enter);
+  Texts names;
+  std::vector<bool> selected;
+};
+
+std::vector<text::NativeName> Native(const std::vector<fs::path>& drives) {
+  std::vector<text::NativeName> native;
+  for (const fs::path& drive : drives) native.push_back(drive.native());
+  return native;
 }
 
-const auto kGestures = ::testing::Values(Gesture::kDoubleClick, Gesture::kReturn, Gesture::kEnter);
+// The window on its recording views. Reading a list through it checks that
+// its view shows what the list holds.
+struct Window {
+  Window(const DriveSource& drives, const fs::path& start)
+      : form(drives, start, drive_view, dir_view, file_view, host) {}
+  Window(const std::vector<fs::path>& drives, const fs::path& start)
+      : Window(DriveSource([native = Native(drives)] { return native; }), start) {}
 
-std::string GestureName(const ::testing::TestParamInfo<Gesture>& info) {
-  switch (info.param) {
-    case Gesture::kDoubleClick:
-      return "DoubleClick";
-    case Gesture::kReturn:
-      return "Return";
-    case Gesture::kEnter:
-      return "Enter";
+  Texts Drives() const {
+    Texts names;
+    for (int i = 0; i < form.Drive1.ListCount(); ++i) names.push_back(form.Drive1.List(i));
+    EXPECT_EQ(drive_view.names, names);
+    return names;
   }
-  return "Unknown";
-}
-
-void Show(frmMain& window) {
-  window.show();
-  EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-}
-
-void Activate(frmMain& window) {
-  window.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-}
-
-TEST(FrmMain, LayoutCaptionAndButton) {
-  TempDir a;
-  frmMain window({"/", a.path().string()}, a.path());
-  Show(window);
-
-  EXPECT_EQ(window.windowTitle(), QStringLiteral("Holvane by Kettrin"));
-  EXPECT_EQ(window.size(), QSize(392, 287));
-  EXPECT_EQ(window.minimumSize(), QSize(392, 287));
-  EXPECT_EQ(window.maximumSize(), QSize(392, 287));
-
-  const std::pair<QWidget*, QRect> controls[] = {
-      {window.Drive1, QRect(8, 8, 185, 21)},
-      {window.Dir1, QRect(8, 32, 185, 216)},
-      {window.File1, QRect(200, 8, 185, 240)},
-      {window.Command1, QRect(256, 256, 129, 25)},
-  };
-  for (const auto& [control, rect] : controls) {
-    SCOPED_TRACE(control->objectName().toStdString());
-    EXPECT_EQ(control->parentWidget(), &window);
-    EXPECT_TRUE(control->isVisible());
-    EXPECT_EQ(control->geometry(), rect);
+  Texts Folders() const {
+    Texts names;
+    int current = -1;
+    for (int i = 0; i < form.Dir1.ListCount(); ++i) {
+      names.push_back(form.Dir1.List(i).shown);
+      if (form.Dir1.List(i).path == form.Dir1.Path()) current = i;
+    }
+    EXPECT_EQ(dir_view.shown, names);
+    EXPECT_EQ(dir_view.current, current);
+    return names;
+  }
+  Texts Files() const {
+    Texts names;
+    for (int i = 0; i < form.File1.ListCount(); ++i) names.emplace_back(form.File1.List(i));
+    EXPECT_EQ(file_view.names, names);
+    return names;
+  }
+  std::vector<int> Selection() const {
+    std::vector<int> indexes;
+    for (int i = 0; i < form.File1.ListCount(); ++i) {
+      EXPECT_EQ(file_view.selected.at(static_cast<std::size_t>(i)), form.File1.Selected(i)) << i;
+      if (form.File1.Selected(i)) indexes.push_back(i);
+    }
+    return indexes;
+  }
+  // Selects the file list's entries at `indexes` alone, as the user would.
+  void Select(const std::vector<int>& indexes) {
+    file_view.selected.assign(file_view.names.size(), false);
+    for (const int index : indexes) file_view.selected.at(static_cast<std::size_t>(index)) = true;
+    form.File1.SelectionChanged(indexes);
+  }
+  // Opens the folder list's entry shown as `shown`, as the user would.
+  void Open(std::string_view shown) {
+    const Texts names = Folders();
+    const auto at = std::find(names.begin(), names.end(), shown);
+    ASSERT_NE(at, names.end()) << shown;
+    form.Dir1.Open(static_cast<int>(at - names.begin()));
   }
 
-  EXPECT_EQ(window.Command1->text(), QString::fromUtf8("Конвертировать"));
-  EXPECT_FALSE(window.Command1->isDefault());
-  EXPECT_FALSE(window.Command1->autoDefault());
-}
-
-TEST(FrmMain, TabOrderAndFirstFocus) {
-  TempDir a;
-  fs::create_directory(a / "sub");
-  WriteWvl(a / "a.wvl");
-  frmMain window({"/", a.path().string()}, a.path());
-  Show(window);
-  ASSERT_NO_FATAL_FAILURE(Activate(window));
-
-  ASSERT_EQ(QApplication::focusWidget(), window.Drive1);
-  const QWidget* const forward[] = {window.Dir1, window.File1, window.Command1, window.Drive1};
-  for (const QWidget* expected : forward) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), expected);
-  }
-  const QWidget* const backward[] = {window.Command1, window.File1, window.Dir1, window.Drive1};
-  for (const QWidget* expected : backward) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-    ASSERT_EQ(QApplication::focusWidget(), expected);
-  }
-}
-
-// A medium mounted while the program runs appears the next time the list
-// drops down; a chosen drive that has gone stays shown, as the user chose it.
-TEST(FrmMain, DriveListIsReadAgainWhenItDropsDown) {
-  HostRecorder recorder;
-  TempDir a;
-  TempDir b;
-  auto drives =
-      std::make_shared<std::vector<std::string>>(std::vector<std::string>{"/", a.path().string()});
-  frmMain window(DriveSource([drives] { return *drives; }), a.path());
-  Show(window);
-  auto shown = [&window] {
-    QStringList texts;
-    for (int i = 0; i < window.Drive1->count(); ++i) texts << window.Drive1->itemText(i);
-    return texts;
-  };
-  EXPECT_EQ(shown(), (QStringList{"/", Q(a.path())}));
-
-  drives->push_back(b.path().string());
-  window.Drive1->showPopup();
-  window.Drive1->hidePopup();
-  EXPECT_EQ(shown(), (QStringList{"/", Q(a.path()), Q(b.path())}));
-  EXPECT_EQ(window.Drive1->Drive(), a.path());
-
-  window.Drive1->setDrive(b.path());
-  EXPECT_EQ(window.Dir1->Path(), b.path());
-  drives->pop_back();
-  window.Drive1->showPopup();
-  window.Drive1->hidePopup();
-  EXPECT_EQ(window.Drive1->Drive(), b.path());
-  EXPECT_EQ(shown(), (QStringList{"/", Q(a.path()), Q(b.path())}));
-
-  // Choosing the first drive again still goes back to where it was.
-  window.Drive1->setDrive(a.path());
-  EXPECT_EQ(window.Dir1->Path(), a.path());
-  EXPECT_EQ(recorder.messages(), QStringList());
-}
+  FakeDriveList drive_view;
+  FakeDirList dir_view;
+  FakeFileList file_view;
+  RecordingHost host;
+  frmMain form;
+};
 
 TEST(FrmMain, DriveChoiceMovesBothLists) {
-  HostRecorder recorder;
   TempDir a;
   TempDir b;
   fs::create_directories(a / "deep");
@@ -309,174 +140,150 @@ TEST(FrmMain, DriveChoiceMovesBothLists) {
   WriteWvl(b / "two.wvl");
   WriteWvl(b / "sub" / "three.wvl");
   WriteWvl(b / "sub" / "Four.WVL");
-  const fs::path drive_a = a.path();
-  const fs::path drive_b = b.path();
+  Window window({a.path().root_path(), a.path(), b.path()}, a / "deep");
+  frmMain& form = window.form;
+  EXPECT_EQ(form.Drive1.Drive(), a.path());
+  EXPECT_EQ(window.drive_view.chosen, 1);
+  EXPECT_EQ(form.Dir1.Path(), a / "deep");
+  EXPECT_EQ(form.File1.Path(), a / "deep");
+  EXPECT_EQ(window.Files(), Texts{"one.wvl"});
 
-  frmMain window({"/", a.path().string(), b.path().string()}, a / "deep");
-  Show(window);
-  EXPECT_EQ(window.Drive1->Drive(), drive_a);
-  EXPECT_EQ(window.Dir1->Path(), a / "deep");
-  EXPECT_EQ(window.File1->Path(), a / "deep");
-  EXPECT_EQ(Entries(window.File1), QStringList{"one.wvl"});
+  form.Drive1.Chosen(2);
+  EXPECT_EQ(form.Drive1.Drive(), b.path());
+  EXPECT_EQ(form.Dir1.Path(), b.path());
+  EXPECT_EQ(form.File1.Path(), b.path());
+  EXPECT_EQ(window.Files(), Texts{"two.wvl"});
 
-  window.Drive1->setDrive(drive_b);
-  EXPECT_EQ(window.Drive1->Drive(), drive_b);
-  EXPECT_EQ(window.Dir1->Path(), drive_b);
-  EXPECT_EQ(window.File1->Path(), drive_b);
-  EXPECT_EQ(Entries(window.File1), QStringList{"two.wvl"});
-
-  QTreeWidgetItem* sub = DirItem(window.Dir1, QStringLiteral("sub"));
-  ASSERT_NE(sub, nullptr);
-  OpenByUser(window.Dir1, sub, Gesture::kDoubleClick);
-  EXPECT_EQ(window.Dir1->Path(), b / "sub");
-  EXPECT_EQ(window.File1->Path(), b / "sub");
-  EXPECT_EQ(Entries(window.File1), (QStringList{"Four.WVL", "three.wvl"}));
+  window.Open("sub");
+  EXPECT_EQ(form.Dir1.Path(), b / "sub");
+  EXPECT_EQ(form.File1.Path(), b / "sub");
+  EXPECT_EQ(window.Files(), (Texts{"Four.WVL", "three.wvl"}));
 
   // Each drive comes back to the folder last shown on it.
-  window.Drive1->setDrive(drive_a);
-  EXPECT_EQ(window.Dir1->Path(), a / "deep");
-  EXPECT_EQ(Entries(window.File1), QStringList{"one.wvl"});
-  window.Drive1->setDrive(drive_b);
-  EXPECT_EQ(window.Dir1->Path(), b / "sub");
-  EXPECT_EQ(window.File1->Path(), b / "sub");
-  EXPECT_EQ(Entries(window.File1), (QStringList{"Four.WVL", "three.wvl"}));
+  form.Drive1.setDrive(a.path());
+  EXPECT_EQ(window.drive_view.chosen, 1);
+  EXPECT_EQ(form.Dir1.Path(), a / "deep");
+  EXPECT_EQ(window.Files(), Texts{"one.wvl"});
+  form.Drive1.setDrive(b.path());
+  EXPECT_EQ(form.Dir1.Path(), b / "sub");
+  EXPECT_EQ(form.File1.Path(), b / "sub");
+  EXPECT_EQ(window.Files(), (Texts{"Four.WVL", "three.wvl"}));
 
   // A remembered folder that has gone since leads to the drive's root.
-  window.Drive1->setDrive(drive_a);
+  form.Drive1.setDrive(a.path());
   fs::remove_all(b / "sub");
-  window.Drive1->setDrive(drive_b);
-  EXPECT_EQ(window.Dir1->Path(), drive_b);
-  EXPECT_EQ(Entries(window.File1), QStringList{"two.wvl"});
+  form.Drive1.setDrive(b.path());
+  EXPECT_EQ(form.Dir1.Path(), b.path());
+  EXPECT_EQ(window.Files(), Texts{"two.wvl"});
+  window.Folders();
 
-  EXPECT_EQ(recorder.messages(), QStringList());
+  EXPECT_EQ(window.host.messages, Texts());
+}
+
+// A medium mounted while the program runs appears the next time the list
+// drops down; a chosen drive that has gone stays shown, as the user chose it.
+TEST(FrmMain, DriveListIsReadAgainWhenItDropsDown) {
+  TempDir a;
+  TempDir b;
+  auto drives = std::make_shared<std::vector<text::NativeName>>(
+      std::vector<text::NativeName>{a.path().root_path().native(), a.path().native()});
+  Window window(DriveSource([drives] { return *drives; }), a.path());
+  frmMain& form = window.form;
+  const Texts before = {ShownText(DriveName(a.path().root_path().native())),
+                        ShownText(DriveName(a.path().native()))};
+  const Texts after = {before[0], before[1], ShownText(DriveName(b.path().native()))};
+  EXPECT_EQ(window.Drives(), before);
+
+  drives->push_back(b.path().native());
+  form.Drive1.DroppingDown();
+  EXPECT_EQ(window.Drives(), after);
+  EXPECT_EQ(form.Drive1.Drive(), a.path());
+  EXPECT_EQ(window.drive_view.chosen, 1);
+
+  form.Drive1.setDrive(b.path());
+  EXPECT_EQ(form.Dir1.Path(), b.path());
+  drives->pop_back();
+  form.Drive1.DroppingDown();
+  EXPECT_EQ(form.Drive1.Drive(), b.path());
+  EXPECT_EQ(window.drive_view.chosen, 2);
+  EXPECT_EQ(window.Drives(), after);
+
+  // Choosing the first drive again still goes back to where it was.
+  form.Drive1.setDrive(a.path());
+  EXPECT_EQ(form.Dir1.Path(), a.path());
+  EXPECT_EQ(window.host.messages, Texts());
 }
 
 TEST(FrmMain, UnreadableDriveLeavesTheListsAlone) {
-  HostRecorder recorder;
   TempDir a;
   for (const char* name : {"a.wvl", "b.wvl", "c.wvl"}) WriteWvl(a / name);
   const fs::path missing = a / "no-such-drive";
-  const fs::path drive_a = a.path();
-  frmMain window({"/", a.path().string(), missing.string()}, drive_a);
-  Show(window);
-  window.File1->setSelected(0, true);
-  window.File1->setSelected(2, true);
-  const QStringList dir_entries = DirEntries(window.Dir1);
+  Window window({a.path().root_path(), a.path(), missing}, a.path());
+  frmMain& form = window.form;
+  form.File1.setSelected(0, true);
+  form.File1.setSelected(2, true);
+  const Texts folders = window.Folders();
 
-  window.Drive1->setDrive(missing);
+  form.Drive1.Chosen(2);
 
-  EXPECT_EQ(recorder.messages(),
-            QStringList{Message(MessageIcon::kExclamation, kDriveUnavailable)});
-  EXPECT_EQ(window.Drive1->Drive(), missing);
-  EXPECT_EQ(window.Dir1->Path(), drive_a);
-  EXPECT_EQ(DirEntries(window.Dir1), dir_entries);
-  EXPECT_EQ(window.File1->Path(), drive_a);
-  EXPECT_EQ(Entries(window.File1), (QStringList{"a.wvl", "b.wvl", "c.wvl"}));
-  EXPECT_EQ(SelectedIndexes(window.File1), (QList<int>{0, 2}));
+  EXPECT_EQ(window.host.messages, Texts{kDriveUnavailable});
+  EXPECT_EQ(form.Drive1.Drive(), missing);
+  EXPECT_EQ(form.Dir1.Path(), a.path());
+  EXPECT_EQ(window.Folders(), folders);
+  EXPECT_EQ(form.File1.Path(), a.path());
+  EXPECT_EQ(window.Files(), (Texts{"a.wvl", "b.wvl", "c.wvl"}));
+  EXPECT_EQ(window.Selection(), (std::vector<int>{0, 2}));
 
-  window.Command1->click();
-  for (const char* name : {"a.wvl", "c.wvl"}) {
-    EXPECT_TRUE(HoldsBytes(OutputOf(a / name), RenderedText(EntriesFor(name))));
-  }
+  form.Command1_Click();
+  EXPECT_TRUE(HasItsText(a / "a.wvl"));
+  EXPECT_TRUE(HasItsText(a / "c.wvl"));
   EXPECT_FALSE(fs::exists(OutputOf(a / "b.wvl")));
-  EXPECT_EQ(recorder.messages(), (QStringList{Message(MessageIcon::kExclamation, kDriveUnavailable),
-                                              Message(MessageIcon::kInformation, Converted(2))}));
+  EXPECT_EQ(window.host.messages, (Texts{kDriveUnavailable, Converted(2)}));
 
   // Going back to the drive the lists are on moves nothing and says nothing.
-  window.Drive1->setDrive(drive_a);
-  EXPECT_EQ(window.Drive1->Drive(), drive_a);
-  EXPECT_EQ(window.Dir1->Path(), drive_a);
-  EXPECT_EQ(recorder.messages().size(), 2);
-  EXPECT_EQ(recorder.ends(), 0);
+  form.Drive1.setDrive(a.path());
+  EXPECT_EQ(form.Drive1.Drive(), a.path());
+  EXPECT_EQ(form.Dir1.Path(), a.path());
+  EXPECT_EQ(window.host.messages.size(), 2u);
+  EXPECT_EQ(window.host.ends, 0);
 }
 
-TEST(FrmMain, HighlightingAFolderDoesNotOpenIt) {
-  HostRecorder recorder;
+// Down into a folder, up through an ancestor, and into one that has gone.
+TEST(FrmMain, OpeningAFolderMovesBothListsUnlessItCannotBeListed) {
   TempDir a;
-  WriteTwoFolders(a.path());
-  frmMain window({"/", a.path().string()}, a.path());
-  Show(window);
-
-  QTreeWidgetItem* one = DirItem(window.Dir1, QStringLiteral("one"));
-  QTreeWidgetItem* two = DirItem(window.Dir1, QStringLiteral("two"));
-  ASSERT_NE(one, nullptr);
-  ASSERT_NE(two, nullptr);
-
-  window.Dir1->setCurrentItem(two);
-  EXPECT_EQ(window.Dir1->Path(), a.path());
-  QTest::mouseClick(window.Dir1->viewport(), Qt::LeftButton, Qt::NoModifier,
-                    window.Dir1->visualItemRect(one).center());
-  EXPECT_EQ(window.Dir1->currentItem(), one);
-  EXPECT_EQ(window.Dir1->Path(), a.path());
-  QTest::keyClick(window.Dir1, Qt::Key_Down);
-  EXPECT_EQ(window.Dir1->currentItem(), two);
-  EXPECT_EQ(window.Dir1->Path(), a.path());
-
-  EXPECT_EQ(window.File1->Path(), a.path());
-  EXPECT_EQ(Entries(window.File1), QStringList{"top.wvl"});
-  EXPECT_EQ(recorder.messages(), QStringList());
-}
-
-class FrmMainOpening : public ::testing::TestWithParam<Gesture> {};
-
-TEST_P(FrmMainOpening, OpeningAFolderMovesBothLists) {
-  const Gesture gesture = GetParam();
-  HostRecorder recorder;
-  TempDir a;
-  WriteTwoFolders(a.path());
-  frmMain window({"/", a.path().string()}, a.path());
-  Show(window);
-
-  QTreeWidgetItem* one = DirItem(window.Dir1, QStringLiteral("one"));
-  ASSERT_NE(one, nullptr);
-  OpenByUser(window.Dir1, one, gesture);
-  EXPECT_EQ(window.Dir1->Path(), a / "one");
-  EXPECT_EQ(window.File1->Path(), a / "one");
-  EXPECT_EQ(Entries(window.File1), QStringList{"inner.wvl"});
-  EXPECT_NE(DirItem(window.Dir1, QStringLiteral("nested")), nullptr);
-  EXPECT_EQ(DirItem(window.Dir1, QStringLiteral("two")), nullptr);
-
-  // Back up through the ancestor shown above it.
-  QTreeWidgetItem* parent = DirItem(window.Dir1, Q(a.path().filename()));
-  ASSERT_NE(parent, nullptr);
-  OpenByUser(window.Dir1, parent, gesture);
-  EXPECT_EQ(window.Dir1->Path(), a.path());
-  EXPECT_EQ(window.File1->Path(), a.path());
-  EXPECT_EQ(Entries(window.File1), QStringList{"top.wvl"});
-
-  EXPECT_EQ(recorder.messages(), QStringList());
-}
-
-TEST_P(FrmMainOpening, UnlistableFolderLeavesTheListsAlone) {
-  const Gesture gesture = GetParam();
-  HostRecorder recorder;
-  TempDir a;
-  fs::create_directory(a / "gone");
+  fs::create_directories(a / "gone" / "nested");
+  fs::create_directory(a / "two");
   WriteWvl(a / "gone" / "g.wvl");
   WriteWvl(a / "a.wvl");
   WriteWvl(a / "b.wvl");
-  frmMain window({"/", a.path().string()}, a.path());
-  Show(window);
-  window.File1->setSelected(1, true);
-  const QStringList dir_entries = DirEntries(window.Dir1);
-  QTreeWidgetItem* gone = DirItem(window.Dir1, QStringLiteral("gone"));
-  ASSERT_NE(gone, nullptr);
+  Window window({a.path().root_path(), a.path()}, a.path());
+  frmMain& form = window.form;
+  window.Open("gone");
+  EXPECT_EQ(form.Dir1.Path(), a / "gone");
+  EXPECT_EQ(form.File1.Path(), a / "gone");
+  EXPECT_EQ(window.Files(), Texts{"g.wvl"});
+  const Texts inside = window.Folders();
+  EXPECT_EQ(inside.back(), "nested");
+  EXPECT_EQ(std::count(inside.begin(), inside.end(), "two"), 0);
+  window.Open(ShownText(a.path().filename()));
+  EXPECT_EQ(form.Dir1.Path(), a.path());
+  EXPECT_EQ(window.Files(), (Texts{"a.wvl", "b.wvl"}));
+  EXPECT_EQ(window.host.messages, Texts());
 
+  window.Select({1});
+  const Texts folders = window.Folders();
   // Permissions do not stop the root user the tests may run as; removal does.
   fs::remove_all(a / "gone");
-  OpenByUser(window.Dir1, gone, gesture);
+  window.Open("gone");
 
-  EXPECT_EQ(recorder.messages(),
-            QStringList{Message(MessageIcon::kExclamation, kFolderUnavailable)});
-  EXPECT_EQ(window.Dir1->Path(), a.path());
-  EXPECT_EQ(DirEntries(window.Dir1), dir_entries);
-  EXPECT_EQ(window.File1->Path(), a.path());
-  EXPECT_EQ(Entries(window.File1), (QStringList{"a.wvl", "b.wvl"}));
-  EXPECT_EQ(SelectedIndexes(window.File1), QList<int>{1});
-  EXPECT_EQ(recorder.ends(), 0);
+  EXPECT_EQ(window.host.messages, Texts{kFolderUnavailable});
+  EXPECT_EQ(form.Dir1.Path(), a.path());
+  EXPECT_EQ(window.Folders(), folders);
+  EXPECT_EQ(form.File1.Path(), a.path());
+  EXPECT_EQ(window.Files(), (Texts{"a.wvl", "b.wvl"}));
+  EXPECT_EQ(window.Selection(), std::vector<int>{1});
+  EXPECT_EQ(window.host.ends, 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(Gestures, FrmMainOpening, kGestures, GestureName);
 
 TEST(FrmMain, FileListShowsOnlyWvlFiles) {
   TempDir a;
@@ -484,55 +291,36 @@ TEST(FrmMain, FileListShowsOnlyWvlFiles) {
     WriteWvl(a / name);
   }
   fs::create_directory(a / "dir.wvl");
-  frmMain window({"/", a.path().string()}, a.path());
-  Show(window);
+  Window window({a.path().root_path(), a.path()}, a.path());
 
-  EXPECT_EQ(Entries(window.File1), (QStringList{"a.wvl", "B.WVL", "c.Wvl"}));
-  EXPECT_EQ(window.File1->selectionMode(), QAbstractItemView::ExtendedSelection);
-  EXPECT_EQ(SelectedIndexes(window.File1), QList<int>());
-}
-
-TEST(FrmMain, DoubleClickOnAFileOnlySelectsIt) {
-  HostRecorder recorder;
-  TempDir a;
-  for (const char* name : {"a.wvl", "b.wvl", "c.wvl"}) WriteWvl(a / name);
-  const std::set<std::string> before = Listing(a.path());
-  frmMain window({"/", a.path().string()}, a.path());
-  Show(window);
-  window.File1->setSelected(0, true);
-
-  QListWidgetItem* item = window.File1->item(1);
-  DoubleClick(window.File1->viewport(), window.File1->visualItemRect(item).center());
-
-  EXPECT_EQ(SelectedIndexes(window.File1), QList<int>{1});
-  EXPECT_EQ(Listing(a.path()), before);
-  EXPECT_EQ(recorder.messages(), QStringList());
+  EXPECT_EQ(window.Files(), (Texts{"a.wvl", "B.WVL", "c.Wvl"}));
+  EXPECT_EQ(window.form.File1.Pattern(), "*.wvl");
+  EXPECT_EQ(window.Selection(), std::vector<int>());
 }
 
 TEST(FrmMain, ButtonConvertsExactlyTheSelection) {
-  HostRecorder recorder;
   TempDir a;
   const char* const names[] = {"e1.wvl", "e2.wvl", "e3.wvl", "e4.wvl", "e5.wvl"};
   for (const char* name : names) WriteWvl(a / name);
-  frmMain window({"/", a.path().string()}, a.path());
-  Show(window);
-  for (int index : {4, 0, 2}) window.File1->setSelected(index, true);
+  Window window({a.path().root_path(), a.path()}, a.path());
+  window.Select({4, 0});
+  window.form.File1.setSelected(2, true);
 
-  QTest::mouseClick(window.Command1, Qt::LeftButton);
+  window.form.Command1_Click();
 
-  EXPECT_EQ(recorder.messages(), QStringList{Message(MessageIcon::kInformation, Converted(3))});
-  EXPECT_EQ(recorder.ends(), 0);
+  EXPECT_EQ(window.host.messages, Texts{Converted(3)});
+  EXPECT_EQ(window.host.ends, 0);
+  std::set<fs::path> expected_files(std::begin(names), std::end(names));
   for (int index : {0, 2, 4}) {
-    EXPECT_TRUE(HoldsBytes(OutputOf(a / names[index]), RenderedText(EntriesFor(names[index]))));
+    EXPECT_TRUE(HasItsText(a / names[index]));
+    expected_files.insert(OutputOf(names[index]));
   }
-  std::set<std::string> expected_files(std::begin(names), std::end(names));
-  for (int index : {0, 2, 4}) expected_files.insert(std::string(names[index]) + ".txt");
   EXPECT_EQ(Listing(a.path()), expected_files);
 
   // The list is not read again: the new text files do not appear, and the
   // selection is there for another press.
-  EXPECT_EQ(Entries(window.File1), (QStringList{"e1.wvl", "e2.wvl", "e3.wvl", "e4.wvl", "e5.wvl"}));
-  EXPECT_EQ(SelectedIndexes(window.File1), (QList<int>{0, 2, 4}));
+  EXPECT_EQ(window.Files(), (Texts{"e1.wvl", "e2.wvl", "e3.wvl", "e4.wvl", "e5.wvl"}));
+  EXPECT_EQ(window.Selection(), (std::vector<int>{0, 2, 4}));
 }
 
 // With files but none selected, and with no files at all.
@@ -540,21 +328,19 @@ class FrmMainNothingToConvert : public ::testing::TestWithParam<bool> {};
 
 TEST_P(FrmMainNothingToConvert, SaysNothing) {
   const bool with_files = GetParam();
-  HostRecorder recorder;
   TempDir a;
   if (with_files) {
     for (const char* name : {"a.wvl", "b.wvl"}) WriteWvl(a / name);
   }
-  const std::set<std::string> before = Listing(a.path());
-  frmMain window({"/", a.path().string()}, a.path());
-  Show(window);
-  EXPECT_EQ(window.File1->ListCount(), with_files ? 2 : 0);
+  const std::set<fs::path> before = Listing(a.path());
+  Window window({a.path().root_path(), a.path()}, a.path());
+  EXPECT_EQ(window.form.File1.ListCount(), with_files ? 2 : 0);
 
-  window.Command1->click();
+  window.form.Command1_Click();
 
   EXPECT_EQ(Listing(a.path()), before);
-  EXPECT_EQ(recorder.messages(), QStringList());
-  EXPECT_EQ(recorder.ends(), 0);
+  EXPECT_EQ(window.host.messages, Texts());
+  EXPECT_EQ(window.host.ends, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, FrmMainNothingToConvert, ::testing::Bool(),
@@ -567,7 +353,6 @@ class FrmMainFailedConversion : public ::testing::TestWithParam<bool> {};
 
 TEST_P(FrmMainFailedConversion, StopsAndEnds) {
   const bool truncated_stream = GetParam();
-  HostRecorder recorder;
   TempDir a;
   WriteWvl(a / "first.wvl");
   WriteWvl(a / "third.wvl");
@@ -576,18 +361,17 @@ TEST_P(FrmMainFailedConversion, StopsAndEnds) {
   stream.resize(stream.size() - 2);
   WriteFileBytes(a / "second.wvl",
                  truncated_stream ? ZlibCompress(stream) : std::string("this is not zlib"));
-  frmMain window({"/", a.path().string()}, a.path());
-  Show(window);
-  ASSERT_EQ(Entries(window.File1), (QStringList{"first.wvl", "second.wvl", "third.wvl"}));
+  Window window({a.path().root_path(), a.path()}, a.path());
+  ASSERT_EQ(window.Files(), (Texts{"first.wvl", "second.wvl", "third.wvl"}));
   // Chosen backwards, so the order of the selection cannot stand in for the
   // order of the list.
-  for (int index : {2, 1, 0}) window.File1->setSelected(index, true);
+  for (int index : {2, 1, 0}) window.form.File1.setSelected(index, true);
 
-  window.Command1->click();
+  window.form.Command1_Click();
 
-  EXPECT_EQ(recorder.messages(), QStringList{Message(MessageIcon::kCritical, kFatal)});
-  EXPECT_EQ(recorder.ends(), 1);
-  EXPECT_TRUE(HoldsBytes(OutputOf(a / "first.wvl"), RenderedText(EntriesFor("first.wvl"))));
+  EXPECT_EQ(window.host.messages, Texts{kFatal});
+  EXPECT_EQ(window.host.ends, 1);
+  EXPECT_TRUE(HasItsText(a / "first.wvl"));
   EXPECT_FALSE(fs::exists(TemporaryOf(a / "first.wvl")));
   EXPECT_FALSE(fs::exists(OutputOf(a / "third.wvl")));
   EXPECT_FALSE(fs::exists(TemporaryOf(a / "third.wvl")));
@@ -605,47 +389,13 @@ INSTANTIATE_TEST_SUITE_P(Inputs, FrmMainFailedConversion, ::testing::Bool(),
                            return info.param ? "TruncatedRecordStream" : "NotAZlibStream";
                          });
 
-class FrmMainEnter : public ::testing::TestWithParam<Qt::Key> {};
-
-// Enter presses the button only while it has the focus, as Space does: in the
-// file list it converts nothing.
-TEST_P(FrmMainEnter, ConvertsOnlyOnTheButton) {
-  const Qt::Key key = GetParam();
-  HostRecorder recorder;
-  TempDir a;
-  WriteWvl(a / "a.wvl");
-  const std::set<std::string> before = Listing(a.path());
-  frmMain window({"/", a.path().string()}, a.path());
-  Show(window);
-  ASSERT_NO_FATAL_FAILURE(Activate(window));
-  window.File1->setFocus();
-  window.File1->setCurrentRow(0);
-  window.File1->setSelected(0, true);
-
-  QTest::keyClick(window.File1, key);
-
-  EXPECT_EQ(Listing(a.path()), before);
-  EXPECT_EQ(recorder.messages(), QStringList());
-  EXPECT_TRUE(window.File1->Selected(0));
-
-  window.Command1->setFocus();
-  ASSERT_EQ(QApplication::focusWidget(), window.Command1);
-  QTest::keyClick(window.Command1, key);
-
-  EXPECT_EQ(recorder.messages(), QStringList{Message(MessageIcon::kInformation, Converted(1))});
-  EXPECT_TRUE(HoldsBytes(OutputOf(a / "a.wvl"), RenderedText(EntriesFor("a.wvl"))));
-  EXPECT_EQ(recorder.ends(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Keys, FrmMainEnter, ::testing::Values(Qt::Key_Return, Qt::Key_Enter),
-                         [](const ::testing::TestParamInfo<Qt::Key>& info) {
-                           return info.param == Qt::Key_Return ? "Return" : "Enter";
-                         });
-
 struct NameBytes {
   const char* row;
-  std::string folder;
-  std::string file;
+  const char* folder;
+  const char* file;
+  // The names are bytes, not UTF-8: only a system whose names are bytes has
+  // them.
+  bool bytes;
 };
 
 void PrintTo(const NameBytes& names, std::ostream* out) { *out << names.row; }
@@ -653,40 +403,41 @@ void PrintTo(const NameBytes& names, std::ostream* out) { *out << names.row; }
 class FrmMainNames : public ::testing::TestWithParam<NameBytes> {};
 
 // Every list shows «Папка» and «Привет.wvl» whichever bytes name them, and
-// the conversion opens and writes the exact bytes.
+// the conversion opens and writes the exact name.
 TEST_P(FrmMainNames, AreShownAndOpenedByTheirBytes) {
   const NameBytes& names = GetParam();
-  HostRecorder recorder;
+  if (names.bytes && kThisPlatform == Platform::kWindows) {
+    GTEST_SKIP() << "Windows names are UTF-16";
+  }
   TempDir a;
-  const fs::path inner = a / names.folder;
-  const std::string& name = names.file;
+  const fs::path folder = names.bytes ? fs::path(names.folder) : Utf8Path(names.folder);
+  const fs::path name = names.bytes ? fs::path(names.file) : Utf8Path(names.file);
+  const fs::path inner = a / folder;
   fs::create_directory(inner);
   WriteWvl(inner / name);
-  frmMain window({"/", a.path().string(), inner.string()}, a.path());
-  Show(window);
-  EXPECT_EQ(window.Drive1->itemText(2), Q(a.path()) + QString::fromUtf8("/Папка"));
+  Window window({a.path().root_path(), a.path(), inner}, a.path());
+  const std::string separator(1, static_cast<char>(fs::path::preferred_separator));
+  EXPECT_EQ(window.Drives().at(2), window.Drives().at(1) + separator + "Папка");
 
-  QTreeWidgetItem* item = DirItem(window.Dir1, QString::fromUtf8("Папка"));
-  ASSERT_NE(item, nullptr);
-  OpenByUser(window.Dir1, item, Gesture::kReturn);
-  EXPECT_EQ(window.Dir1->Path(), inner);
-  EXPECT_EQ(window.File1->Path(), inner);
-  ASSERT_EQ(Entries(window.File1), QStringList{QString::fromUtf8("Привет.wvl")});
-  window.File1->setSelected(0, true);
+  window.Open("Папка");
+  EXPECT_EQ(window.form.Dir1.Path(), inner);
+  EXPECT_EQ(window.form.File1.Path(), inner);
+  ASSERT_EQ(window.Files(), Texts{"Привет.wvl"});
+  window.form.File1.setSelected(0, true);
 
-  window.Command1->click();
+  window.form.Command1_Click();
 
-  EXPECT_EQ(recorder.messages(), QStringList{Message(MessageIcon::kInformation, Converted(1))});
-  EXPECT_TRUE(HoldsBytes(inner / (name + ".txt"), RenderedText(EntriesFor(name))));
-  EXPECT_EQ(Listing(inner), (std::set<std::string>{name, name + ".txt"}));
+  EXPECT_EQ(window.host.messages, Texts{Converted(1)});
+  EXPECT_TRUE(HasItsText(inner / name));
+  EXPECT_EQ(Listing(inner), (std::set<fs::path>{name, OutputOf(name)}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Encodings, FrmMainNames,
-    ::testing::Values(NameBytes{"Utf8", "Папка", "Привет.wvl"},
+    ::testing::Values(NameBytes{"Utf8", "Папка", "Привет.wvl", false},
                       // A machine whose names are in code page 1251 wrote these.
                       NameBytes{"CodePage1251", "\xCF\xE0\xEF\xEA\xE0",
-                                "\xCF\xF0\xE8\xE2\xE5\xF2.wvl"}),
+                                "\xCF\xF0\xE8\xE2\xE5\xF2.wvl", true}),
     [](const ::testing::TestParamInfo<NameBytes>& info) { return info.param.row; });
 
 }  // namespace

@@ -2,15 +2,12 @@
 #ifndef HOLVANE_MAIN_WINDOW_HOST_H_
 #define HOLVANE_MAIN_WINDOW_HOST_H_
 
-#include <QString>
-#include <functional>
+#include <string>
 
-class QWidget;
-
-// The window's host: what the window needs of the application around it
-// beyond Qt itself, namely modal message boxes, the report of a failure that
-// no handler catches, and the end of the application. Each goes through a
-// replaceable handler so tests can watch it. (Not to be confused with
+// The window's host: what the window's logic needs of the program around it
+// beyond its four controls, namely modal message boxes, a wait cursor and the
+// end of the program. Each view brings its own (a QMessageBox, a MessageBoxW),
+// and the tests one that records. (Not to be confused with
 // common/run_time_error.h, the failure type every layer throws.)
 namespace holvane::ui {
 
@@ -19,28 +16,31 @@ inline constexpr char kCaption[] = "Holvane by Kettrin";
 
 enum class MessageIcon { kInformation, kExclamation, kCritical };
 
-// Shows a modal box with `text`, the icon, an OK button only and the title
-// kCaption, and returns when the user has closed it.
-void ShowMessage(QWidget* parent, const QString& text, MessageIcon icon);
+class Host {
+ public:
+  // Shows a modal box with `text` (UTF-8), the icon, an OK button only and
+  // the title kCaption, and returns when the user has closed it.
+  virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
 
-// Reports a failure that left an event of a list without being caught (a
-// folder that cannot be listed): a message in the program's voice, after
+  // Shows that the window takes no input (a wait cursor) from SetBusy(true)
+  // until SetBusy(false). No message is shown in between.
+  virtual void SetBusy(bool busy) = 0;
+
+  // Ends the program after a fatal error, with exit status 1, once the
+  // handler that calls it has returned. No file is open by then: every one
+  // belongs to a call that has unwound.
+  virtual void EndProgram() = 0;
+
+ protected:
+  ~Host() = default;
+};
+
+// Reports a failure that left a user's action on a list without being caught
+// (a folder that cannot be listed): a message in the program's voice, after
 // which the program goes on. The message is always the same fixed text, as
 // every message of the window is: it names neither the cause nor the folder,
 // so the failure itself is not asked for.
-void ReportUntrappedError(QWidget* parent);
-
-// Ends the application after a fatal error: the event loop stops and the
-// program exits with status 1.
-void EndApplication();
-
-using MessageHandler = std::function<void(QWidget*, const QString&, MessageIcon)>;
-using EndHandler = std::function<void()>;
-
-// Replace the handlers and return the ones they replace; an empty handler
-// restores the real one.
-MessageHandler SetMessageHandler(MessageHandler handler);
-EndHandler SetEndHandler(EndHandler handler);
+void ReportUntrappedError(Host& host);
 
 }  // namespace holvane::ui
 

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "main_window/paths.h"
 
-#include <QDir>
-#include <string>
 #include <system_error>
 
 namespace holvane::ui {
@@ -18,10 +16,14 @@ std::filesystem::path AbsoluteFolder(const std::filesystem::path& path) {
   return clean.has_relative_path() ? clean.parent_path() : clean.root_path();
 }
 
-std::filesystem::path SystemRoot() { return AbsoluteFolder(PathFromQt(QDir::rootPath())); }
-
 std::filesystem::path RootOf(const std::filesystem::path& folder) {
   return folder.has_root_path() ? folder.root_path() : SystemRoot();
+}
+
+std::filesystem::path CurrentFolder() {
+  std::error_code error;
+  std::filesystem::path folder = std::filesystem::current_path(error);
+  return error ? SystemRoot() : folder;
 }
 
 }  // namespace holvane::ui

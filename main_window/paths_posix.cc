@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The conversions between a path and Qt's texts on Linux, whose names are
-// bytes: shown by text::ShownName, given back by Qt's own file-name encoding.
-#include <QFile>
+// A path's shown text and the system's root on Linux, whose names are bytes
+// shown by text::ShownName and whose one root is "/".
 #include <string>
 #include <string_view>
 
@@ -10,7 +9,7 @@
 
 namespace holvane::ui {
 
-QString ShownText(const std::filesystem::path& path) {
+std::string ShownText(const std::filesystem::path& path) {
   // '/' is the only separator, and any other byte belongs to a name.
   const std::string_view bytes = path.native();
   std::string shown;
@@ -22,11 +21,9 @@ QString ShownText(const std::filesystem::path& path) {
     shown += '/';
     start = slash + 1;
   }
-  return QString::fromStdString(shown);
+  return shown;
 }
 
-std::filesystem::path PathFromQt(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
+std::filesystem::path SystemRoot() { return "/"; }
 
 }  // namespace holvane::ui

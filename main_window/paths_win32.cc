@@ -1,14 +1,25 @@
 // SPDX-License-Identifier: MIT
-// The conversions between a path and Qt's texts on Windows, whose names are
-// UTF-16 as Qt's texts are.
+// A path's shown text and the system's root on Windows, whose names are
+// UTF-16 and whose system lives on one drive among several.
+#include <windows.h>
+
+#include <string>
+
 #include "main_window/paths.h"
+#include "text/utf16.h"
 
 namespace holvane::ui {
 
-QString ShownText(const std::filesystem::path& path) {
-  return QString::fromStdWString(path.native());
+std::string ShownText(const std::filesystem::path& path) {
+  return text::Utf8FromUtf16(path.native());
 }
 
-std::filesystem::path PathFromQt(const QString& path) { return path.toStdWString(); }
+std::filesystem::path SystemRoot() {
+  wchar_t folder[MAX_PATH + 1];
+  const UINT size = GetSystemWindowsDirectoryW(folder, MAX_PATH + 1);
+  if (size == 0 || size > MAX_PATH) return L"C:\\";
+  const std::filesystem::path root = std::filesystem::path(folder).root_path();
+  return root.empty() ? std::filesystem::path(L"C:\\") : AbsoluteFolder(root);
+}
 
 }  // namespace holvane::ui

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The real message box behind ShowMessage, looked at while it is up. (The
-// window's tests put a recorder in its place.)
-#include "main_window/host.h"
+// The real message box behind QtHost::ShowMessage, looked at while it is up.
+// (The window's tests put a recorder in its place.)
+#include "main_window/qt/host.h"
 
 #include <QtTest/qtestmouse.h>
 #include <gtest/gtest.h>
@@ -9,12 +9,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QScopeGuard>
 #include <QTimer>
 #include <ostream>
-#include <utility>
 
-#include "main_window/qt_test_printers.h"
+#include "main_window/qt/test_printers.h"
 
 namespace holvane::ui {
 namespace {
@@ -31,10 +29,6 @@ class HostShowMessage : public ::testing::TestWithParam<IconCase> {};
 
 TEST_P(HostShowMessage, RealMessageBox) {
   const IconCase& c = GetParam();
-  // An empty handler puts the real one in.
-  MessageHandler previous = SetMessageHandler({});
-  const auto restore = qScopeGuard([&] { SetMessageHandler(std::move(previous)); });
-
   struct Seen {
     bool found = false;
     QString title;
@@ -64,7 +58,8 @@ TEST_P(HostShowMessage, RealMessageBox) {
   });
   poll.start();
   const QString text = QString::fromUtf8("Проверка окна сообщения");
-  ShowMessage(nullptr, text, c.icon);
+  QtHost host(nullptr);
+  host.ShowMessage(text.toStdString(), c.icon);
   poll.stop();
 
   ASSERT_TRUE(seen.found);

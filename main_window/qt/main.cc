@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "main_window/frm_main.h"
+#include "main_window/qt/window.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("org.example.holvane"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/holvane.ico")));
 
-  holvane::ui::frmMain window;
+  holvane::ui::QtWindow window;
   window.show();
   return QApplication::exec();
 }

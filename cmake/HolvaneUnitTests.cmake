@@ -37,7 +37,9 @@ function(holvane_add_unit_tests name)
   endif()
   set(discovery)
   if(CMAKE_CROSSCOMPILING)
-    set(discovery DISCOVERY_MODE PRE_TEST)
+    # Listing a program's tests starts the emulator, which on a busy machine may take longer
+    # than the 5 seconds CMake gives it.
+    set(discovery DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
   endif()
   gtest_discover_tests(${name} ${discovery} PROPERTIES ${properties})
 endfunction()

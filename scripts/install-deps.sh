@@ -7,7 +7,8 @@
 #   clang    test's, and clang (scripts/test-clang.sh)
 #   fuzz     test's, and clang with libFuzzer (scripts/fuzz.sh)
 #   package  run's, and what builds and checks the .deb (scripts/package.sh)
-#   windows  the MinGW-w64 cross build for Windows and Wine to run it (scripts/test-windows.sh)
+#   windows  the MinGW-w64 cross build for Windows, Wine to run it and a virtual display for its
+#            window (scripts/test-windows.sh)
 #
 # e.g. `scripts/install-deps.sh test package`. Safe to run again: it asks apt only for what is
 # missing, and returns at once when nothing is.
@@ -20,7 +21,7 @@ clang=("${test[@]}" clang)
 fuzz=("${test[@]}" clang libfuzzer-14-dev)
 package=("${run[@]}" dpkg-dev file)
 windows=(cmake ninja-build git python3 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest
-  wine wine64 zip unzip)
+  wine wine64 zip unzip xvfb xauth fonts-wine)
 
 [ $# -eq 0 ] && set -- run
 packages=()

@@ -9,6 +9,8 @@
 #   package  run's, and what builds and checks the .deb (scripts/package.sh)
 #   windows  the MinGW-w64 cross build for Windows, Wine to run it and a virtual display for its
 #            window (scripts/test-windows.sh)
+#   screenshots  windows's, and ImageMagick to take the README's pictures of the window
+#            (scripts/screenshots.sh)
 #
 # e.g. `scripts/install-deps.sh test package`. Safe to run again: it asks apt only for what is
 # missing, and returns at once when nothing is.
@@ -22,6 +24,7 @@ fuzz=("${test[@]}" clang libfuzzer-14-dev)
 package=("${run[@]}" dpkg-dev file)
 windows=(cmake ninja-build git python3 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest
   wine wine64 zip unzip xvfb xauth fonts-wine)
+screenshots=("${windows[@]}" "${run[@]}" imagemagick)
 
 [ $# -eq 0 ] && set -- run
 packages=()
@@ -33,8 +36,9 @@ for set in "$@"; do
     fuzz) packages+=("${fuzz[@]}") ;;
     package) packages+=("${package[@]}") ;;
     windows) packages+=("${windows[@]}") ;;
+    screenshots) packages+=("${screenshots[@]}") ;;
     *)
-      echo "install-deps.sh: unknown set '$set' (run, test, clang, fuzz, package, windows)" >&2
+      echo "install-deps.sh: unknown set '$set' (run, test, clang, fuzz, package, windows, screenshots)" >&2
       exit 2
       ;;
   esac

@@ -95,8 +95,9 @@ int RunPack(const Options& options, const std::vector<std::filesystem::path>& pa
         failed = true;
         continue;
       }
-      const std::string content = from_input ? ReadStandardInput() : ReadWholeFile(file);
+      std::string content = from_input ? ReadStandardInput() : ReadWholeFile(file);
       const EditableReading reading = ReadEditable(content, options.form.encoding);
+      content = std::string();  // the stream holds it from here on
       if (ReportedFaults(file, reading)) {
         failed = true;
         continue;

@@ -29,6 +29,7 @@ class GuardedWritableFile final : public WritableFile {
     const std::lock_guard lock(mutex_);
     file_->AppendPieces(pieces);
   }
+  void Sync() override { file_->Sync(); }
   void Close() override {
     const std::lock_guard lock(mutex_);
     file_->Close();
@@ -49,7 +50,7 @@ void Stop(InterruptGuard::State& state, int signal) {
   }
   WriteText(stderr, state.report(signal, state.input ? &*state.input : nullptr));
   std::fflush(stderr);
-  if (state.temporary_created) RemoveNow(TemporaryPathFor(*state.input));
+  if (state.temporary_created) RemoveNow(state.temporary);
   ExitNow(128 + signal);
 }
 
@@ -60,12 +61,13 @@ const char* SignalName(int signal) {
   return "?";
 }
 
-PreparedStop Prepared(const InterruptGuard::Report& report, const std::filesystem::path* input) {
+PreparedStop Prepared(const InterruptGuard::Report& report, const std::filesystem::path* input,
+                      const std::filesystem::path& temporary) {
   PreparedStop prepared;
   for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
     prepared.lines[i] = report(kStopSignals[i], input);
   }
-  if (input != nullptr) prepared.temporary = TemporaryPathFor(*input);
+  if (input != nullptr) prepared.temporary = temporary;
   return prepared;
 }
 
@@ -96,6 +98,14 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
     if (IsTemporary(path)) state_.temporary_created = false;
   }
 
+  // A temporary file renamed is no longer there to remove on a stop.
+  void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
+              RenameMode mode) override {
+    const std::lock_guard lock(state_.mutex);
+    files_.Rename(from, to, mode);
+    if (IsTemporary(from)) state_.temporary_created = false;
+  }
+
   // Waits for another conversion of the same input outside the mutex, which
   // must not hold a stop back meanwhile, and tells of the wait before and
   // after. Until this run holds the lock, the temporary file is not its own
@@ -121,7 +131,7 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
 
  private:
   bool IsTemporary(const std::filesystem::path& path) const {
-    return state_.input && path == TemporaryPathFor(*state_.input);
+    return state_.input && path == state_.temporary;
   }
 
   // Under the mutex: a temporary file that taking the lock made is removed
@@ -155,11 +165,14 @@ FileSystem& InterruptGuard::files() { return *files_; }
 
 void InterruptGuard::OnWaiting(Waiting waiting) { files_->SetWaiting(std::move(waiting)); }
 
-void InterruptGuard::Begin(const std::filesystem::path& input) {
+void InterruptGuard::Begin(const std::filesystem::path& input,
+                           std::optional<std::filesystem::path> temporary) {
+  const std::filesystem::path made = temporary ? *temporary : TemporaryPathFor(input);
   PreparedStop converting;
-  if (state_->on_converting_thread) converting = Prepared(state_->report, &input);
+  if (state_->on_converting_thread) converting = Prepared(state_->report, &input, made);
   const std::lock_guard lock(state_->mutex);
   state_->input = input;
+  state_->temporary = made;
   state_->temporary_created = false;
   state_->converting = std::move(converting);
 }

@@ -81,6 +81,8 @@ struct InterruptGuard::State {
   SectionMutex mutex;
   Report report;
   std::optional<std::filesystem::path> input;
+  // The conversion's temporary file, which a stop removes once it is made.
+  std::filesystem::path temporary;
   bool temporary_created = false;
   bool stopping = false;
   // Without the guard's thread: what a stop prints and removes between
@@ -102,9 +104,10 @@ struct InterruptGuard::State {
 // destructor could finish with the conversion held still).
 void Stop(InterruptGuard::State& state, int signal);
 
-// What a stop prints and removes while `input` is converted, or between
-// conversions when it is nullptr.
-PreparedStop Prepared(const InterruptGuard::Report& report, const std::filesystem::path* input);
+// What a stop prints and removes (`temporary`) while `input` is converted, or
+// between conversions when it is nullptr.
+PreparedStop Prepared(const InterruptGuard::Report& report, const std::filesystem::path* input,
+                      const std::filesystem::path& temporary = {});
 
 // Each system's own: removes `path` at once, a failure ignored; ends the
 // process at once with `status`, running nothing more.

@@ -12,8 +12,10 @@ namespace {
 
 constexpr int kEncoding = 256;
 constexpr int kEol = 257;
+constexpr int kEditable = 258;
+constexpr int kPack = 259;
 
-constexpr std::array<option, 8> kLongOptions = {{
+constexpr std::array<option, 12> kLongOptions = {{
     {"recursive", no_argument, nullptr, 'r'},
     {"stdout", no_argument, nullptr, 'c'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -21,6 +23,10 @@ constexpr std::array<option, 8> kLongOptions = {{
     {"version", no_argument, nullptr, 'V'},
     {"encoding", required_argument, nullptr, kEncoding},
     {"eol", required_argument, nullptr, kEol},
+    {"editable", no_argument, nullptr, kEditable},
+    {"pack", no_argument, nullptr, kPack},
+    {"output", required_argument, nullptr, 'o'},
+    {"force", no_argument, nullptr, 'f'},
     {nullptr, 0, nullptr, 0},
 }};
 
@@ -69,11 +75,12 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
   const int argc = static_cast<int>(words.size());
 
   Options options;
+  bool encoding_given = false;
   // 0, not 1: getopt starts afresh, its state from an earlier call dropped.
   optind = 0;
   opterr = 0;
   for (;;) {
-    const int result = ::getopt_long(argc, argv.data(), ":rcqhV", kLongOptions.data(), nullptr);
+    const int result = ::getopt_long(argc, argv.data(), ":rcqhVo:f", kLongOptions.data(), nullptr);
     if (result == -1) break;
     const std::string_view value = optarg != nullptr ? optarg : "";
     switch (result) {
@@ -92,7 +99,28 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
       case 'V':
         options.version = true;
         break;
+      case kEditable:
+        options.form.layout = TextLayout::kEditable;
+        break;
+      case kPack:
+        options.pack = true;
+        break;
+      case 'f':
+        options.force = true;
+        break;
+      case 'o':
+        options.output = value;
+        // The word optarg lies in, and where in it.
+        for (std::size_t word = 1; word < words.size(); ++word) {
+          const char* start = words[word].data();
+          if (optarg >= start && optarg <= start + words[word].size()) {
+            options.output_argument = word - 1;
+            options.output_offset = static_cast<std::size_t>(optarg - start);
+          }
+        }
+        break;
       case kEncoding:
+        encoding_given = true;
         if (value == "cp1251") {
           options.form.encoding = TextEncoding::kCp1251;
         } else if (value == "utf-8") {
@@ -125,6 +153,26 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
   }
   if (!options.help && !options.version && options.paths.empty()) {
     return UsageError{"не указан ни один файл или папка"};
+  }
+  // An editable text is UTF-8 unless told otherwise, written or read.
+  if (!encoding_given && (options.pack || options.form.layout == TextLayout::kEditable)) {
+    options.form.encoding = TextEncoding::kUtf8;
+  }
+  if (options.pack && options.form.layout == TextLayout::kEditable) {
+    return UsageError{"--editable и --pack вместе не задаются"};
+  }
+  if (!options.pack && (options.output_argument || options.force)) {
+    return UsageError{std::string(options.force ? "-f" : "-o") + " задаётся только с --pack"};
+  }
+  if (options.pack && options.recursive) {
+    return UsageError{"--pack читает файлы, а не папки: -r с ним не задаётся"};
+  }
+  if (options.output_argument && options.to_stdout) {
+    return UsageError{"-o и -c вместе не задаются"};
+  }
+  if (options.output_argument && options.paths.size() > 1) {
+    return UsageError{"-o называет выход одного ФАЙЛА, а их указано " +
+                      std::to_string(options.paths.size())};
   }
   return options;
 }

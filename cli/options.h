@@ -3,6 +3,7 @@
 #define HOLVANE_CLI_OPTIONS_H_
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -18,7 +19,18 @@ struct Options {
   bool quiet = false;
   bool help = false;
   bool version = false;
+  // --pack: the PATHs are editable texts, each packed into a *.wvl file.
+  bool pack = false;
+  // --force: a packed file may replace one there.
+  bool force = false;
+  // --editable sets form.layout; with it or --pack the encoding is UTF-8
+  // unless --encoding says otherwise.
   TextForm form;
+  // -o: where the one packed file goes, and in which argument it was given,
+  // from which byte on ("-o NAME" 0, "-oNAME" 2, "--output=NAME" 9).
+  std::string output;
+  std::optional<std::size_t> output_argument;
+  std::size_t output_offset = 0;
   // In the order given; "-" stands for standard input.
   std::vector<std::string> paths;
   // Where each of `paths` is among the arguments, so that a caller holding
@@ -39,7 +51,10 @@ struct UsageError {
 // "--" ending the options, a lone "-" a path. --help or --version needs no
 // PATH; anything else needs at least one. An unknown option, a missing or
 // unknown value is a UsageError naming it (and, for a value, the accepted
-// ones). Whether the paths exist is not checked here.
+// ones). So are options that do not go together: --editable with --pack;
+// -o, -f without --pack; -o with -c or with more than one PATH; -r with
+// --pack, which reads files, not folders. Whether the paths exist is not
+// checked here.
 std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace holvane::cli

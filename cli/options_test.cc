@@ -114,7 +114,28 @@ INSTANTIATE_TEST_SUITE_P(
                        o.recursive = true;
                        o.paths = {"-"};
                      })},
-        AcceptedCase{"DashInsideANameIsAPath", {"a-r", "x--help"}, Paths({"a-r", "x--help"})}),
+        AcceptedCase{"DashInsideANameIsAPath", {"a-r", "x--help"}, Paths({"a-r", "x--help"})},
+        AcceptedCase{"Editable", {"--editable", "a"}, With([](Options& o) {
+                       o.form.layout = TextLayout::kEditable;
+                       o.form.encoding = TextEncoding::kUtf8;
+                       o.paths = {"a"};
+                     })},
+        AcceptedCase{"PackWithOutputApart", {"--pack", "-fo", "x.wvl", "a"}, With([](Options& o) {
+                       o.pack = o.force = true;
+                       o.form.encoding = TextEncoding::kUtf8;
+                       o.output = "x.wvl";
+                       o.output_argument = 2;
+                       o.paths = {"a"};
+                     })},
+        AcceptedCase{"PackWithOutputJoined",
+                     {"a", "--pack", "--output=x.wvl", "--force", "--encoding=cp1251"},
+                     With([](Options& o) {
+                       o.pack = o.force = true;
+                       o.output = "x.wvl";
+                       o.output_argument = 2;
+                       o.output_offset = 9;
+                       o.paths = {"a"};
+                     })}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct RejectedCase {
@@ -157,7 +178,13 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{"DoubleDashWithoutPath", {"--"}, {}},
         // An unknown option fails the line even when --help would otherwise
         // need no path.
-        RejectedCase{"UnknownBesideHelp", {"--help", "--bogus"}, {"--bogus"}}),
+        RejectedCase{"UnknownBesideHelp", {"--help", "--bogus"}, {"--bogus"}},
+        RejectedCase{"EditableWithPack", {"--editable", "--pack", "a"}, {"--editable", "--pack"}},
+        RejectedCase{"OutputWithoutPack", {"-o", "x", "a"}, {"-o", "--pack"}},
+        RejectedCase{"ForceWithoutPack", {"-f", "a"}, {"-f", "--pack"}},
+        RejectedCase{"OutputWithStdout", {"--pack", "-c", "-o", "x", "a"}, {"-o", "-c"}},
+        RejectedCase{"OutputForTwo", {"--pack", "-o", "x", "a", "b"}, {"-o", "2"}},
+        RejectedCase{"PackRecursive", {"--pack", "-r", "a"}, {"-r"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

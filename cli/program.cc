@@ -23,7 +23,13 @@ int Main(const std::vector<std::string>& arguments, const PathOf& path_of) {
   const auto& options = std::get<Options>(parsed);
   std::vector<std::filesystem::path> paths;
   for (const std::size_t argument : options.path_arguments) paths.push_back(path_of(argument));
-  const int status = Run(options, paths);
+  // The option's own letters before the name are ASCII, as long in every
+  // form of the argument.
+  std::filesystem::path output;
+  if (options.output_argument) {
+    output = path_of(*options.output_argument).native().substr(options.output_offset);
+  }
+  const int status = options.pack ? RunPack(options, paths, output) : Run(options, paths);
   return StandardOutputWritten() ? status : 1;
 }
 

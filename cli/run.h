@@ -18,6 +18,15 @@ namespace holvane::cli {
 // any failed.
 int Run(const Options& options, const std::vector<std::filesystem::path>& paths);
 
+// A run of --pack (pack.cc): each of `paths`, an editable text ("-" standard
+// input), is read and packed into the *.wvl file it describes, written to
+// `output` (-o), to standard output (-c) or beside it under its name less
+// ".edit.txt", and never over a file there unless --force is given. A text
+// with lines at fault is told line by line and nothing is written for it.
+// Returns 0 when every file was packed, 1 when any was not.
+int RunPack(const Options& options, const std::vector<std::filesystem::path>& paths,
+            const std::filesystem::path& output);
+
 }  // namespace holvane::cli
 
 #endif  // HOLVANE_CLI_RUN_H_

@@ -24,6 +24,8 @@ enum class ErrorNumber : std::int32_t {
   kFileNotFound = 53,
   kDeviceIo = 57,
   kDiskFull = 61,
+  // A name that is to be given to a file is another's already.
+  kFileAlreadyExists = 58,
   kInputPastEndOfFile = 62,
   kPermissionDenied = 70,
   kPathFileAccess = 75,

@@ -103,6 +103,14 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input) {
   return WithSuffix(input, ".txt");
 }
 
+std::filesystem::path EditablePathFor(const std::filesystem::path& input) {
+  return WithSuffix(input, ".edit.txt");
+}
+
+std::filesystem::path OutputPathFor(const std::filesystem::path& input, const TextForm& form) {
+  return form.layout == TextLayout::kEditable ? EditablePathFor(input) : OutputPathFor(input);
+}
+
 void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
                  std::optional<cZLIB>& zlib, FileSystem& file_system, const TextForm& form) {
   const std::filesystem::path input = folder / entryName;
@@ -139,8 +147,8 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
 
   {
     auto source = file_system.OpenForReading(temporary);
-    auto target =
-        file_system.CreateForWriting(OutputPathFor(input), OutputPermissions(input_permissions));
+    auto target = file_system.CreateForWriting(OutputPathFor(input, form),
+                                               OutputPermissions(input_permissions));
     try {
       RenderRecordStream(*source, *target, form);
     } catch (const RunTimeError&) {

@@ -17,9 +17,19 @@ namespace holvane {
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& input);
 std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 
+// The output of an input written in the editable layout: its whole name with
+// ".edit.txt" appended ("game.wvl" gives "game.wvl.edit.txt"), so that the
+// ".txt" stays what the window writes.
+std::filesystem::path EditablePathFor(const std::filesystem::path& input);
+
+// The output ConvertFile writes for `input` in `form`: OutputPathFor, or
+// EditablePathFor for the editable layout.
+std::filesystem::path OutputPathFor(const std::filesystem::path& input, const TextForm& form);
+
 // Converts the file `entryName` in `folder`: decompresses its zlib stream,
 // keeps the result in the temporary file while rendering it as text into the
-// output file (see RenderRecordStream), then deletes the temporary file.
+// output file, OutputPathFor(input, form) (see RenderRecordStream), then
+// deletes the temporary file.
 //
 // The temporary file is its owner's alone (rw-------). The output may be read
 // by whoever may read the input, and written by its owner: the input's read

@@ -56,6 +56,11 @@ class WritableFile {
   // Appends `data` as one unit.
   void Append(std::string_view data) { AppendPieces(std::span(&data, 1)); }
 
+  // Makes what has been appended durable: on the disk itself, not only in
+  // the system's cache, before the file is given another's name. A file
+  // that is not on a disk has nothing to do.
+  virtual void Sync() {}
+
   // Releases the file; a failure throws. Later calls do nothing. A file
   // destroyed without Close is closed all the same, a failure ignored.
   virtual void Close() = 0;
@@ -104,6 +109,15 @@ class FileSystem {
                                                          std::filesystem::perms permissions) = 0;
 
   virtual void Remove(const std::filesystem::path& path) = 0;
+
+  // Gives the file `from` the name `to`, in one step: whoever opens `to`
+  // finds either what it held before or the whole of `from`. With
+  // RenameMode::kReplace a file at `to` is replaced; with kKeepExisting one
+  // there stays, and the call fails (kFileAlreadyExists, concerning `to`).
+  // Both names are in one folder, or at least on one file system.
+  enum class RenameMode { kReplace, kKeepExisting };
+  virtual void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
+                      RenameMode mode) = 0;
 
   // Locks the conversion of the input `input`, that is what it writes: its
   // temporary file (TemporaryPathFor, convert_file.h) and its output. While

@@ -20,6 +20,8 @@ inline constexpr std::string_view kCreateAction = "не удаётся созд�
 inline constexpr std::string_view kWriteAction = "не удаётся записать";
 inline constexpr std::string_view kCloseAction = "не удаётся закрыть";
 inline constexpr std::string_view kRemoveAction = "не удаётся удалить";
+inline constexpr std::string_view kRenameAction = "не удаётся переименовать в";
+inline constexpr std::string_view kSyncAction = "не удаётся сбросить на диск";
 inline constexpr std::string_view kLockAction = "не удаётся заблокировать";
 inline constexpr std::string_view kPermissionsAction = "не удаётся задать права доступа";
 inline constexpr std::string_view kWriteStandardOutputAction =
@@ -34,6 +36,7 @@ inline constexpr std::string_view kClosedFile = "файл уже закрыт";
 inline constexpr std::string_view kNotRegularFile = "это не обычный файл";
 inline constexpr std::string_view kFolder = "это папка, а не файл";
 inline constexpr std::string_view kSymbolicLink = "это символическая ссылка";
+inline constexpr std::string_view kAlreadyExists = "файл с таким именем уже есть";
 inline constexpr std::string_view kOtherHardLinks =
     "у файла есть другие жёсткие ссылки, перезапись изменила бы и их";
 

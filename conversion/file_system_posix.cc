@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -63,6 +64,8 @@ SystemErrorMeaning Meaning(int error) {
       return {ErrorNumber::kPathFileAccess, "слишком много открытых файлов"};
     case ENOMEM:
       return {ErrorNumber::kOutOfMemory, "недостаточно памяти"};
+    case EEXIST:
+      return {ErrorNumber::kFileAlreadyExists, kAlreadyExists.data()};
     default:
       return {ErrorNumber::kPathFileAccess, nullptr};
   }
@@ -257,6 +260,11 @@ class PosixWritableFile final : public WritableFile {
     }
   }
 
+  void Sync() override {
+    if (!fd_.is_open()) Refuse(kSyncAction, path_, kClosedFile);
+    if (::fsync(fd_.get()) != 0) Fail(kSyncAction, path_, errno);
+  }
+
   void Close() override {
     if (const int error = fd_.Release(); error != 0) Fail(kCloseAction, path_, error);
   }
@@ -377,6 +385,20 @@ class PosixFileSystem final : public FileSystem {
 
   void Remove(const std::filesystem::path& path) override {
     if (::unlink(path.c_str()) != 0) Fail(kRemoveAction, path, errno);
+  }
+
+  void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
+              RenameMode mode) override {
+    if (mode == RenameMode::kReplace) {
+      if (::rename(from.c_str(), to.c_str()) != 0) Fail(kRenameAction, to, errno);
+      return;
+    }
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
+    if (errno != EINVAL && errno != ENOSYS) Fail(kRenameAction, to, errno);
+    // A file system that cannot rename without replacing: a second link
+    // fails just as surely when the name is taken, then the first goes.
+    if (::link(from.c_str(), to.c_str()) != 0) Fail(kRenameAction, to, errno);
+    if (::unlink(from.c_str()) != 0) Fail(kRemoveAction, from, errno);
   }
 
   std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,

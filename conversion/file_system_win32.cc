@@ -49,6 +49,9 @@ SystemErrorMeaning Meaning(DWORD error) {
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY:
       return {ErrorNumber::kOutOfMemory, "недостаточно памяти"};
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return {ErrorNumber::kFileAlreadyExists, kAlreadyExists.data()};
     default:
       return {ErrorNumber::kDeviceIo, nullptr};
   }
@@ -200,6 +203,11 @@ class Win32WritableFile final : public WritableFile {
       Fail(kWriteAction, path_, error);
     }
     for (const std::string_view piece : pieces) length_ += static_cast<std::int64_t>(piece.size());
+  }
+
+  void Sync() override {
+    if (!handle_.is_open()) Refuse(kSyncAction, path_, kClosedFile);
+    if (!::FlushFileBuffers(handle_.get())) Fail(kSyncAction, path_, ::GetLastError());
   }
 
   void Close() override {
@@ -370,6 +378,15 @@ class Win32FileSystem final : public FileSystem {
 
   void Remove(const std::filesystem::path& path) override {
     if (!::DeleteFileW(path.c_str())) Fail(kRemoveAction, path, ::GetLastError());
+  }
+
+  void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
+              RenameMode mode) override {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH |
+                        (mode == RenameMode::kReplace ? MOVEFILE_REPLACE_EXISTING : DWORD{0});
+    if (!::MoveFileExW(from.c_str(), to.c_str(), flags)) {
+      Fail(kRenameAction, to, ::GetLastError());
+    }
   }
 
   std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,

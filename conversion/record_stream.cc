@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -14,6 +15,7 @@
 
 #include "common/run_time_error.h"
 #include "text/code_page_1251.h"
+#include "text/escapes.h"
 #include "text/utf8.h"
 
 namespace holvane {
@@ -182,6 +184,14 @@ struct Form {
                     2 * static_cast<unsigned>(flag != kFalse && flag != kTrue)];
   }
 
+  // Writes the marker of `flag` to `out`, which has room for kAdded bytes
+  // and the spare room; returns its end.
+  static char* PutMarker(char* out, std::int32_t flag) {
+    const Marker& marker = MarkerOf(flag);
+    std::memcpy(out, marker.bytes, sizeof marker.bytes);
+    return out + marker.length;
+  }
+
   // Writes the `n` text bytes at `text` to `out`, which has room for
   // kGrowth * n bytes and the spare room behind them; returns their end.
   // `text` too has spare room behind its bytes.
@@ -232,15 +242,107 @@ struct Form {
   }
 };
 
+// A byte's form in an editable line, packed for one load and one store: its
+// one to four bytes first in memory order, then their count in the last byte.
+using EditableCharacter = std::uint64_t;
+
+constexpr std::size_t EditableLength(EditableCharacter character) {
+  return std::endian::native == std::endian::little ? character >> 56 : character & 0xFF;
+}
+
+// Every byte of code page 1251 as an editable line shows it, made once for
+// each encoding: its escape (text/escapes.h), or else the byte itself, as it
+// is or in UTF-8.
+template <TextEncoding kEncoding>
+const std::array<EditableCharacter, 256>& EditableCharacters() {
+  static const std::array<EditableCharacter, 256> table = [] {
+    std::array<EditableCharacter, 256> characters{};
+    for (unsigned value = 0; value < 256; ++value) {
+      const auto byte = static_cast<unsigned char>(value);
+      std::string shown;
+      if (text::IsEscaped(byte)) {
+        shown = text::EscapeOf(byte);
+      } else if (kEncoding == TextEncoding::kUtf8) {
+        text::AppendUtf8(text::CodePage1251Character(byte), shown);
+      } else {
+        shown.assign(1, static_cast<char>(byte));
+      }
+      unsigned char packed[8] = {};
+      std::memcpy(packed, shown.data(), shown.size());
+      packed[7] = static_cast<unsigned char>(shown.size());
+      std::memcpy(&characters[value], packed, sizeof packed);
+    }
+    return characters;
+  }();
+  return table;
+}
+
+// The editable form (docs/format.md, "The editable form"): one line an
+// entry, "+" or "-" or "?FLAG " before its text, every byte that would break
+// the line or has no character escaped.
+template <TextEncoding kEncoding, LineBreak kBreak>
+struct EditableForm {
+  static constexpr std::string_view kLineBreak = kBreak == LineBreak::kCrLf ? "\r\n" : "\n";
+  // An escape, "\xNN", is the longest a byte becomes.
+  static constexpr std::size_t kGrowth = 4;
+  // "?-2147483648 " and a line break.
+  static constexpr std::size_t kAdded = 13 + kLineBreak.size();
+
+  static char* PutMarker(char* out, std::int32_t flag) {
+    if (flag == kTrue) {
+      *out = '+';
+      return out + 1;
+    }
+    if (flag == kFalse) {
+      *out = '-';
+      return out + 1;
+    }
+    *out = '?';
+    char* end = std::to_chars(out + 1, out + 12, flag).ptr;
+    *end = ' ';
+    return end + 1;
+  }
+
+  static char* PutText(char* out, const char* text, std::size_t n) {
+    const auto& characters = EditableCharacters<kEncoding>();
+    const auto put = [&characters, &out](char byte) {
+      const EditableCharacter character = characters[static_cast<unsigned char>(byte)];
+      std::memcpy(out, &character, sizeof character);
+      out += EditableLength(character);
+    };
+    // Four at a time, as the readable form's UTF-8.
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+      put(text[i]);
+      put(text[i + 1]);
+      put(text[i + 2]);
+      put(text[i + 3]);
+    }
+    for (; i < n; ++i) put(text[i]);
+    return out;
+  }
+
+  static std::size_t AppendLine(WritableFile& target, std::int32_t flag, const char* text,
+                                std::size_t n) {
+    std::string line(kAdded + n * kGrowth + kSpare, '\0');
+    char* out = PutText(PutMarker(line.data(), flag), text, n);
+    std::memcpy(out, kLineBreak.data(), kLineBreak.size());
+    line.resize(static_cast<std::size_t>(out + kLineBreak.size() - line.data()));
+    target.Append(line);
+    return line.size();
+  }
+};
+
 // Rendered lines gathered into one append. Only whole entries are gathered, so
 // every append ends at an entry's end.
 template <typename Form>
 class TextChunk {
  public:
   // An entry's line is never longer than the entry's text grown by the form,
-  // and what the form adds (at most 5 bytes) is less than the entry's fields
-  // (8), so a stream shorter than a piece needs no more room than its length
-  // grown by the form.
+  // and what the form adds is no more than the entry's fields (8) grown by
+  // the form, so a stream shorter than a piece needs no more room than its
+  // length grown by the form.
+  static_assert(Form::kAdded <= 2 * kFieldWidth * Form::kGrowth);
   TextChunk(WritableFile& target, SourceChunk& source, std::int64_t stream_length)
       : target_(target),
         source_(source),
@@ -263,10 +365,7 @@ class TextChunk {
         return;
       }
     }
-    const Marker& marker = Form::MarkerOf(flag);
-    char* out = bytes_.get() + used_;
-    std::memcpy(out, marker.bytes, sizeof marker.bytes);
-    out += marker.length;
+    char* out = Form::PutMarker(bytes_.get() + used_, flag);
     // The text and the flag behind it are in one piece of the source, with
     // the spare room behind that.
     out = Form::PutText(out, text, n);
@@ -393,6 +492,14 @@ void RenderIn(ReadableFile& source, WritableFile& target) {
 void RenderRecordStream(ReadableFile& source, WritableFile& target, const TextForm& form) {
   const bool utf8 = form.encoding == TextEncoding::kUtf8;
   const bool lf = form.line_break == LineBreak::kLf;
+  if (form.layout == TextLayout::kEditable) {
+    using enum TextEncoding;
+    using enum LineBreak;
+    if (utf8 && lf) return RenderIn<EditableForm<kUtf8, kLf>>(source, target);
+    if (utf8) return RenderIn<EditableForm<kUtf8, kCrLf>>(source, target);
+    if (lf) return RenderIn<EditableForm<kCp1251, kLf>>(source, target);
+    return RenderIn<EditableForm<kCp1251, kCrLf>>(source, target);
+  }
   if (utf8 && lf) return RenderIn<Form<TextEncoding::kUtf8, LineBreak::kLf>>(source, target);
   if (utf8) return RenderIn<Form<TextEncoding::kUtf8, LineBreak::kCrLf>>(source, target);
   if (lf) return RenderIn<Form<TextEncoding::kCp1251, LineBreak::kLf>>(source, target);

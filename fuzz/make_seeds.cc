@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
 // Writes the fuzz targets' seed corpora, made from the bundled examples:
-//   holvane_make_seeds FOLDER   → FOLDER/uncompress, FOLDER/binding, FOLDER/render, FOLDER/convert
+//   holvane_make_seeds FOLDER   → FOLDER/uncompress, FOLDER/binding, FOLDER/render, FOLDER/convert,
+//                                 FOLDER/editable
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "compression/czlib.h"
+#include "conversion/convert_file.h"
 #include "examples/example_set.h"
 #include "tests/test_kit.h"
 
@@ -41,6 +44,23 @@ int main(int argc, char** argv) {
   for (const auto& example : holvane::examples::ExampleFiles()) {
     streams.push_back(holvane::testing::RecordStream(example.entries));
   }
+  // The examples' editable texts, in either encoding (the target's first
+  // byte), and lines of every kind of fault.
+  std::optional<holvane::cZLIB> converter;
+  int text_index = 0;
+  for (const std::string& stream : streams) {
+    for (const auto encoding : {holvane::TextEncoding::kUtf8, holvane::TextEncoding::kCp1251}) {
+      holvane::testing::MemoryFileSystem files;
+      auto target = files.CreateForWriting("out", holvane::testing::kOwnerReadWrite);
+      holvane::ConvertContent(
+          holvane::testing::ZlibCompress(stream), *target, converter,
+          {encoding, holvane::LineBreak::kCrLf, holvane::TextLayout::kEditable});
+      const char selector = encoding == holvane::TextEncoding::kUtf8 ? '\0' : '\1';
+      Write(root / "editable", std::to_string(text_index++), selector + *files.Get("out"));
+    }
+  }
+  Write(root / "editable", "faults",
+        std::string(1, '\0') + "+ok\n*\n\n?\n?99999999999 x\n?1x\n+\\q\n+\x01\n+\xFF\n+\xC3\xA9\n");
   // The failures the rendering knows: cut in a text, a negative length.
   streams.push_back(streams[0].substr(0, streams[0].size() / 2));
   streams.push_back(Int32Bytes(-1) + "abcd" + Int32Bytes(0));

@@ -8,6 +8,9 @@ checks what it writes against a reading of the files made here with Python's own
 - a folder with a Cyrillic name holding the examples and a file cut short: every good file
   gets its .txt, the cut one is reported by name and gets none, the exit status is 1;
 - one file given by its Cyrillic name, its text in UTF-8 with LF on standard output;
+- that file's editable form, edited here as a Windows editor saves it (a byte-order mark, CR
+  LF), packed back: refused over the original without --force, then replacing it, the new
+  file's stream the edited one and its text the edited text;
 - `--version` and an unknown option (exit status 2).
 """
 import os
@@ -34,6 +37,22 @@ def render(stream, utf8=False, eol=b"\r\n"):
         marker = {0: b"-", -1: b"+"}.get(flag, b"?" + eol)
         out.append(marker + text + eol)
     return b"".join(out)
+
+
+def entries(stream):
+    """The (text, flag) entries of a record stream."""
+    out, at = [], 0
+    while at < len(stream):
+        (length,) = struct.unpack_from("<i", stream, at)
+        text = stream[at + 4 : at + 4 + length]
+        (flag,) = struct.unpack_from("<i", stream, at + 4 + length)
+        out.append((text, flag))
+        at += 8 + length
+    return out
+
+
+def record_stream(items):
+    return b"".join(struct.pack("<i", len(t)) + t + struct.pack("<i", f) for t, f in items)
 
 
 def wine(exe, *args, cwd):
@@ -84,13 +103,44 @@ def main():
             fail(f"-c --encoding=utf-8 --eol=lf: status {run.returncode}, "
                  f"{len(run.stdout)} bytes for {len(expected)}")
 
+        original_path = os.path.join(folder, name)
+        with open(original_path, "rb") as f:
+            original = f.read()
+        run = wine(exe, "-q", "--editable", original_path, cwd=work)
+        edit_path = original_path + ".edit.txt"
+        if run.returncode != 0 or not os.path.exists(edit_path):
+            fail(f"--editable: status {run.returncode}\n{run.stderr.decode('utf-8', 'replace')}")
+        with open(edit_path, "rb") as f:
+            lines = f.read().split(b"\r\n")
+        new_text = "Исправлено на Windows"
+        lines[0] = lines[0][:1] + new_text.encode("utf-8")
+        with open(edit_path, "wb") as f:
+            f.write(b"\xef\xbb\xbf" + b"\r\n".join(lines))
+        edited = entries(zlib.decompress(original))
+        edited[0] = (new_text.encode("cp1251"), edited[0][1])
+        run = wine(exe, "--pack", edit_path, cwd=work)
+        with open(original_path, "rb") as f:
+            if run.returncode != 1 or f.read() != original:
+                fail(f"--pack over the original without -f: status {run.returncode}, or it changed")
+        run = wine(exe, "-q", "--pack", "-f", edit_path, cwd=work)
+        with open(original_path, "rb") as f:
+            packed = f.read()
+        if run.returncode != 0 or zlib.decompress(packed) != record_stream(edited):
+            fail(f"--pack -f: status {run.returncode}, or the stream is not the edited one\n"
+                 f"{run.stderr.decode('utf-8', 'replace')}")
+        if any(n.endswith(".pack.tmp") for n in os.listdir(folder)):
+            fail("a .pack.tmp was left behind")
+        run = wine(exe, "-c", "--encoding=utf-8", "--eol=lf", original_path, cwd=work)
+        if run.returncode != 0 or not run.stdout.startswith(lines[0][:1] + new_text.encode()):
+            fail(f"the packed file does not convert to the edited text: status {run.returncode}")
+
         run = wine(exe, "--version", cwd=work)
         if run.returncode != 0 or not run.stdout:
             fail(f"--version: status {run.returncode}")
         run = wine(exe, "--no-such-option", cwd=work)
         if run.returncode != 2:
             fail(f"an unknown option: status {run.returncode}, not 2")
-    print(f"windows-end-to-end: {len(examples) + 3} conversions and 2 option checks under Wine passed")
+    print(f"windows-end-to-end: {len(examples) + 4} conversions, an edit packed back and 2 option checks under Wine passed")
 
 
 if __name__ == "__main__":

@@ -1299,5 +1299,71 @@ TEST(CliInfo, HelpIsUsageAndOptionsOnStdoutConvertingNothing) {
   EXPECT_EQ(Snapshot(dir.path()), before);
 }
 
+// ---------------------------------------------------------------------------
+// Editing and packing back
+
+// Edited and packed back, a file holds what the edit made of its stream, and
+// the original is replaced only when -f says so.
+TEST(CliPack, EditedFileGoesBackAndReplacesOnlyWhenForced) {
+  TempDir dir;
+  const std::vector<Entry> entries = Sample(3);
+  const std::string original = ZlibCompress(RecordStream(entries));
+  WriteFileBytes(dir / "game.wvl", original);
+  ASSERT_EQ(RunConvert({"-q", "--editable", "--eol=lf", (dir / "game.wvl").string()}).status, 0);
+  EXPECT_FALSE(fs::exists(dir / "game.wvl.txt"));
+  std::string text = ReadFileBytes(dir / "game.wvl.edit.txt");
+  ASSERT_TRUE(Contains(text, "+Привет\n")) << text;
+  text.replace(text.find("+Привет\n"), std::string("+Привет\n").size(), "-Пока\n");
+  WriteFileBytes(dir / "game.wvl.edit.txt", text);
+  std::vector<Entry> edited = entries;
+  edited[1] = {"\xCF\xEE\xEA\xE0", 0};
+
+  const Result kept = RunConvert({"--pack", (dir / "game.wvl.edit.txt").string()});
+  EXPECT_EQ(kept.status, 1);
+  EXPECT_TRUE(ReportsFailureOf(Lines(kept.err).at(0), dir / "game.wvl")) << kept.err;
+  EXPECT_EQ(ReadFileBytes(dir / "game.wvl"), original);
+
+  const Result beside = RunConvert(
+      {"-q", "--pack", "-o", (dir / "new.wvl").string(), (dir / "game.wvl.edit.txt").string()});
+  EXPECT_EQ(beside.status, 0) << beside.err;
+  const Result replaced = RunConvert({"--pack", "-f", (dir / "game.wvl.edit.txt").string()});
+  EXPECT_EQ(replaced.status, 0) << replaced.err;
+  EXPECT_EQ(replaced.out, "Файлов упаковано: 1.\n");
+  for (const char* name : {"new.wvl", "game.wvl"}) {
+    std::string stream;
+    ASSERT_TRUE(ZlibInflate(ReadFileBytes(dir / name), 15, stream)) << name;
+    EXPECT_EQ(stream, RecordStream(edited)) << name;
+  }
+  EXPECT_FALSE(fs::exists(dir / "game.wvl.pack.tmp"));
+
+  How piped;
+  piped.input = text;
+  const Result through = RunConvert({"-q", "--pack", "-c", "-"}, piped);
+  EXPECT_EQ(through.status, 0) << through.err;
+  EXPECT_EQ(through.out, ReadFileBytes(dir / "game.wvl"));
+}
+
+// A text with many bad lines is told line by line, up to ten, then counted;
+// nothing is written for it.
+TEST(CliPack, BadLinesAreToldAndNothingIsWritten) {
+  TempDir dir;
+  std::string text = "+fine\n";
+  for (int i = 0; i < 12; ++i) text += "?x\n";
+  WriteFileBytes(dir / "game.wvl.edit.txt", text);
+  const std::string name = (dir / "game.wvl.edit.txt").string();
+
+  const Result result = RunConvert({"--pack", name});
+
+  EXPECT_EQ(result.status, 1);
+  const auto lines = Lines(result.err);
+  ASSERT_EQ(lines.size(), 11u) << result.err;
+  EXPECT_EQ(lines[0], name + ":2:2: после «?» нужно число флага");
+  EXPECT_EQ(lines[9], name + ":11:2: после «?» нужно число флага");
+  EXPECT_TRUE(ReportsFailureOf(lines[10], dir / "game.wvl.edit.txt")) << lines[10];
+  EXPECT_TRUE(Contains(lines[10], "ещё строк с ошибками: 2")) << lines[10];
+  EXPECT_FALSE(fs::exists(dir / "game.wvl"));
+  EXPECT_FALSE(fs::exists(dir / "game.wvl.pack.tmp"));
+}
+
 }  // namespace
 }  // namespace holvane

@@ -304,6 +304,19 @@ void MemoryFileSystem::Remove(const std::filesystem::path& path) {
   if (files_.erase(path) == 0) throw NoSuchFile(path);
 }
 
+void MemoryFileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to,
+                              RenameMode mode) {
+  const auto it = files_.find(from);
+  if (it == files_.end()) throw NoSuchFile(from);
+  if (mode == RenameMode::kKeepExisting && files_.count(to) > 0) {
+    throw RunTimeError(ErrorNumber::kFileAlreadyExists, "файл с таким именем уже есть",
+                       std::nullopt, to);
+  }
+  File moved = it->second;
+  files_.erase(it);
+  files_[to] = std::move(moved);
+}
+
 std::unique_ptr<ConversionLock> MemoryFileSystem::LockConversion(const std::filesystem::path& input,
                                                                  LockWait) {
   const auto [it, created] = files_.try_emplace(
@@ -366,6 +379,10 @@ class FaultyFileSystem::Writable final : public WritableFile {
       room -= size;
     }
     file_->AppendPieces(pieces);
+  }
+  void Sync() override {
+    owner_->Call(FileCall::kSync, path_);
+    file_->Sync();
   }
   void Close() override {
     owner_->Call(FileCall::kCloseWritable, path_);
@@ -432,6 +449,12 @@ std::unique_ptr<WritableFile> FaultyFileSystem::CreateForWriting(
 void FaultyFileSystem::Remove(const std::filesystem::path& path) {
   Call(FileCall::kRemove, path);
   base_.Remove(path);
+}
+
+void FaultyFileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to,
+                              RenameMode mode) {
+  Call(FileCall::kRename, to);
+  base_.Rename(from, to, mode);
 }
 
 std::unique_ptr<ConversionLock> FaultyFileSystem::LockConversion(const std::filesystem::path& input,

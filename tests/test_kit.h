@@ -161,6 +161,8 @@ class MemoryFileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                  std::filesystem::perms permissions) override;
   void Remove(const std::filesystem::path& path) override;
+  void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
+              RenameMode mode) override;
   std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
                                                  LockWait wait) override;
 
@@ -184,6 +186,8 @@ enum class FileCall {
   kCloseWritable,
   kRemove,
   kLockConversion,
+  kSync,
+  kRename,  // concerning the name given
 };
 
 // The cause of failures the tests inject, unless they give their own.
@@ -234,6 +238,8 @@ class FaultyFileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                  std::filesystem::perms permissions) override;
   void Remove(const std::filesystem::path& path) override;
+  void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
+              RenameMode mode) override;
   // Its faults concern `input`, the call's argument.
   std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
                                                  LockWait wait) override;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "text/code_page_1251.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace holvane::text {
 
 // clang-format off
@@ -28,4 +31,28 @@ const std::array<char32_t, 128> kCodePage1251UpperHalf = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 // clang-format on
+
+std::optional<unsigned char> CodePage1251Byte(char32_t character) {
+  if (character < 0x80) return static_cast<unsigned char>(character);
+  // А to я, most of every Russian text, without a search.
+  if (character >= 0x0410 && character <= 0x044F) {
+    return static_cast<unsigned char>(character - 0x0410 + 0xC0);
+  }
+  // The rest of the upper half, sorted by character once; 0x98's stand-in
+  // is left out.
+  using Pair = std::pair<char32_t, unsigned char>;
+  static const std::array<Pair, 63> kOthers = [] {
+    std::array<Pair, 63> pairs{};
+    std::size_t n = 0;
+    for (unsigned byte = 0x80; byte < 0xC0; ++byte) {
+      if (byte != 0x98) pairs[n++] = {kCodePage1251UpperHalf[byte - 0x80], byte};
+    }
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
+  }();
+  const auto found = std::lower_bound(kOthers.begin(), kOthers.end(), Pair{character, 0});
+  if (found == kOthers.end() || found->first != character) return std::nullopt;
+  return found->second;
+}
+
 }  // namespace holvane::text

@@ -3,6 +3,7 @@
 #define HOLVANE_TEXT_CODE_PAGE_1251_H_
 
 #include <array>
+#include <optional>
 
 namespace holvane::text {
 
@@ -18,6 +19,11 @@ extern const std::array<char32_t, 128> kCodePage1251UpperHalf;
 inline char32_t CodePage1251Character(unsigned char byte) {
   return byte < 0x80 ? char32_t{byte} : kCodePage1251UpperHalf[byte - 0x80];
 }
+
+// The byte that stands for `character` in code page 1251, the reverse of
+// CodePage1251Character; none for a character the code page cannot hold,
+// U+FFFD among them (0x98 has no character, so no character gives 0x98).
+std::optional<unsigned char> CodePage1251Byte(char32_t character);
 
 }  // namespace holvane::text
 

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+#ifndef HOLVANE_CONVERSION_PACK_H_
+#define HOLVANE_CONVERSION_PACK_H_
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "compression/czlib.h"
+#include "conversion/file_system.h"
+
+namespace holvane {
+
+// The *.wvl file an editable text names: its name without ".edit.txt"
+// ("game.wvl.edit.txt" gives "game.wvl"); empty for a name that does not end
+// so, or is nothing else.
+std::filesystem::path PackedPathFor(const std::filesystem::path& editable);
+
+// Where WritePackedFile writes `output` before it takes the name: beside it,
+// under its whole name with ".pack.tmp" appended, a name no conversion uses.
+std::filesystem::path PackTemporaryPathFor(const std::filesystem::path& output);
+
+// The bytes of the *.wvl file that holds `stream`: a zlib stream made by
+// cZLIB::CompressString with Mode 15, at zlib's default level (6), and
+// checked: decompressed again by UncompressString, it must give `stream`
+// byte for byte. An empty stream gives an empty file, which reads back as an
+// empty stream. `zlib` is made here if it does not exist yet, and kept.
+// Throws RunTimeError (concerning no file) when compressing fails or the
+// check does.
+std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zlib);
+
+// Makes `output` hold exactly `packed`, so that a failure at any point leaves
+// what was there whole: the bytes go to PackTemporaryPathFor(output), are
+// synced to the disk, and that file is renamed to `output` in one step,
+// replacing a file there only when `replace` says so; otherwise a file that
+// is there stays, and the call fails (kFileAlreadyExists, concerning
+// `output`). The new file gets `permissions` less the umask. On a failure the
+// temporary file is removed again (a failure of that ignored) and the one
+// that stopped it is thrown.
+void WritePackedFile(const std::filesystem::path& output, std::string_view packed, bool replace,
+                     std::filesystem::perms permissions,
+                     FileSystem& file_system = DefaultFileSystem());
+
+}  // namespace holvane
+
+#endif  // HOLVANE_CONVERSION_PACK_H_

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#ifndef HOLVANE_TEXT_ESCAPES_H_
+#define HOLVANE_TEXT_ESCAPES_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace holvane::text {
+
+// The escapes that let a line of text stand for any bytes of code page 1251,
+// one line each, as the editable form writes them (docs/format.md): a
+// backslash as "\\", CR, LF and TAB as "\r", "\n" and "\t", and every other
+// byte that is a control character or has no character (00 to 1F, 7F, 98)
+// as "\x" and two upper-case hexadecimal digits.
+
+// Whether `byte` is written as an escape.
+constexpr bool IsEscaped(unsigned char byte) {
+  return byte < 0x20 || byte == 0x7F || byte == 0x98 || byte == '\\';
+}
+
+// The escape that is written for `byte`, which IsEscaped.
+std::string EscapeOf(unsigned char byte);
+
+// Reads the escape at the start of `text`, which begins with a backslash:
+// returns its length and sets `byte` to the byte it stands for; returns 0 when
+// `text` does not begin with an escape. Read back, "\x" takes any two
+// hexadecimal digits of either case, so "\x41" is "A": nothing that is
+// written is read otherwise, and a hand-made escape that names a byte
+// exactly is taken.
+std::size_t ReadEscape(std::string_view text, unsigned char& byte);
+
+}  // namespace holvane::text
+
+#endif  // HOLVANE_TEXT_ESCAPES_H_

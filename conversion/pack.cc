@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "conversion/pack.h"
 
+#include <cstdint>
 #include <memory>
+#include <random>
 
 #include "common/run_time_error.h"
 
@@ -11,6 +13,23 @@ namespace {
 
 constexpr std::int32_t kZlibStream = 15;
 constexpr std::string_view kEditableSuffix = ".edit.txt";
+
+// A part of the temporary file's name that is this process's own, made once:
+// two packs into one name at the same time, from two processes, then never
+// write the same temporary file, whose bytes the one renamed last would
+// otherwise take over mixed.
+const std::string& ProcessPart() {
+  static const std::string part = [] {
+    std::random_device seed;
+    const std::uint64_t value = (std::uint64_t{seed()} << 32) ^ seed();
+    constexpr char kDigits[] = "0123456789abcdef";
+    std::string digits(16, '0');
+    for (int i = 0; i < 16; ++i)
+      digits[static_cast<std::size_t>(i)] = kDigits[(value >> (4 * i)) & 0xF];
+    return digits;
+  }();
+  return part;
+}
 
 }  // namespace
 
@@ -23,7 +42,7 @@ std::filesystem::path PackedPathFor(const std::filesystem::path& editable) {
 
 std::filesystem::path PackTemporaryPathFor(const std::filesystem::path& output) {
   std::filesystem::path temporary = output;
-  temporary += ".pack.tmp";
+  temporary += "." + ProcessPart() + ".pack.tmp";
   return temporary;
 }
 

@@ -18,7 +18,9 @@ namespace holvane {
 std::filesystem::path PackedPathFor(const std::filesystem::path& editable);
 
 // Where WritePackedFile writes `output` before it takes the name: beside it,
-// under its whole name with ".pack.tmp" appended, a name no conversion uses.
+// under its whole name, then a part of this process's own (16 hexadecimal
+// digits, the same for every call in one process) and ".pack.tmp": a name no
+// conversion uses, and no other process packing into the same name.
 std::filesystem::path PackTemporaryPathFor(const std::filesystem::path& output);
 
 // The bytes of the *.wvl file that holds `stream`: a zlib stream made by

@@ -784,6 +784,14 @@ TEST_P(CliOverlapRenamedOver, SecondRunWaitsAndConvertsTheNewFile) {
 INSTANTIATE_TEST_SUITE_P(Users, CliOverlapRenamedOver, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Unprivileged" : "AsTester"; });
 
+// Whether `folder` holds a temporary file a pack left.
+bool HoldsPackTemporary(const fs::path& folder) {
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().string().ends_with(".pack.tmp")) return true;
+  }
+  return false;
+}
+
 // A file-size limit, as shells and batch systems set it, for an ordinary
 // user: the file that crosses it fails as on a full disk, its text cut back
 // to whole entries, and the run goes on with the next file.
@@ -1334,7 +1342,7 @@ TEST(CliPack, EditedFileGoesBackAndReplacesOnlyWhenForced) {
     ASSERT_TRUE(ZlibInflate(ReadFileBytes(dir / name), 15, stream)) << name;
     EXPECT_EQ(stream, RecordStream(edited)) << name;
   }
-  EXPECT_FALSE(fs::exists(dir / "game.wvl.pack.tmp"));
+  EXPECT_FALSE(HoldsPackTemporary(dir.path()));
 
   How piped;
   piped.input = text;
@@ -1362,7 +1370,7 @@ TEST(CliPack, BadLinesAreToldAndNothingIsWritten) {
   EXPECT_TRUE(ReportsFailureOf(lines[10], dir / "game.wvl.edit.txt")) << lines[10];
   EXPECT_TRUE(Contains(lines[10], "ещё строк с ошибками: 2")) << lines[10];
   EXPECT_FALSE(fs::exists(dir / "game.wvl"));
-  EXPECT_FALSE(fs::exists(dir / "game.wvl.pack.tmp"));
+  EXPECT_FALSE(HoldsPackTemporary(dir.path()));
 }
 
 }  // namespace

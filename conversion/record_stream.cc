@@ -145,20 +145,29 @@ constexpr std::size_t Utf8Length(Utf8Character character) {
   return std::endian::native == std::endian::little ? character >> 24 : character & 0xFF;
 }
 
+// What each of the 256 bytes becomes, `shown_of(byte)`, packed for one load
+// and one store: its bytes first in memory order, their count in the last.
+template <typename Packed, typename ShownOf>
+std::array<Packed, 256> PackedTable(ShownOf shown_of) {
+  std::array<Packed, 256> table{};
+  for (unsigned value = 0; value < 256; ++value) {
+    const std::string shown = shown_of(static_cast<unsigned char>(value));
+    unsigned char packed[sizeof(Packed)] = {};
+    std::memcpy(packed, shown.data(), shown.size());
+    packed[sizeof(Packed) - 1] = static_cast<unsigned char>(shown.size());
+    std::memcpy(&table[value], packed, sizeof packed);
+  }
+  return table;
+}
+
 // Every byte of code page 1251 in UTF-8, made once.
 const std::array<Utf8Character, 256>& Utf8Characters() {
-  static const std::array<Utf8Character, 256> table = [] {
-    std::array<Utf8Character, 256> characters{};
-    for (unsigned byte = 0; byte < 256; ++byte) {
-      std::string utf8;
-      text::AppendUtf8(text::CodePage1251Character(static_cast<unsigned char>(byte)), utf8);
-      unsigned char packed[4] = {};
-      std::memcpy(packed, utf8.data(), utf8.size());
-      packed[3] = static_cast<unsigned char>(utf8.size());
-      std::memcpy(&characters[byte], packed, sizeof packed);
-    }
-    return characters;
-  }();
+  static const std::array<Utf8Character, 256> table =
+      PackedTable<Utf8Character>([](unsigned char byte) {
+        std::string utf8;
+        text::AppendUtf8(text::CodePage1251Character(byte), utf8);
+        return utf8;
+      });
   return table;
 }
 
@@ -255,25 +264,18 @@ constexpr std::size_t EditableLength(EditableCharacter character) {
 // is or in UTF-8.
 template <TextEncoding kEncoding>
 const std::array<EditableCharacter, 256>& EditableCharacters() {
-  static const std::array<EditableCharacter, 256> table = [] {
-    std::array<EditableCharacter, 256> characters{};
-    for (unsigned value = 0; value < 256; ++value) {
-      const auto byte = static_cast<unsigned char>(value);
-      std::string shown;
-      if (text::IsEscaped(byte)) {
-        shown = text::EscapeOf(byte);
-      } else if (kEncoding == TextEncoding::kUtf8) {
-        text::AppendUtf8(text::CodePage1251Character(byte), shown);
-      } else {
-        shown.assign(1, static_cast<char>(byte));
-      }
-      unsigned char packed[8] = {};
-      std::memcpy(packed, shown.data(), shown.size());
-      packed[7] = static_cast<unsigned char>(shown.size());
-      std::memcpy(&characters[value], packed, sizeof packed);
-    }
-    return characters;
-  }();
+  static const std::array<EditableCharacter, 256> table =
+      PackedTable<EditableCharacter>([](unsigned char byte) {
+        std::string shown;
+        if (text::IsEscaped(byte)) {
+          shown = text::EscapeOf(byte);
+        } else if (kEncoding == TextEncoding::kUtf8) {
+          text::AppendUtf8(text::CodePage1251Character(byte), shown);
+        } else {
+          shown.assign(1, static_cast<char>(byte));
+        }
+        return shown;
+      });
   return table;
 }
 

@@ -141,8 +141,34 @@ struct Marker {
 // three bytes first in memory order, then their count in the fourth byte.
 using Utf8Character = std::uint32_t;
 
-constexpr std::size_t Utf8Length(Utf8Character character) {
-  return std::endian::native == std::endian::little ? character >> 24 : character & 0xFF;
+// How many bytes a packed entry of PackedTable holds.
+template <typename Packed>
+constexpr std::size_t PackedLength(Packed packed) {
+  return std::endian::native == std::endian::little
+             ? static_cast<std::size_t>(packed >> (8 * (sizeof(Packed) - 1)))
+             : static_cast<std::size_t>(packed & 0xFF);
+}
+
+// Writes what each of the `n` bytes at `text` becomes in `table` to `out`,
+// which has room for the longest entry's bytes for each and a whole entry
+// behind the last; returns their end. Four at a time: the table's loads do
+// not wait for one another, only the stores for the lengths before them.
+template <typename Packed>
+char* PutPacked(char* out, const char* text, std::size_t n, const std::array<Packed, 256>& table) {
+  const auto put = [&table, &out](char byte) {
+    const Packed packed = table[static_cast<unsigned char>(byte)];
+    std::memcpy(out, &packed, sizeof packed);
+    out += PackedLength(packed);
+  };
+  std::size_t i = 0;
+  for (; i + 4 <= n; i += 4) {
+    put(text[i]);
+    put(text[i + 1]);
+    put(text[i + 2]);
+    put(text[i + 3]);
+  }
+  for (; i < n; ++i) put(text[i]);
+  return out;
 }
 
 // What each of the 256 bytes becomes, `shown_of(byte)`, packed for one load
@@ -206,23 +232,7 @@ struct Form {
   // `text` too has spare room behind its bytes.
   static char* PutText(char* out, const char* text, std::size_t n) {
     if constexpr (kEncoding == TextEncoding::kUtf8) {
-      const auto& characters = Utf8Characters();
-      const auto put = [&characters, &out](char byte) {
-        const Utf8Character character = characters[static_cast<unsigned char>(byte)];
-        std::memcpy(out, &character, sizeof character);
-        out += Utf8Length(character);
-      };
-      // Four at a time: the table's loads do not wait for one another, only
-      // the stores for the lengths before them.
-      std::size_t i = 0;
-      for (; i + 4 <= n; i += 4) {
-        put(text[i]);
-        put(text[i + 1]);
-        put(text[i + 2]);
-        put(text[i + 3]);
-      }
-      for (; i < n; ++i) put(text[i]);
-      return out;
+      return PutPacked(out, text, n, Utf8Characters());
     } else {
       // A short text is moved with bytes past its end; those are
       // overwritten or never written out.
@@ -254,10 +264,6 @@ struct Form {
 // A byte's form in an editable line, packed for one load and one store: its
 // one to four bytes first in memory order, then their count in the last byte.
 using EditableCharacter = std::uint64_t;
-
-constexpr std::size_t EditableLength(EditableCharacter character) {
-  return std::endian::native == std::endian::little ? character >> 56 : character & 0xFF;
-}
 
 // Every byte of code page 1251 as an editable line shows it, made once for
 // each encoding: its escape (text/escapes.h), or else the byte itself, as it
@@ -306,22 +312,7 @@ struct EditableForm {
   }
 
   static char* PutText(char* out, const char* text, std::size_t n) {
-    const auto& characters = EditableCharacters<kEncoding>();
-    const auto put = [&characters, &out](char byte) {
-      const EditableCharacter character = characters[static_cast<unsigned char>(byte)];
-      std::memcpy(out, &character, sizeof character);
-      out += EditableLength(character);
-    };
-    // Four at a time, as the readable form's UTF-8.
-    std::size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-      put(text[i]);
-      put(text[i + 1]);
-      put(text[i + 2]);
-      put(text[i + 3]);
-    }
-    for (; i < n; ++i) put(text[i]);
-    return out;
+    return PutPacked(out, text, n, EditableCharacters<kEncoding>());
   }
 
   static std::size_t AppendLine(WritableFile& target, std::int32_t flag, const char* text,

@@ -22,9 +22,10 @@ wine_display_cleanup() {
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2> /dev/null || true; fi
 }
 trap wine_display_cleanup EXIT
-# A display of its own: Xvfb picks a free number and writes it to the pipe.
+# A display of its own: Xvfb picks a free number and writes it to the pipe. -noreset: it
+# stays as it is when its last client leaves (a window closing between two programs).
 display_file=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$display_file" > /dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3> "$display_file" > /dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
   [ -s "$display_file" ] && break

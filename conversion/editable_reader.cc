@@ -7,6 +7,7 @@
 
 #include "text/code_page_1251.h"
 #include "text/escapes.h"
+#include "text/hex.h"
 #include "text/utf8.h"
 
 namespace holvane {
@@ -18,17 +19,11 @@ constexpr std::int64_t kFlagLimit = std::int64_t{1} << 31;
 
 // "U+0401", "U+1F600".
 std::string CodePointName(char32_t code_point) {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string digits;
-  for (char32_t rest = code_point; rest != 0 || digits.size() < 4; rest >>= 4) {
-    digits.insert(digits.begin(), kDigits[rest & 0xF]);
-  }
-  return "U+" + digits;
+  return "U+" + text::HexDigits(code_point, 4, text::HexCase::kUpper);
 }
 
 std::string ByteName(unsigned char byte) {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  return std::string("0x") + kDigits[byte >> 4] + kDigits[byte & 0xF];
+  return "0x" + text::HexDigits(byte, 2, text::HexCase::kUpper);
 }
 
 void PutInt32(std::string& stream, std::size_t at, std::int32_t value) {

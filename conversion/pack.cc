@@ -6,6 +6,7 @@
 #include <random>
 
 #include "common/run_time_error.h"
+#include "text/hex.h"
 
 namespace holvane {
 
@@ -22,11 +23,7 @@ const std::string& ProcessPart() {
   static const std::string part = [] {
     std::random_device seed;
     const std::uint64_t value = (std::uint64_t{seed()} << 32) ^ seed();
-    constexpr char kDigits[] = "0123456789abcdef";
-    std::string digits(16, '0');
-    for (int i = 0; i < 16; ++i)
-      digits[static_cast<std::size_t>(i)] = kDigits[(value >> (4 * i)) & 0xF];
-    return digits;
+    return text::HexDigits(value, 16, text::HexCase::kLower);
   }();
   return part;
 }

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "text/escapes.h"
 
+#include "text/hex.h"
+
 namespace holvane::text {
 
 namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 int HexValue(char digit) {
   if (digit >= '0' && digit <= '9') return digit - '0';
@@ -27,7 +27,7 @@ std::string EscapeOf(unsigned char byte) {
     case '\t':
       return "\\t";
     default:
-      return {'\\', 'x', kHexDigits[byte >> 4], kHexDigits[byte & 0xF]};
+      return "\\x" + HexDigits(byte, 2, HexCase::kUpper);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "text/code_page_1251.h"
+#include "text/hex.h"
 #include "text/utf8.h"
 
 namespace holvane::text {
@@ -15,13 +16,8 @@ bool IsControl(char32_t code_point) {
 }
 
 void AppendHex(std::string& out, std::string_view bytes) {
-  constexpr char kDigits[] = "0123456789abcdef";
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    out += "\\x";
-    out += kDigits[byte >> 4];
-    out += kDigits[byte & 0x0F];
-  }
+  for (const char c : bytes)
+    out += "\\x" + HexDigits(static_cast<unsigned char>(c), 2, HexCase::kLower);
 }
 
 }  // namespace
@@ -50,7 +46,6 @@ std::string Escaped(std::string_view bytes) {
 }
 
 std::string Escaped(std::wstring_view name) {
-  constexpr char kDigits[] = "0123456789abcdef";
   std::string out;
   out.reserve(name.size());
   for (std::size_t i = 0; i < name.size(); ++i) {
@@ -61,13 +56,11 @@ std::string Escaped(std::wstring_view name) {
           0x10000 + ((code_point - 0xD800) << 10) + (static_cast<char32_t>(name[++i]) - 0xDC00);
     } else if (code_point >= 0xD800 && code_point <= 0xDFFF) {
       out += "\\u";
-      for (const int shift : {12, 8, 4, 0}) out += kDigits[(code_point >> shift) & 0x0F];
+      out += HexDigits(code_point, 4, HexCase::kLower);
       continue;
     }
     if (IsControl(code_point)) {
-      out += "\\x";
-      out += kDigits[code_point >> 4];
-      out += kDigits[code_point & 0x0F];
+      out += "\\x" + HexDigits(code_point, 2, HexCase::kLower);
     } else {
       AppendUtf8(code_point, out);
     }

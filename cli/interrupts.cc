@@ -92,6 +92,22 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
     return std::make_unique<GuardedWritableFile>(std::move(file), state_.mutex);
   }
 
+  // As CreateForWriting: the temporary file is this run's to remove on a
+  // stop from the moment it is emptied for writing.
+  std::unique_ptr<WritableFile> CreateTemporary(ConversionLock& held,
+                                                const std::filesystem::path& temporary,
+                                                std::filesystem::perms permissions) override {
+    const std::lock_guard lock(state_.mutex);
+    auto file = files_.CreateTemporary(held, temporary, permissions);
+    if (IsTemporary(temporary)) state_.temporary_created = true;
+    return file;
+  }
+
+  std::unique_ptr<ReadableFile> OpenTemporary(ConversionLock& held,
+                                              const std::filesystem::path& temporary) override {
+    return files_.OpenTemporary(held, temporary);
+  }
+
   void Remove(const std::filesystem::path& path) override {
     const std::lock_guard lock(state_.mutex);
     files_.Remove(path);

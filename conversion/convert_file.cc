@@ -142,11 +142,11 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
     throw;
   }
 
-  WriteWholeFile(temporary, content, kTemporaryPermissions, file_system);
+  WriteWholeFile(*file_system.CreateTemporary(*lock, temporary, kTemporaryPermissions), content);
   content = std::string();  // the temporary file holds it from here on
 
   {
-    auto source = file_system.OpenForReading(temporary);
+    auto source = file_system.OpenTemporary(*lock, temporary);
     auto target = file_system.CreateForWriting(OutputPathFor(input, form),
                                                OutputPermissions(input_permissions));
     try {

@@ -30,6 +30,17 @@ void Refuse(std::string_view action, const std::filesystem::path& path, std::str
 
 }  // namespace file_layer
 
+std::unique_ptr<WritableFile> FileSystem::CreateTemporary(ConversionLock&,
+                                                          const std::filesystem::path& temporary,
+                                                          std::filesystem::perms permissions) {
+  return CreateForWriting(temporary, permissions);
+}
+
+std::unique_ptr<ReadableFile> FileSystem::OpenTemporary(ConversionLock&,
+                                                        const std::filesystem::path& temporary) {
+  return OpenForReading(temporary);
+}
+
 std::string ReadStandardInput() {
   std::string content;
   constexpr std::size_t kPiece = 1 << 20;

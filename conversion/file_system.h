@@ -153,6 +153,21 @@ class FileSystem {
   // and failures concern the input.
   virtual std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
                                                          LockWait wait) = 0;
+
+  // The temporary file `temporary` of the conversion `lock` holds, made or
+  // emptied for writing as CreateForWriting(temporary, permissions) makes it,
+  // refused as that refuses it. Once it is written and closed,
+  // OpenTemporary opens it again for reading as OpenForReading would.
+  //
+  // The defaults are exactly those calls by name. A layer whose lock holds
+  // the temporary file open (POSIX) writes and reads it through that open
+  // file instead, where each open by name would look the name up again and
+  // check what it leads to; the file is the one the lock made sure of.
+  virtual std::unique_ptr<WritableFile> CreateTemporary(ConversionLock& lock,
+                                                        const std::filesystem::path& temporary,
+                                                        std::filesystem::perms permissions);
+  virtual std::unique_ptr<ReadableFile> OpenTemporary(ConversionLock& lock,
+                                                      const std::filesystem::path& temporary);
 };
 
 // The file system of the machine. A write past the process's file-size

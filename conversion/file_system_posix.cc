@@ -289,16 +289,29 @@ class StandardOutputFile final : public WritableFile {
   void Close() override {}
 };
 
+// Holds the temporary file open: the conversion writes and reads it through
+// this descriptor's copies, not by name again.
 class PosixConversionLock final : public ConversionLock {
  public:
-  PosixConversionLock(Descriptor fd, bool created) : fd_(std::move(fd)), created_(created) {}
+  PosixConversionLock(std::filesystem::path temporary, Descriptor fd, bool created,
+                      const struct stat& info)
+      : temporary_(std::move(temporary)), fd_(std::move(fd)), created_(created), info_(info) {}
 
   bool CreatedTemporary() const override { return created_; }
 
+  const std::filesystem::path& temporary() const { return temporary_; }
+  int fd() const { return fd_.get(); }
+
+  // The file as it was once the lock was had, the first time it is asked
+  // for; nothing after that, as the conversion may have changed it since.
+  std::optional<struct stat> TakeInfo() { return std::exchange(info_, std::nullopt); }
+
  private:
+  std::filesystem::path temporary_;
   // Closing the last descriptor of the open file releases the lock.
   Descriptor fd_;
   bool created_;
+  std::optional<struct stat> info_;
 };
 
 struct OpenedFile {
@@ -329,7 +342,8 @@ bool LockingUnsupported(int error) {
 // Opens the temporary file `path` to lock it, creating it when it is
 // missing; `created` tells which. A name that another holder removes
 // meanwhile is tried again. Never empties the file, never follows a symbolic
-// link, refuses what is not a regular file.
+// link. What is not a regular file is refused once the lock is had, when the
+// file is looked at anyway.
 Descriptor OpenToLock(const std::filesystem::path& path, bool& created) {
   const mode_t mode = S_IRUSR | S_IWUSR;
   for (;;) {
@@ -344,11 +358,39 @@ Descriptor OpenToLock(const std::filesystem::path& path, bool& created) {
     }
     Descriptor file(fd);
     if (!file.is_open()) Fail(kCreateAction, path, errno);
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0) Fail(kCreateAction, path, errno);
-    if (!S_ISREG(info.st_mode)) Refuse(kCreateAction, path, kNotRegularFile);
     return file;
   }
+}
+
+// Makes the open file `fd`, described by `info`, ready to be written from its
+// first byte as CreateForWriting promises: a regular file with no other name,
+// with the bits `mode`, empty.
+void PrepareForWriting(int fd, const struct stat& info, const std::filesystem::path& path,
+                       mode_t mode) {
+  if (S_ISDIR(info.st_mode)) Fail(kCreateAction, path, EISDIR);
+  if (!S_ISREG(info.st_mode)) Refuse(kCreateAction, path, kNotRegularFile);
+  if (info.st_nlink > 1) Refuse(kCreateAction, path, kOtherHardLinks);
+  // A new file has its bits from open already (unless the folder's default
+  // ACL gave it others); one that was there keeps its own until told.
+  if ((info.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0) {
+    Fail(kPermissionsAction, path, errno);
+  }
+  // A new file is empty already. Truncating it anyway would cost more than
+  // a system call: ext4 takes a truncation to zero for a file being
+  // replaced and writes it out on close, each .tmp and .txt alike.
+  if (info.st_size > 0 && ::ftruncate(fd, 0) != 0) Fail(kCreateAction, path, errno);
+}
+
+// A descriptor of its own for the open file `fd`: closing it leaves `fd`,
+// and with it the lock, as they were.
+Descriptor Duplicate(int fd, const std::filesystem::path& path, std::string_view action) {
+  Descriptor copy(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+  if (!copy.is_open()) Fail(action, path, errno);
+  return copy;
+}
+
+mode_t ModeLessUmask(std::filesystem::perms permissions) {
+  return static_cast<mode_t>(permissions) & 07777 & ~ProcessUmask();
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -360,27 +402,46 @@ class PosixFileSystem final : public FileSystem {
 
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                  std::filesystem::perms permissions) override {
-    const mode_t mode = static_cast<mode_t>(permissions) & 07777 & ~ProcessUmask();
+    const mode_t mode = ModeLessUmask(permissions);
     // Not O_TRUNC: the file is emptied only once it is known to be safe to.
     Descriptor fd(OpenNoFollow(path, O_WRONLY | O_CREAT | O_NONBLOCK, mode));
     if (!fd.is_open()) Fail(kCreateAction, path, errno);
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) Fail(kCreateAction, path, errno);
-    if (S_ISDIR(info.st_mode)) Fail(kCreateAction, path, EISDIR);
-    if (!S_ISREG(info.st_mode)) Refuse(kCreateAction, path, kNotRegularFile);
-    if (info.st_nlink > 1) {
-      Refuse(kCreateAction, path, kOtherHardLinks);
-    }
-    // A new file has its bits from open already (unless the folder's default
-    // ACL gave it others); one that was there keeps its own until told.
-    if ((info.st_mode & 07777) != mode && ::fchmod(fd.get(), mode) != 0) {
-      Fail(kPermissionsAction, path, errno);
-    }
-    // A new file is empty already. Truncating it anyway would cost more than
-    // a system call: ext4 takes a truncation to zero for a file being
-    // replaced and writes it out on close, each .tmp and .txt alike.
-    if (info.st_size > 0 && ::ftruncate(fd.get(), 0) != 0) Fail(kCreateAction, path, errno);
+    PrepareForWriting(fd.get(), info, path, mode);
     return std::make_unique<PosixWritableFile>(path, std::move(fd));
+  }
+
+  std::unique_ptr<WritableFile> CreateTemporary(ConversionLock& lock,
+                                                const std::filesystem::path& temporary,
+                                                std::filesystem::perms permissions) override {
+    auto* held = dynamic_cast<PosixConversionLock*>(&lock);
+    if (held == nullptr || held->temporary() != temporary) {
+      return FileSystem::CreateTemporary(lock, temporary, permissions);
+    }
+    // The lock looked at the file once it was had, and no one who takes it
+    // changes the file meanwhile: that look is as good as a new one.
+    struct stat info {};
+    if (const std::optional<struct stat> known = held->TakeInfo()) {
+      info = *known;
+    } else if (::fstat(held->fd(), &info) != 0) {
+      Fail(kCreateAction, temporary, errno);
+    }
+    PrepareForWriting(held->fd(), info, temporary, ModeLessUmask(permissions));
+    return std::make_unique<PosixWritableFile>(temporary,
+                                               Duplicate(held->fd(), temporary, kCreateAction));
+  }
+
+  std::unique_ptr<ReadableFile> OpenTemporary(ConversionLock& lock,
+                                              const std::filesystem::path& temporary) override {
+    auto* held = dynamic_cast<PosixConversionLock*>(&lock);
+    if (held == nullptr || held->temporary() != temporary) {
+      return FileSystem::OpenTemporary(lock, temporary);
+    }
+    Descriptor fd = Duplicate(held->fd(), temporary, kOpenAction);
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) Fail(kOpenAction, temporary, errno);
+    return std::make_unique<PosixReadableFile>(temporary, std::move(fd), info);
   }
 
   void Remove(const std::filesystem::path& path) override {
@@ -417,22 +478,24 @@ class PosixFileSystem final : public FileSystem {
         break;
       }
       if (error == EWOULDBLOCK && wait == LockWait::kDontWait) return nullptr;
+      struct stat locked {};
+      if (::fstat(fd.get(), &locked) != 0) Fail(kCreateAction, temporary, errno);
+      if (!S_ISREG(locked.st_mode)) Refuse(kCreateAction, temporary, kNotRegularFile);
       if (error != 0) {
         if (!LockingUnsupported(error)) Fail(kLockAction, temporary, error);
-        return std::make_unique<PosixConversionLock>(std::move(fd), created);
+        return std::make_unique<PosixConversionLock>(temporary, std::move(fd), created, locked);
       }
       // The holder before may have removed the file, or another may have
-      // put a new one at its name, while this lock waited: a lock on a file
-      // the name no longer leads to would keep no one out.
-      struct stat locked {};
+      // put a new one at its name, while this lock waited (or even before
+      // it, between this open and the lock): a lock on a file the name no
+      // longer leads to would keep no one out.
       struct stat named {};
-      if (::fstat(fd.get(), &locked) != 0) Fail(kLockAction, temporary, errno);
       if (::lstat(temporary.c_str(), &named) != 0) {
         if (errno == ENOENT) continue;
         Fail(kLockAction, temporary, errno);
       }
       if (named.st_dev == locked.st_dev && named.st_ino == locked.st_ino) {
-        return std::make_unique<PosixConversionLock>(std::move(fd), created);
+        return std::make_unique<PosixConversionLock>(temporary, std::move(fd), created, locked);
       }
     }
   }

@@ -244,6 +244,27 @@ TEST(FileSystemWritableFileTest, BytesReachTheDiskAtEachAppend) {
   EXPECT_EQ(ReadFileBytes(path), "first second");
 }
 
+// Each time the temporary file is made for writing under one lock, it is
+// emptied first, however it was left by the time before.
+TEST(FileSystemTemporaryTest, EveryWritingUnderOneLockStartsEmpty) {
+  TempDir dir;
+  const fs::path input = dir / "game.wvl";
+  const fs::path temporary = dir / "game.wvl.tmp";
+  WriteFileBytes(temporary, "an earlier run's");
+  FileSystem& files = DefaultFileSystem();
+  const auto lock = files.LockConversion(input, LockWait::kWait);
+  for (const std::string_view content : {"longer than the next", "short"}) {
+    WriteWholeFile(*files.CreateTemporary(*lock, temporary, kOwnerReadWrite), content);
+    const auto file = files.OpenTemporary(*lock, temporary);
+    EXPECT_EQ(file->Length(), static_cast<std::int64_t>(content.size()));
+    std::string read(content.size() + 1, '?');
+    EXPECT_EQ(file->ReadAt(0, read.data(), read.size()), content.size());
+    EXPECT_EQ(read.substr(0, content.size()), content);
+    file->Close();
+  }
+  EXPECT_EQ(ReadFileBytes(temporary), "short");
+}
+
 TEST(FileSystemRemoveTest, RemovesAndReportsAMissingFile) {
   TempDir dir;
   const fs::path path = dir / "Привет мир.wvl.tmp";

@@ -23,9 +23,12 @@ std::string ReadWholeFile(ReadableFile& file, const std::filesystem::path& path)
 
 void WriteWholeFile(const std::filesystem::path& path, std::string_view data,
                     std::filesystem::perms permissions, FileSystem& file_system) {
-  auto file = file_system.CreateForWriting(path, permissions);
-  if (!data.empty()) file->Append(data);
-  file->Close();
+  WriteWholeFile(*file_system.CreateForWriting(path, permissions), data);
+}
+
+void WriteWholeFile(WritableFile& file, std::string_view data) {
+  if (!data.empty()) file.Append(data);
+  file.Close();
 }
 
 }  // namespace holvane

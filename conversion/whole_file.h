@@ -30,6 +30,10 @@ void WriteWholeFile(const std::filesystem::path& path, std::string_view data,
                     std::filesystem::perms permissions,
                     FileSystem& file_system = DefaultFileSystem());
 
+// Writes `data` to `file`, just made or emptied, in one append (none for
+// empty data), then closes it. Throws as above.
+void WriteWholeFile(WritableFile& file, std::string_view data);
+
 }  // namespace holvane
 
 #endif  // HOLVANE_CONVERSION_WHOLE_FILE_H_

@@ -926,6 +926,17 @@ TEST_P(CliInterrupted, LeavesWholeEntriesNoTemporaryFileAndEarlierFilesConverted
 INSTANTIATE_TEST_SUITE_P(Signals, CliInterrupted, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
                          SignalName);
 
+// A temporary file an earlier run left is this run's once it is emptied to be
+// written again, so a stop removes it as one this run made.
+TEST(CliInterruptedTest, RemovesTemporaryFileAnEarlierRunLeft) {
+  TempDir dir;
+  const Arguments arguments = WriteShortThenLong(dir);
+  WriteFileBytes(dir / "b.wvl.tmp", "left by an earlier run");
+  Running program(arguments);
+  SignalWhileWritingLong(program, dir, SIGINT);
+  ExpectStoppedInLong(program.Finish(), dir, SIGINT);
+}
+
 // Where the process limit leaves no thread to start (for an ordinary user;
 // root is exempt), the program converts all the same, and a signal stops it
 // as cleanly as above. The parameter is the signal, 0 for none.

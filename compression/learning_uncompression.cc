@@ -11,70 +11,73 @@
 #include <limits>
 #include <optional>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "compression/inflate.h"
+#include "compression/memory_advice.h"
 
 namespace holvane::internal {
 
 namespace {
 
-// An output held as it was decoded, in pieces, so that it never needs a
-// buffer of its final length before that length is known, and is never
-// copied while it grows.
+// An output held as it is decoded, in the string that will be handed over,
+// so that it is never copied: where it was first written is where the
+// caller gets it. The string's room is reserved at once for the output
+// expected, which costs only address space until it is written; it grows a
+// step at a time within that, and only an output beyond it makes the string
+// move.
 class KeptOutput {
  public:
+  // Makes room, from the first call on, for `expected` bytes, and fills it
+  // `first_step` bytes at a time at first.
+  void Expect(std::size_t expected, std::size_t first_step) {
+    expected_ = expected;
+    first_step_ = std::clamp<std::size_t>(first_step, 1, kStep);
+  }
+
   // Room for the next output bytes; at least one byte.
   std::pair<std::uint8_t*, std::size_t> Room() {
-    if (pieces_.empty() || last_used_ == kPiece) {
-      pieces_.push_back(std::make_unique_for_overwrite<std::uint8_t[]>(kPiece));
-      last_used_ = 0;
+    if (size_ == output_.size()) {
+      if (output_.capacity() < expected_) {
+        output_.reserve(expected_);
+        memory_advice::PreferLargePages(output_.data(), output_.capacity());
+      }
+      // Filled a step ahead of the decoder and overwritten by it while the
+      // step is still in the cache. Steps double from the first, so a small
+      // output fills little more than itself; past the reserved room, the
+      // string's own rule grows it.
+      std::size_t step = std::clamp(size_, first_step_, kStep);
+      if (output_.capacity() > size_) step = std::min(step, output_.capacity() - size_);
+      output_.resize(size_ + step);
     }
-    return {pieces_.back().get() + last_used_, kPiece - last_used_};
+    return {reinterpret_cast<std::uint8_t*>(output_.data()) + size_, output_.size() - size_};
   }
-  void Commit(std::size_t n) {
-    last_used_ += n;
-    size_ += n;
-  }
+  void Commit(std::size_t n) { size_ += n; }
   std::size_t size() const { return size_; }
   void Clear() {
-    pieces_.clear();
-    pieces_.shrink_to_fit();
+    output_ = std::string();
     size_ = 0;
-    last_used_ = 0;
   }
 
   // `dest` holds size() bytes; it may be null when that is 0.
   void CopyTo(std::uint8_t* dest) const {
-    std::size_t done = 0;
-    for (const auto& piece : pieces_) {
-      const std::size_t take = std::min(kPiece, size_ - done);
-      if (take == 0) break;
-      std::memcpy(dest + done, piece.get(), take);
-      done += take;
-    }
+    if (size_ > 0) std::memcpy(dest, output_.data(), size_);
   }
 
-  // The output as one string, each piece given back once it is copied, so
-  // that the output is held about once throughout. The string's room is
-  // taken first: should that fail, the pieces are still whole.
+  // The output as the string it was decoded into; nothing is copied.
   std::string Take() {
-    std::string output;
-    output.reserve(size_);
-    for (auto& piece : pieces_) {
-      output.append(reinterpret_cast<const char*>(piece.get()),
-                    std::min(kPiece, size_ - output.size()));
-      piece.reset();
-    }
+    output_.resize(size_);
+    std::string output = std::move(output_);
     Clear();
     return output;
   }
 
  private:
-  static constexpr std::size_t kPiece = 1 << 20;
-  std::vector<std::unique_ptr<std::uint8_t[]>> pieces_;
-  std::size_t last_used_ = 0;
+  static constexpr std::size_t kStep = 256 * 1024;
+  std::string output_;
   std::size_t size_ = 0;
+  std::size_t expected_ = 0;
+  std::size_t first_step_ = kStep;
 };
 
 // What decoding the whole stream showed: its first `valid_prefix` output
@@ -103,6 +106,13 @@ bool OwnCheck(std::int32_t) { return false; }
 std::uint32_t Adler32(std::uint32_t adler, const std::uint8_t*, std::size_t) { return adler; }
 #endif
 
+// The room first reserved for a kept output: a stream's length times this,
+// and a little more. Text compresses four or five to one, so this covers
+// nearly every file, and reserving is only address space; a stream that
+// decodes to more moves its output as the string grows.
+constexpr std::int64_t kExpectedRatio = 8;
+constexpr std::int64_t kExpectedSlack = 64 * 1024;
+
 Learned Learn(const std::uint8_t* source, std::int32_t source_length, std::int32_t mode,
               std::int64_t kept_output) {
   constexpr std::size_t kScratch = 64 * 1024;
@@ -111,6 +121,10 @@ Learned Learn(const std::uint8_t* source, std::int32_t source_length, std::int32
   if (source_length < 0) return learned;
   InflateStream stream;
   if (stream.Init(source, source_length, mode) != Z_OK) return learned;
+  // What a stream that compresses well gives, within the sizes kept.
+  learned.output.Expect(static_cast<std::size_t>(std::min<std::int64_t>(
+                            kept_output, kExpectedRatio * source_length + kExpectedSlack)),
+                        static_cast<std::size_t>(std::int64_t{3} * source_length));
   const bool own_check = OwnCheck(mode) && inflateValidate(stream.get(), 0) == Z_OK;
   std::uint32_t adler = 1;
   learned.kept = true;

@@ -16,6 +16,13 @@ std::uintptr_t PageSize();
 // with the buffer.
 void ReleasePages(std::uintptr_t start, std::size_t length);
 
+// Asks for the buffer of `length` bytes at `start`, not yet written, to be
+// given large pages where the system can: one fault then maps megabytes
+// instead of a page, and the buffer is given back as fast. Only advice:
+// where it is not taken (no such pages, turned off, Windows), nothing
+// changes.
+void PreferLargePages(const void* start, std::size_t length);
+
 }  // namespace holvane::memory_advice
 
 #endif  // HOLVANE_COMPRESSION_MEMORY_ADVICE_H_

@@ -250,6 +250,7 @@ TEST(FileSystemTemporaryTest, EveryWritingUnderOneLockStartsEmpty) {
   TempDir dir;
   const fs::path input = dir / "game.wvl";
   const fs::path temporary = dir / "game.wvl.tmp";
+  WriteFileBytes(input, "the input");  // Windows locks the input itself
   WriteFileBytes(temporary, "an earlier run's");
   FileSystem& files = DefaultFileSystem();
   const auto lock = files.LockConversion(input, LockWait::kWait);

@@ -293,25 +293,19 @@ class StandardOutputFile final : public WritableFile {
 // this descriptor's copies, not by name again.
 class PosixConversionLock final : public ConversionLock {
  public:
-  PosixConversionLock(std::filesystem::path temporary, Descriptor fd, bool created,
-                      const struct stat& info)
-      : temporary_(std::move(temporary)), fd_(std::move(fd)), created_(created), info_(info) {}
+  PosixConversionLock(std::filesystem::path temporary, Descriptor fd, bool created)
+      : temporary_(std::move(temporary)), fd_(std::move(fd)), created_(created) {}
 
   bool CreatedTemporary() const override { return created_; }
 
   const std::filesystem::path& temporary() const { return temporary_; }
   int fd() const { return fd_.get(); }
 
-  // The file as it was once the lock was had, the first time it is asked
-  // for; nothing after that, as the conversion may have changed it since.
-  std::optional<struct stat> TakeInfo() { return std::exchange(info_, std::nullopt); }
-
  private:
   std::filesystem::path temporary_;
   // Closing the last descriptor of the open file releases the lock.
   Descriptor fd_;
   bool created_;
-  std::optional<struct stat> info_;
 };
 
 struct OpenedFile {
@@ -389,6 +383,13 @@ Descriptor Duplicate(int fd, const std::filesystem::path& path, std::string_view
   return copy;
 }
 
+// The lock when it holds `temporary` open itself, else nothing: a lock of
+// another layer's, or of another file, is written and read by name.
+PosixConversionLock* HolderOf(ConversionLock& lock, const std::filesystem::path& temporary) {
+  auto* held = dynamic_cast<PosixConversionLock*>(&lock);
+  return held != nullptr && held->temporary() == temporary ? held : nullptr;
+}
+
 mode_t ModeLessUmask(std::filesystem::perms permissions) {
   return static_cast<mode_t>(permissions) & 07777 & ~ProcessUmask();
 }
@@ -415,18 +416,10 @@ class PosixFileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> CreateTemporary(ConversionLock& lock,
                                                 const std::filesystem::path& temporary,
                                                 std::filesystem::perms permissions) override {
-    auto* held = dynamic_cast<PosixConversionLock*>(&lock);
-    if (held == nullptr || held->temporary() != temporary) {
-      return FileSystem::CreateTemporary(lock, temporary, permissions);
-    }
-    // The lock looked at the file once it was had, and no one who takes it
-    // changes the file meanwhile: that look is as good as a new one.
+    PosixConversionLock* held = HolderOf(lock, temporary);
+    if (held == nullptr) return FileSystem::CreateTemporary(lock, temporary, permissions);
     struct stat info {};
-    if (const std::optional<struct stat> known = held->TakeInfo()) {
-      info = *known;
-    } else if (::fstat(held->fd(), &info) != 0) {
-      Fail(kCreateAction, temporary, errno);
-    }
+    if (::fstat(held->fd(), &info) != 0) Fail(kCreateAction, temporary, errno);
     PrepareForWriting(held->fd(), info, temporary, ModeLessUmask(permissions));
     return std::make_unique<PosixWritableFile>(temporary,
                                                Duplicate(held->fd(), temporary, kCreateAction));
@@ -434,10 +427,8 @@ class PosixFileSystem final : public FileSystem {
 
   std::unique_ptr<ReadableFile> OpenTemporary(ConversionLock& lock,
                                               const std::filesystem::path& temporary) override {
-    auto* held = dynamic_cast<PosixConversionLock*>(&lock);
-    if (held == nullptr || held->temporary() != temporary) {
-      return FileSystem::OpenTemporary(lock, temporary);
-    }
+    PosixConversionLock* held = HolderOf(lock, temporary);
+    if (held == nullptr) return FileSystem::OpenTemporary(lock, temporary);
     Descriptor fd = Duplicate(held->fd(), temporary, kOpenAction);
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0) Fail(kOpenAction, temporary, errno);
@@ -483,7 +474,7 @@ class PosixFileSystem final : public FileSystem {
       if (!S_ISREG(locked.st_mode)) Refuse(kCreateAction, temporary, kNotRegularFile);
       if (error != 0) {
         if (!LockingUnsupported(error)) Fail(kLockAction, temporary, error);
-        return std::make_unique<PosixConversionLock>(temporary, std::move(fd), created, locked);
+        return std::make_unique<PosixConversionLock>(temporary, std::move(fd), created);
       }
       // The holder before may have removed the file, or another may have
       // put a new one at its name, while this lock waited (or even before
@@ -495,7 +486,7 @@ class PosixFileSystem final : public FileSystem {
         Fail(kLockAction, temporary, errno);
       }
       if (named.st_dev == locked.st_dev && named.st_ino == locked.st_ino) {
-        return std::make_unique<PosixConversionLock>(temporary, std::move(fd), created, locked);
+        return std::make_unique<PosixConversionLock>(temporary, std::move(fd), created);
       }
     }
   }

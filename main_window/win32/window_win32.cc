@@ -269,19 +269,10 @@ void Win32Window::Command(int id, int code) {
       if (code == LBN_DBLCLK) form_->Dir1.Open(static_cast<int>(Send(dir1_, LB_GETCURSEL)));
       return;
     case kFile1:
-      if (code == LBN_SELCHANGE) {
-        const auto count = static_cast<int>(Send(file1_, LB_GETSELCOUNT));
-        std::vector<int> selected(static_cast<std::size_t>(count > 0 ? count : 0));
-        if (count > 0) {
-          const auto got = static_cast<int>(
-              Send(file1_, LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(selected.data())));
-          selected.resize(static_cast<std::size_t>(got > 0 ? got : 0));
-        }
-        form_->File1.SelectionChanged(selected);
-      }
+      if (code == LBN_SELCHANGE) TellSelection();
       return;
     case kCommand1:
-      if (code == BN_CLICKED) form_->Command1_Click();
+      if (code == BN_CLICKED) PressCommand1();
       return;
     case IDOK: {
       // Enter, as IsDialogMessageW reports it: it opens the folder in Dir1
@@ -290,13 +281,32 @@ void Win32Window::Command(int id, int code) {
       if (focus == dir1_) {
         form_->Dir1.Open(static_cast<int>(Send(dir1_, LB_GETCURSEL)));
       } else if (focus == command1_) {
-        form_->Command1_Click();
+        PressCommand1();
       }
       return;
     }
     default:
       return;
   }
+}
+
+void Win32Window::TellSelection() {
+  const auto count = static_cast<int>(Send(file1_, LB_GETSELCOUNT));
+  std::vector<int> selected(static_cast<std::size_t>(count > 0 ? count : 0));
+  if (count > 0) {
+    const auto got = static_cast<int>(
+        Send(file1_, LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(selected.data())));
+    selected.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  }
+  form_->File1.SelectionChanged(selected);
+}
+
+// The list box is asked again first: a selection set from outside, as UI
+// Automation sets it with LB_SETSEL, comes with no LBN_SELCHANGE, and the
+// files converted are to be the ones the list shows selected.
+void Win32Window::PressCommand1() {
+  TellSelection();
+  form_->Command1_Click();
 }
 
 void Win32Window::DrawFolder(const DRAWITEMSTRUCT& item) {

@@ -62,6 +62,10 @@ class Win32Window final : private DriveListView, private DirListView, private Fi
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void Command(int id, int code);
+  // Tells the logic which files the list box shows selected now.
+  void TellSelection();
+  // Command1 pressed, by a click or by Enter while it has the focus.
+  void PressCommand1();
   void DrawFolder(const DRAWITEMSTRUCT& item);
   int Scale(int twips) const;
   HWND Create(DWORD style_ex, const wchar_t* window_class, const wchar_t* text, DWORD style, int id,

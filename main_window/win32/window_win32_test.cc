@@ -245,6 +245,47 @@ TEST(Win32Window, SelectionAndConversion) {
   EXPECT_EQ(host.ends, 0);
 }
 
+// A selection changed with LB_SETSEL alone, as UI Automation changes it for
+// a person without mouse or keyboard, comes with no notification: a press of
+// the button, a click or Enter, converts the files the list shows selected
+// then, and only those.
+TEST(Win32Window, ConvertsWhatTheListShowsSelected) {
+  RecordingHost host;
+  TempDir a;
+  std::vector<fs::path> inputs;
+  for (const char* name : {"1.wvl", "2.wvl", "3.wvl", "4.wvl"}) {
+    inputs.push_back(a / name);
+    WriteWvl(inputs.back());
+  }
+  Win32Window window(Drives({a.path().root_path()}), a.path(), &host);
+  window.Show();
+  ASSERT_EQ(DispatchQueued(window), std::nullopt);
+  Click(window.File1(), 0);
+
+  struct Round {
+    int unselect;
+    int select;
+    bool enter;
+  };
+  for (const auto& [unselect, select, enter] : {Round{0, 1, false}, Round{1, 2, true}}) {
+    SCOPED_TRACE(enter ? "Enter" : "click");
+    ASSERT_NE(SendMessageW(window.File1(), LB_SETSEL, FALSE, unselect), LB_ERR);
+    ASSERT_NE(SendMessageW(window.File1(), LB_SETSEL, TRUE, select), LB_ERR);
+    if (enter) {
+      SetFocus(window.Command1());
+      Key(window, VK_RETURN);
+    } else {
+      SendMessageW(window.Command1(), BM_CLICK, 0, 0);
+    }
+    EXPECT_EQ(host.messages, Texts{Converted(1)});
+    EXPECT_TRUE(HasItsText(inputs[select]));
+    // Its text and nothing else beside the inputs.
+    EXPECT_EQ(Listing(a.path()).size(), inputs.size() + 1);
+    host.messages.clear();
+    fs::remove(OutputOf(inputs[select]));
+  }
+}
+
 TEST(Win32Window, FailedConversionIsFatal) {
   RecordingHost host;
   TempDir a;

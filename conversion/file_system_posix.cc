@@ -75,6 +75,25 @@ SystemErrorMeaning Meaning(int error) {
   ThrowSystemError(action, path, Meaning(error), error, std::strerror(error));
 }
 
+// Makes `call`, a system call that returns -1 on a failure, again for as long
+// as a signal interrupts it, and returns what the last one returned, errno as
+// it left it. For the calls an interruption leaves undone and that may be
+// asked again without harm: opening, looking at, locking, truncating, syncing
+// a file. A network or user-space file system (NFS, FUSE),
+// or a named pipe, lets a signal interrupt calls that a local disk never
+// does, and a caught signal (a window's timer, a child's end) must not fail
+// the file for that. Not for removing, renaming or linking: one that NFS
+// interrupts may have been done all the same, and asked again it would fail
+// as if it had not. Nor for close, after which the descriptor is gone
+// whatever it says.
+template <typename Call>
+auto Retried(Call call) {
+  for (;;) {
+    const auto result = call();
+    if (result != -1 || errno != EINTR) return result;
+  }
+}
+
 // Owns one descriptor; closing it is checked where the caller asks for it.
 class Descriptor {
  public:
@@ -103,7 +122,7 @@ class Descriptor {
 // The umask as /proc tells it, without changing it; nothing where /proc
 // cannot tell.
 std::optional<mode_t> UmaskFromProc() {
-  Descriptor fd(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
+  Descriptor fd(Retried([] { return ::open("/proc/self/status", O_RDONLY | O_CLOEXEC); }));
   if (!fd.is_open()) return std::nullopt;
   std::string status;
   char chunk[4096];
@@ -144,11 +163,29 @@ mode_t ProcessUmask() {
 }
 
 int OpenNoFollow(const std::filesystem::path& path, int flags, mode_t mode = 0) {
-  int fd = -1;
-  do {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
+  return Retried([&] { return ::open(path.c_str(), flags | O_CLOEXEC | O_NOFOLLOW, mode); });
+}
+
+int Status(int fd, struct stat& info) {
+  return Retried([&] { return ::fstat(fd, &info); });
+}
+
+// Takes the flock `operation` on `fd`; returns the errno of a failure, or 0.
+int Flock(int fd, int operation) {
+  return Retried([&] { return ::flock(fd, operation); }) == 0 ? 0 : errno;
+}
+
+// Whether the name `path` leads to the file `held` describes: false when
+// the name is gone, or another file has it. Throws for `action` when it
+// cannot be told.
+bool NameLeadsTo(const std::filesystem::path& path, const struct stat& held,
+                 std::string_view action) {
+  struct stat named {};
+  if (Retried([&] { return ::lstat(path.c_str(), &named); }) != 0) {
+    if (errno == ENOENT) return false;
+    Fail(action, path, errno);
+  }
+  return named.st_dev == held.st_dev && named.st_ino == held.st_ino;
 }
 
 class PosixReadableFile final : public ReadableFile {
@@ -253,8 +290,7 @@ class PosixWritableFile final : public WritableFile {
     if (const int error = WritePieces(fd_.get(), pieces, &length_); error != 0) {
       // Whatever of this append did reach the file is cut off again, so that
       // the file ends where the last whole append ended.
-      while (::ftruncate(fd_.get(), static_cast<off_t>(start)) != 0 && errno == EINTR) {
-      }
+      Retried([&] { return ::ftruncate(fd_.get(), static_cast<off_t>(start)); });
       length_ = start;
       Fail(kWriteAction, path_, error);
     }
@@ -262,7 +298,7 @@ class PosixWritableFile final : public WritableFile {
 
   void Sync() override {
     if (!fd_.is_open()) Refuse(kSyncAction, path_, kClosedFile);
-    if (::fsync(fd_.get()) != 0) Fail(kSyncAction, path_, errno);
+    if (Retried([&] { return ::fsync(fd_.get()); }) != 0) Fail(kSyncAction, path_, errno);
   }
 
   void Close() override {
@@ -317,9 +353,11 @@ struct OpenedFile {
 OpenedFile OpenRegularFile(const std::filesystem::path& path) {
   // O_NONBLOCK: opening a named pipe must not wait for a writer. It has no
   // effect on the regular files that are read afterwards.
-  OpenedFile file{Descriptor(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)), {}};
+  OpenedFile file{
+      Descriptor(Retried([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); })),
+      {}};
   if (!file.fd.is_open()) Fail(kOpenAction, path, errno);
-  if (::fstat(file.fd.get(), &file.info) != 0) Fail(kOpenAction, path, errno);
+  if (Status(file.fd.get(), file.info) != 0) Fail(kOpenAction, path, errno);
   if (S_ISDIR(file.info.st_mode)) Fail(kOpenAction, path, EISDIR);
   if (!S_ISREG(file.info.st_mode)) Refuse(kOpenAction, path, kNotRegularFile);
   return file;
@@ -366,13 +404,15 @@ void PrepareForWriting(int fd, const struct stat& info, const std::filesystem::p
   if (info.st_nlink > 1) Refuse(kCreateAction, path, kOtherHardLinks);
   // A new file has its bits from open already (unless the folder's default
   // ACL gave it others); one that was there keeps its own until told.
-  if ((info.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0) {
+  if ((info.st_mode & 07777) != mode && Retried([&] { return ::fchmod(fd, mode); }) != 0) {
     Fail(kPermissionsAction, path, errno);
   }
   // A new file is empty already. Truncating it anyway would cost more than
   // a system call: ext4 takes a truncation to zero for a file being
   // replaced and writes it out on close, each .tmp and .txt alike.
-  if (info.st_size > 0 && ::ftruncate(fd, 0) != 0) Fail(kCreateAction, path, errno);
+  if (info.st_size > 0 && Retried([&] { return ::ftruncate(fd, 0); }) != 0) {
+    Fail(kCreateAction, path, errno);
+  }
 }
 
 // A descriptor of its own for the open file `fd`: closing it leaves `fd`,
@@ -408,7 +448,7 @@ class PosixFileSystem final : public FileSystem {
     Descriptor fd(OpenNoFollow(path, O_WRONLY | O_CREAT | O_NONBLOCK, mode));
     if (!fd.is_open()) Fail(kCreateAction, path, errno);
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) Fail(kCreateAction, path, errno);
+    if (Status(fd.get(), info) != 0) Fail(kCreateAction, path, errno);
     PrepareForWriting(fd.get(), info, path, mode);
     return std::make_unique<PosixWritableFile>(path, std::move(fd));
   }
@@ -419,7 +459,7 @@ class PosixFileSystem final : public FileSystem {
     PosixConversionLock* held = HolderOf(lock, temporary);
     if (held == nullptr) return FileSystem::CreateTemporary(lock, temporary, permissions);
     struct stat info {};
-    if (::fstat(held->fd(), &info) != 0) Fail(kCreateAction, temporary, errno);
+    if (Status(held->fd(), info) != 0) Fail(kCreateAction, temporary, errno);
     PrepareForWriting(held->fd(), info, temporary, ModeLessUmask(permissions));
     return std::make_unique<PosixWritableFile>(temporary,
                                                Duplicate(held->fd(), temporary, kCreateAction));
@@ -431,7 +471,7 @@ class PosixFileSystem final : public FileSystem {
     if (held == nullptr) return FileSystem::OpenTemporary(lock, temporary);
     Descriptor fd = Duplicate(held->fd(), temporary, kOpenAction);
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) Fail(kOpenAction, temporary, errno);
+    if (Status(fd.get(), info) != 0) Fail(kOpenAction, temporary, errno);
     return std::make_unique<PosixReadableFile>(temporary, std::move(fd), info);
   }
 
@@ -462,15 +502,10 @@ class PosixFileSystem final : public FileSystem {
       // flock, not fcntl: its lock belongs to the open file, so two threads of
       // one process, each with its own, exclude each other too.
       const int operation = wait == LockWait::kWait ? LOCK_EX : LOCK_EX | LOCK_NB;
-      int error = 0;
-      while (::flock(fd.get(), operation) != 0) {
-        if (errno == EINTR) continue;
-        error = errno;
-        break;
-      }
+      const int error = Flock(fd.get(), operation);
       if (error == EWOULDBLOCK && wait == LockWait::kDontWait) return nullptr;
       struct stat locked {};
-      if (::fstat(fd.get(), &locked) != 0) Fail(kCreateAction, temporary, errno);
+      if (Status(fd.get(), locked) != 0) Fail(kCreateAction, temporary, errno);
       if (!S_ISREG(locked.st_mode)) Refuse(kCreateAction, temporary, kNotRegularFile);
       if (error != 0) {
         if (!LockingUnsupported(error)) Fail(kLockAction, temporary, error);
@@ -480,12 +515,7 @@ class PosixFileSystem final : public FileSystem {
       // put a new one at its name, while this lock waited (or even before
       // it, between this open and the lock): a lock on a file the name no
       // longer leads to would keep no one out.
-      struct stat named {};
-      if (::lstat(temporary.c_str(), &named) != 0) {
-        if (errno == ENOENT) continue;
-        Fail(kLockAction, temporary, errno);
-      }
-      if (named.st_dev == locked.st_dev && named.st_ino == locked.st_ino) {
+      if (NameLeadsTo(temporary, locked, kLockAction)) {
         return std::make_unique<PosixConversionLock>(temporary, std::move(fd), created);
       }
     }

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "cli/console.h"
 #include "cli/interrupts_detail.h"
@@ -82,14 +83,13 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                  std::filesystem::perms permissions) override {
     const std::lock_guard lock(state_.mutex);
-    auto file = files_.CreateForWriting(path, permissions);
-    // The temporary file is removed on a stop, so its one long write need
-    // not hold a stop back.
-    if (IsTemporary(path)) {
-      state_.temporary_created = true;
-      return file;
-    }
-    return std::make_unique<GuardedWritableFile>(std::move(file), state_.mutex);
+    return Tracked(path, files_.CreateForWriting(path, permissions));
+  }
+
+  std::unique_ptr<WritableFile> CreateNewForWriting(const std::filesystem::path& path,
+                                                    std::filesystem::perms permissions) override {
+    const std::lock_guard lock(state_.mutex);
+    return Tracked(path, files_.CreateNewForWriting(path, permissions));
   }
 
   // As CreateForWriting: the temporary file is this run's to remove on a
@@ -112,6 +112,17 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
     const std::lock_guard lock(state_.mutex);
     files_.Remove(path);
     if (IsTemporary(path)) state_.temporary_created = false;
+  }
+
+  bool RemoveUnlessHeld(const std::filesystem::path& path) override {
+    const std::lock_guard lock(state_.mutex);
+    const bool removed = files_.RemoveUnlessHeld(path);
+    if (removed && IsTemporary(path)) state_.temporary_created = false;
+    return removed;
+  }
+
+  std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) override {
+    return files_.ListFolder(folder);
   }
 
   // A temporary file renamed is no longer there to remove on a stop.
@@ -148,6 +159,18 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
  private:
   bool IsTemporary(const std::filesystem::path& path) const {
     return state_.input && path == state_.temporary;
+  }
+
+  // Under the mutex: the file `path` just made for writing. The temporary
+  // file is removed on a stop, so its one long write need not hold a stop
+  // back.
+  std::unique_ptr<WritableFile> Tracked(const std::filesystem::path& path,
+                                        std::unique_ptr<WritableFile> file) {
+    if (IsTemporary(path)) {
+      state_.temporary_created = true;
+      return file;
+    }
+    return std::make_unique<GuardedWritableFile>(std::move(file), state_.mutex);
   }
 
   // Under the mutex: a temporary file that taking the lock made is removed

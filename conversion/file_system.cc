@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "conversion/file_system_detail.h"
 
@@ -39,6 +40,12 @@ std::unique_ptr<WritableFile> FileSystem::CreateTemporary(ConversionLock&,
 std::unique_ptr<ReadableFile> FileSystem::OpenTemporary(ConversionLock&,
                                                         const std::filesystem::path& temporary) {
   return OpenForReading(temporary);
+}
+
+bool FileSystem::RemoveUnlessHeld(const std::filesystem::path&) { return false; }
+
+std::vector<std::filesystem::path> FileSystem::ListFolder(const std::filesystem::path&) {
+  return {};
 }
 
 std::string ReadStandardInput() {

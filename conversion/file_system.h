@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace holvane {
 
@@ -108,7 +109,43 @@ class FileSystem {
   virtual std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                          std::filesystem::perms permissions) = 0;
 
+  // As CreateForWriting, for a name that must be free: a name taken by
+  // anything (a file, a folder, a symbolic link) fails (kFileAlreadyExists,
+  // concerning `path`) and is left as it is. The file made is held by its
+  // writer from the moment it exists until the WritableFile is destroyed, or
+  // its process ends however it ends (killed, the machine stopped): while
+  // held, RemoveUnlessHeld leaves it. Close leaves it held, so that a writer
+  // can have it closed, every failure told, and still held while it gives it
+  // another name. Where the file system cannot lock files, the file is made
+  // all the same, unheld.
+  //
+  // On POSIX the hold is an exclusive flock on the file's own descriptor; on
+  // Windows a LockFileEx on a byte past any the file holds, as
+  // LockConversion's, since the handle shares deletion (a stop removes the
+  // file while it is being written) and so cannot hold it by its share mode.
+  virtual std::unique_ptr<WritableFile> CreateNewForWriting(const std::filesystem::path& path,
+                                                            std::filesystem::perms permissions) = 0;
+
   virtual void Remove(const std::filesystem::path& path) = 0;
+
+  // Removes the file `path` unless a writer holds it (CreateNewForWriting):
+  // one whose writer is gone is taken away, one still being written is left.
+  // Returns whether it was removed. Only a regular file with no other name
+  // is removed, and only the one found: nothing at the name, a symbolic
+  // link, a folder or any other kind of file, one that another file took the
+  // name of meanwhile, and a file system that cannot lock files (so cannot
+  // tell) all leave things as they are and return false. Other failures
+  // throw, concerning `path`.
+  //
+  // The default, for a layer that cannot tell a held file from another,
+  // removes nothing.
+  virtual bool RemoveUnlessHeld(const std::filesystem::path& path);
+
+  // The names of the entries of the folder `folder` (empty: the current
+  // one), of every kind, in no order, "." and ".." left out; each name is
+  // the entry's alone, without the folder. Failures throw, concerning
+  // `folder`. The default, for a layer that keeps no folders, finds none.
+  virtual std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder);
 
   // Gives the file `from` the name `to`, in one step: whoever opens `to`
   // finds either what it held before or the whole of `from`. With

@@ -23,6 +23,7 @@ inline constexpr std::string_view kRemoveAction = "не удаётся удал�
 inline constexpr std::string_view kRenameAction = "не удаётся переименовать в";
 inline constexpr std::string_view kSyncAction = "не удаётся сбросить на диск";
 inline constexpr std::string_view kLockAction = "не удаётся заблокировать";
+inline constexpr std::string_view kListAction = "не удаётся прочитать папку";
 inline constexpr std::string_view kPermissionsAction = "не удаётся задать права доступа";
 inline constexpr std::string_view kWriteStandardOutputAction =
     "не удаётся записать в стандартный вывод";

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The file layer on POSIX systems: descriptors opened without following
-// symbolic links, flock on the temporary file for a conversion's lock,
-// gathered writes.
+// symbolic links, flock on the temporary file for a conversion's lock and on
+// a file made new for its writer's hold, gathered writes.
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -14,9 +15,11 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/run_time_error.h"
 #include "conversion/convert_file.h"
@@ -79,7 +82,7 @@ SystemErrorMeaning Meaning(int error) {
 // as a signal interrupts it, and returns what the last one returned, errno as
 // it left it. For the calls an interruption leaves undone and that may be
 // asked again without harm: opening, looking at, locking, truncating, syncing
-// a file. A network or user-space file system (NFS, FUSE),
+// a file, reading a folder. A network or user-space file system (NFS, FUSE),
 // or a named pipe, lets a signal interrupt calls that a local disk never
 // does, and a caught signal (a window's timer, a child's end) must not fail
 // the file for that. Not for removing, renaming or linking: one that NFS
@@ -281,8 +284,8 @@ int WritePieces(int fd, std::span<const std::string_view> pieces, std::int64_t* 
 
 class PosixWritableFile final : public WritableFile {
  public:
-  PosixWritableFile(std::filesystem::path path, Descriptor fd)
-      : path_(std::move(path)), fd_(std::move(fd)) {}
+  PosixWritableFile(std::filesystem::path path, Descriptor fd, Descriptor hold = {})
+      : path_(std::move(path)), fd_(std::move(fd)), hold_(std::move(hold)) {}
 
   void AppendPieces(std::span<const std::string_view> pieces) override {
     if (!fd_.is_open()) Refuse(kWriteAction, path_, kClosedFile);
@@ -308,6 +311,9 @@ class PosixWritableFile final : public WritableFile {
  private:
   std::filesystem::path path_;
   Descriptor fd_;
+  // A copy of `fd_` that keeps its open file, and so its flock, until this
+  // object goes: CreateNewForWriting's hold outlasts Close.
+  Descriptor hold_;
   // What the file holds: it starts empty and only this object writes it.
   std::int64_t length_ = 0;
 };
@@ -453,6 +459,30 @@ class PosixFileSystem final : public FileSystem {
     return std::make_unique<PosixWritableFile>(path, std::move(fd));
   }
 
+  // The hold is an flock on the file's open file, so it goes when the last
+  // descriptor of it is closed, by the writer or by the end of its process,
+  // however it ends; a second descriptor keeps it past Close. A
+  // RemoveUnlessHeld may find the file between the open and the lock, lock
+  // it first and take the name away: the lock waits for it (it holds it for
+  // a few calls), and a file that has lost its name is let go and another
+  // made.
+  std::unique_ptr<WritableFile> CreateNewForWriting(const std::filesystem::path& path,
+                                                    std::filesystem::perms permissions) override {
+    const mode_t mode = ModeLessUmask(permissions);
+    for (;;) {
+      Descriptor fd(OpenNoFollow(path, O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK, mode));
+      if (!fd.is_open()) Fail(kCreateAction, path, errno);
+      const int error = Flock(fd.get(), LOCK_EX);
+      if (error != 0 && !LockingUnsupported(error)) Fail(kLockAction, path, error);
+      struct stat info {};
+      if (Status(fd.get(), info) != 0) Fail(kCreateAction, path, errno);
+      if (error == 0 && !NameLeadsTo(path, info, kCreateAction)) continue;
+      PrepareForWriting(fd.get(), info, path, mode);
+      Descriptor hold = Duplicate(fd.get(), path, kCreateAction);
+      return std::make_unique<PosixWritableFile>(path, std::move(fd), std::move(hold));
+    }
+  }
+
   std::unique_ptr<WritableFile> CreateTemporary(ConversionLock& lock,
                                                 const std::filesystem::path& temporary,
                                                 std::filesystem::perms permissions) override {
@@ -477,6 +507,60 @@ class PosixFileSystem final : public FileSystem {
 
   void Remove(const std::filesystem::path& path) override {
     if (::unlink(path.c_str()) != 0) Fail(kRemoveAction, path, errno);
+  }
+
+  // A writer's hold is an flock, so a file whose lock is free has no writer:
+  // it died or closed the file without renaming it. Opened for writing, as
+  // NFS grants an exclusive lock only on such a file, but never emptied or
+  // written; the name is removed while the lock is held, once it is known to
+  // lead to the file locked still.
+  bool RemoveUnlessHeld(const std::filesystem::path& path) override {
+    Descriptor fd(OpenNoFollow(path, O_WRONLY | O_NONBLOCK));
+    if (!fd.is_open()) {
+      // Nothing there, a symbolic link, a folder, a named pipe nobody reads:
+      // nothing a writer left.
+      if (errno == ENOENT || errno == ELOOP || errno == EISDIR || errno == ENXIO) return false;
+      Fail(kRemoveAction, path, errno);
+    }
+    struct stat locked {};
+    if (Status(fd.get(), locked) != 0) Fail(kRemoveAction, path, errno);
+    if (!S_ISREG(locked.st_mode) || locked.st_nlink != 1) return false;
+    if (const int error = Flock(fd.get(), LOCK_EX | LOCK_NB); error != 0) {
+      if (error == EWOULDBLOCK || LockingUnsupported(error)) return false;
+      Fail(kLockAction, path, error);
+    }
+    if (!NameLeadsTo(path, locked, kRemoveAction)) return false;
+    if (::unlink(path.c_str()) != 0) {
+      if (errno == ENOENT) return false;
+      Fail(kRemoveAction, path, errno);
+    }
+    return true;
+  }
+
+  std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) override {
+    const std::filesystem::path& named = folder.empty() ? std::filesystem::path(".") : folder;
+    const int fd = Retried(
+        [&] { return ::open(named.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK); });
+    if (fd < 0) Fail(kListAction, folder, errno);
+    // fdopendir takes the descriptor over only when it succeeds.
+    const std::unique_ptr<DIR, int (*)(DIR*)> entries(::fdopendir(fd), ::closedir);
+    if (entries == nullptr) {
+      const int error = errno;
+      ::close(fd);
+      Fail(kListAction, folder, error);
+    }
+    std::vector<std::filesystem::path> names;
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(entries.get());
+      if (entry == nullptr) {
+        if (errno == EINTR) continue;
+        if (errno != 0) Fail(kListAction, folder, errno);
+        return names;
+      }
+      const std::string_view name = entry->d_name;
+      if (name != "." && name != "..") names.emplace_back(name);
+    }
   }
 
   void Rename(const std::filesystem::path& from, const std::filesystem::path& to,

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The file layer on Windows: wide paths straight to CreateFileW, handles that
 // never follow a reparse point when writing, LockFileEx on the input for a
-// conversion's lock.
+// conversion's lock and on a file made new for its writer's hold.
 #include <windows.h>
 
 #include <algorithm>
@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/run_time_error.h"
 #include "conversion/file_system.h"
@@ -186,8 +187,8 @@ DWORD WritePieces(HANDLE handle, std::span<const std::string_view> pieces) {
 
 class Win32WritableFile final : public WritableFile {
  public:
-  Win32WritableFile(std::filesystem::path path, Handle handle)
-      : path_(std::move(path)), handle_(std::move(handle)) {}
+  Win32WritableFile(std::filesystem::path path, Handle handle, Handle hold = {})
+      : path_(std::move(path)), handle_(std::move(handle)), hold_(std::move(hold)) {}
 
   void AppendPieces(std::span<const std::string_view> pieces) override {
     if (!handle_.is_open()) Refuse(kWriteAction, path_, kClosedFile);
@@ -217,6 +218,9 @@ class Win32WritableFile final : public WritableFile {
  private:
   std::filesystem::path path_;
   Handle handle_;
+  // A copy of `handle_` that keeps its file object open, and so its lock,
+  // until this object goes: CreateNewForWriting's hold outlasts Close.
+  Handle hold_;
   // What the file holds: it starts empty and only this object writes it.
   std::int64_t length_ = 0;
 };
@@ -244,6 +248,17 @@ class StandardOutputFile final : public WritableFile {
 // handle; a byte no one reads keeps out only those who lock it too.
 constexpr DWORD kLockedOffsetLow = 0xFFFFFFFE;
 constexpr DWORD kLockedOffsetHigh = 0xFFFFFFFF;
+
+// Locks the byte above on `handle`, exclusively, waiting for it unless told
+// not to; returns the error of a failure, or 0.
+DWORD LockLastByte(HANDLE handle, LockWait wait) {
+  OVERLAPPED where{};
+  where.Offset = kLockedOffsetLow;
+  where.OffsetHigh = kLockedOffsetHigh;
+  const DWORD flags =
+      LOCKFILE_EXCLUSIVE_LOCK | (wait == LockWait::kWait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+  return ::LockFileEx(handle, flags, 0, 1, 0, &where) ? 0 : ::GetLastError();
+}
 
 class Win32ConversionLock final : public ConversionLock {
  public:
@@ -337,6 +352,28 @@ bool LockingUnsupported(DWORD error) {
   return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION;
 }
 
+// Whether the file `handle` is open on has been marked to go once its last
+// handle is closed.
+bool DeletePending(HANDLE handle, const std::filesystem::path& path) {
+  FILE_STANDARD_INFO standard{};
+  if (!::GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard)) {
+    Fail(kCreateAction, path, ::GetLastError());
+  }
+  return standard.DeletePending != FALSE;
+}
+
+// Ends a search of a folder's entries.
+class FolderSearch {
+ public:
+  explicit FolderSearch(HANDLE handle) : handle_(handle) {}
+  FolderSearch(const FolderSearch&) = delete;
+  FolderSearch& operator=(const FolderSearch&) = delete;
+  ~FolderSearch() { ::FindClose(handle_); }
+
+ private:
+  HANDLE handle_;
+};
+
 class Win32FileSystem final : public FileSystem {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override {
@@ -376,8 +413,102 @@ class Win32FileSystem final : public FileSystem {
     return std::make_unique<Win32WritableFile>(path, std::move(handle));
   }
 
+  // CREATE_NEW fails for a name that anything has, a symbolic link or a
+  // junction included. The handle shares deletion, as CreateForWriting's
+  // does, so a stop can remove the file while it is written; the hold is
+  // therefore a lock, the one LockConversion takes. The system releases a
+  // lock when the last handle of its file object is closed, so a second
+  // handle keeps it past Close. A RemoveUnlessHeld may find the file between
+  // its making and the lock, lock it first and mark it to go: the lock waits
+  // for it (it holds it for a few calls), and a file so marked is let go and
+  // another made.
+  std::unique_ptr<WritableFile> CreateNewForWriting(const std::filesystem::path& path,
+                                                    std::filesystem::perms) override {
+    for (;;) {
+      Handle handle(::CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      if (!handle.is_open()) Fail(kCreateAction, path, ::GetLastError());
+      // A device's name ("NUL") opens the device, CREATE_NEW or not.
+      if (::GetFileType(handle.get()) != FILE_TYPE_DISK) {
+        Refuse(kCreateAction, path, kNotRegularFile);
+      }
+      const DWORD error = LockLastByte(handle.get(), LockWait::kWait);
+      if (error != 0 && !LockingUnsupported(error)) Fail(kLockAction, path, error);
+      if (error == 0 && DeletePending(handle.get(), path)) continue;
+      HANDLE copy = nullptr;
+      if (!::DuplicateHandle(::GetCurrentProcess(), handle.get(), ::GetCurrentProcess(), &copy, 0,
+                             FALSE, DUPLICATE_SAME_ACCESS)) {
+        Fail(kCreateAction, path, ::GetLastError());
+      }
+      Handle hold(copy);
+      return std::make_unique<Win32WritableFile>(path, std::move(handle), std::move(hold));
+    }
+  }
+
   void Remove(const std::filesystem::path& path) override {
     if (!::DeleteFileW(path.c_str())) Fail(kRemoveAction, path, ::GetLastError());
+  }
+
+  // A writer's hold is a lock, which the system releases when its process
+  // ends, however it ends. The file is removed through the handle locked,
+  // so it is the one that goes, whatever its name leads to meanwhile; it
+  // goes once its last handle is closed. A file another program holds open
+  // without sharing deletion cannot be opened so, and is held too.
+  bool RemoveUnlessHeld(const std::filesystem::path& path) override {
+    Handle handle(::CreateFileW(
+        path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!handle.is_open()) {
+      const DWORD error = ::GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+          error == ERROR_SHARING_VIOLATION) {
+        return false;
+      }
+      if (error == ERROR_ACCESS_DENIED && FolderOrLink(path)) return false;
+      Fail(kRemoveAction, path, error);
+    }
+    if (::GetFileType(handle.get()) != FILE_TYPE_DISK) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(handle.get(), &info)) {
+      Fail(kRemoveAction, path, ::GetLastError());
+    }
+    if (NotRegular(info) || info.nNumberOfLinks != 1) return false;
+    if (const DWORD error = LockLastByte(handle.get(), LockWait::kDontWait); error != 0) {
+      if (error == ERROR_LOCK_VIOLATION || LockingUnsupported(error)) return false;
+      Fail(kLockAction, path, error);
+    }
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    if (!::SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition,
+                                      sizeof disposition)) {
+      Fail(kRemoveAction, path, ::GetLastError());
+    }
+    return true;
+  }
+
+  std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) override {
+    const std::filesystem::path pattern =
+        folder.empty() ? std::filesystem::path(L"*") : folder / L"*";
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) {
+      const DWORD error = ::GetLastError();
+      // A drive's root has not even "." and "..".
+      if (error == ERROR_FILE_NOT_FOUND) return {};
+      Fail(kListAction, folder, error);
+    }
+    const FolderSearch ending(search);
+    std::vector<std::filesystem::path> names;
+    do {
+      const std::wstring_view name = found.cFileName;
+      if (name != L"." && name != L"..") names.emplace_back(name);
+    } while (::FindNextFileW(search, &found));
+    if (const DWORD error = ::GetLastError(); error != ERROR_NO_MORE_FILES) {
+      Fail(kListAction, folder, error);
+    }
+    return names;
   }
 
   void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
@@ -395,14 +526,8 @@ class Win32FileSystem final : public FileSystem {
     // On a synchronous handle LockFileEx waits until the lock is had, unless
     // told to fail at once. Each LockConversion opens its own handle, so two
     // threads of one process exclude each other too.
-    OVERLAPPED where{};
-    where.Offset = kLockedOffsetLow;
-    where.OffsetHigh = kLockedOffsetHigh;
-    const DWORD flags =
-        LOCKFILE_EXCLUSIVE_LOCK | (wait == LockWait::kWait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
     bool locked = true;
-    if (!::LockFileEx(file.handle.get(), flags, 0, 1, 0, &where)) {
-      const DWORD error = ::GetLastError();
+    if (const DWORD error = LockLastByte(file.handle.get(), wait); error != 0) {
       if (error == ERROR_LOCK_VIOLATION && wait == LockWait::kDontWait) return nullptr;
       if (!LockingUnsupported(error)) Fail(kLockAction, input, error);
       locked = false;

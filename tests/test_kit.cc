@@ -253,7 +253,8 @@ class MemoryReadable final : public ReadableFile {
 
 class MemoryWritable final : public WritableFile {
  public:
-  explicit MemoryWritable(std::shared_ptr<std::string> bytes) : bytes_(std::move(bytes)) {}
+  explicit MemoryWritable(std::shared_ptr<std::string> bytes, std::shared_ptr<void> hold = {})
+      : bytes_(std::move(bytes)), hold_(std::move(hold)) {}
   void AppendPieces(std::span<const std::string_view> pieces) override {
     for (const std::string_view piece : pieces) bytes_->append(piece);
   }
@@ -261,6 +262,7 @@ class MemoryWritable final : public WritableFile {
 
  private:
   std::shared_ptr<std::string> bytes_;
+  std::shared_ptr<void> hold_;
 };
 
 class MemoryLock final : public ConversionLock {
@@ -276,7 +278,7 @@ class MemoryLock final : public ConversionLock {
 
 void MemoryFileSystem::Put(const std::filesystem::path& path, std::string bytes,
                            std::filesystem::perms permissions) {
-  files_[path] = {std::make_shared<std::string>(std::move(bytes)), permissions};
+  files_[path] = {std::make_shared<std::string>(std::move(bytes)), permissions, {}};
 }
 
 std::optional<std::string> MemoryFileSystem::Get(const std::filesystem::path& path) const {
@@ -300,8 +302,36 @@ std::unique_ptr<WritableFile> MemoryFileSystem::CreateForWriting(
   return std::make_unique<MemoryWritable>(file.bytes);
 }
 
+std::unique_ptr<WritableFile> MemoryFileSystem::CreateNewForWriting(
+    const std::filesystem::path& path, std::filesystem::perms permissions) {
+  if (files_.count(path) > 0) {
+    throw RunTimeError(ErrorNumber::kFileAlreadyExists, "файл с таким именем уже есть",
+                       std::nullopt, path);
+  }
+  auto hold = std::make_shared<int>();
+  File& file = files_[path];
+  file = {std::make_shared<std::string>(), permissions, hold};
+  return std::make_unique<MemoryWritable>(file.bytes, std::move(hold));
+}
+
 void MemoryFileSystem::Remove(const std::filesystem::path& path) {
   if (files_.erase(path) == 0) throw NoSuchFile(path);
+}
+
+bool MemoryFileSystem::RemoveUnlessHeld(const std::filesystem::path& path) {
+  const auto it = files_.find(path);
+  if (it == files_.end() || !it->second.writer.expired()) return false;
+  files_.erase(it);
+  return true;
+}
+
+std::vector<std::filesystem::path> MemoryFileSystem::ListFolder(
+    const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> names;
+  for (const auto& [path, file] : files_) {
+    if (path.parent_path() == folder) names.push_back(path.filename());
+  }
+  return names;
 }
 
 void MemoryFileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to,
@@ -320,7 +350,7 @@ void MemoryFileSystem::Rename(const std::filesystem::path& from, const std::file
 std::unique_ptr<ConversionLock> MemoryFileSystem::LockConversion(const std::filesystem::path& input,
                                                                  LockWait) {
   const auto [it, created] = files_.try_emplace(
-      TemporaryPathFor(input), File{std::make_shared<std::string>(), kOwnerReadWrite});
+      TemporaryPathFor(input), File{std::make_shared<std::string>(), kOwnerReadWrite, {}});
   return std::make_unique<MemoryLock>(created);
 }
 
@@ -438,17 +468,41 @@ std::unique_ptr<ReadableFile> FaultyFileSystem::OpenForReading(const std::filesy
   return std::make_unique<Readable>(this, path, base_.OpenForReading(path), delivered);
 }
 
+std::unique_ptr<WritableFile> FaultyFileSystem::Made(const std::filesystem::path& path,
+                                                     std::unique_ptr<WritableFile> made) {
+  Call(FileCall::kCreatedForWriting, path);
+  const bool limited = room_.has_value() && Matches(room_files_, path);
+  return std::make_unique<Writable>(this, path, std::move(made), limited);
+}
+
 std::unique_ptr<WritableFile> FaultyFileSystem::CreateForWriting(
     const std::filesystem::path& path, std::filesystem::perms permissions) {
   Call(FileCall::kCreateForWriting, path);
   if (on_create_) on_create_(path);
-  const bool limited = room_.has_value() && Matches(room_files_, path);
-  return std::make_unique<Writable>(this, path, base_.CreateForWriting(path, permissions), limited);
+  return Made(path, base_.CreateForWriting(path, permissions));
+}
+
+std::unique_ptr<WritableFile> FaultyFileSystem::CreateNewForWriting(
+    const std::filesystem::path& path, std::filesystem::perms permissions) {
+  Call(FileCall::kCreateForWriting, path);
+  if (on_create_) on_create_(path);
+  return Made(path, base_.CreateNewForWriting(path, permissions));
 }
 
 void FaultyFileSystem::Remove(const std::filesystem::path& path) {
   Call(FileCall::kRemove, path);
   base_.Remove(path);
+}
+
+bool FaultyFileSystem::RemoveUnlessHeld(const std::filesystem::path& path) {
+  Call(FileCall::kRemoveUnlessHeld, path);
+  return base_.RemoveUnlessHeld(path);
+}
+
+std::vector<std::filesystem::path> FaultyFileSystem::ListFolder(
+    const std::filesystem::path& folder) {
+  Call(FileCall::kListFolder, folder);
+  return base_.ListFolder(folder);
 }
 
 void FaultyFileSystem::Rename(const std::filesystem::path& from, const std::filesystem::path& to,

@@ -148,7 +148,9 @@ void Check(bool condition);
 // Files held in memory, behind the interface the conversion uses. Missing
 // files fail as the real layer's do (kFileNotFound, concerning the path);
 // locks are taken and never wait, and make the temporary file as the POSIX
-// layer's do.
+// layer's do. A file made by CreateNewForWriting is held until its
+// WritableFile is destroyed, as the real layers hold it; a folder is what the
+// files' paths name as theirs.
 class MemoryFileSystem final : public FileSystem {
  public:
   void Put(const std::filesystem::path& path, std::string bytes,
@@ -160,7 +162,11 @@ class MemoryFileSystem final : public FileSystem {
   std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override;
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                  std::filesystem::perms permissions) override;
+  std::unique_ptr<WritableFile> CreateNewForWriting(const std::filesystem::path& path,
+                                                    std::filesystem::perms permissions) override;
   void Remove(const std::filesystem::path& path) override;
+  bool RemoveUnlessHeld(const std::filesystem::path& path) override;
+  std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) override;
   void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
               RenameMode mode) override;
   std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
@@ -170,6 +176,8 @@ class MemoryFileSystem final : public FileSystem {
   struct File {
     std::shared_ptr<std::string> bytes;
     std::filesystem::perms permissions;
+    // Alive while a writer holds the file.
+    std::weak_ptr<void> writer;
   };
   std::map<std::filesystem::path, File> files_;
 };
@@ -182,9 +190,15 @@ enum class FileCall {
   kReadAt,
   kCloseReadable,
   kCreateForWriting,
+  // The check of a file just made, inside the call that made it: a fault
+  // here fails that call with the file made and left, as a status check that
+  // fails on a file just created does.
+  kCreatedForWriting,
   kAppend,
   kCloseWritable,
   kRemove,
+  kRemoveUnlessHeld,
+  kListFolder,
   kLockConversion,
   kSync,
   kRename,  // concerning the name given
@@ -237,7 +251,11 @@ class FaultyFileSystem final : public FileSystem {
   std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) override;
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                  std::filesystem::perms permissions) override;
+  std::unique_ptr<WritableFile> CreateNewForWriting(const std::filesystem::path& path,
+                                                    std::filesystem::perms permissions) override;
   void Remove(const std::filesystem::path& path) override;
+  bool RemoveUnlessHeld(const std::filesystem::path& path) override;
+  std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) override;
   void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
               RenameMode mode) override;
   // Its faults concern `input`, the call's argument.
@@ -258,6 +276,10 @@ class FaultyFileSystem final : public FileSystem {
 
   // Counts the call and throws if a fault is set for it.
   void Call(FileCall call, const std::filesystem::path& path);
+  // The file `made` by the layer below, through the faults of the check
+  // after its making, and wrapped.
+  std::unique_ptr<WritableFile> Made(const std::filesystem::path& path,
+                                     std::unique_ptr<WritableFile> made);
   static bool Matches(const FileFilter& files, const std::filesystem::path& path) {
     return !files || files(path);
   }

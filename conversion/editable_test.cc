@@ -172,8 +172,8 @@ TEST(EditableForm, PackedFileNeverLosesTheOneThere) {
       RunTimeErrorOf([&] { WritePackedFile("game.wvl", "new", false, kOwnerReadWrite, memory); });
   ASSERT_TRUE(failed.has_value());
   EXPECT_EQ(failed->number(), ErrorNumber::kFileAlreadyExists);
-  for (const FileCall call :
-       {FileCall::kAppend, FileCall::kSync, FileCall::kCloseWritable, FileCall::kRename}) {
+  for (const FileCall call : {FileCall::kCreatedForWriting, FileCall::kAppend, FileCall::kSync,
+                              FileCall::kCloseWritable, FileCall::kRename}) {
     FaultyFileSystem faulty(memory);
     faulty.Fail(call);
     EXPECT_TRUE(RunTimeErrorOf([&] {
@@ -188,6 +188,27 @@ TEST(EditableForm, PackedFileNeverLosesTheOneThere) {
   EXPECT_EQ(PackedPathFor("dir/game.wvl.edit.txt"), "dir/game.wvl");
   EXPECT_EQ(PackedPathFor("dir/.edit.txt"), "");
   EXPECT_EQ(PackedPathFor("game.wvl.txt"), "");
+}
+
+// A pack that died (killed, the machine stopped) leaves its temporary file,
+// under a name no later run makes again: the next pack into the same name
+// takes it away, and leaves the one a pack still running writes, and those
+// of other names.
+TEST(EditableForm, PackTakesAwayWhatDeadPacksLeft) {
+  TempDir dir;
+  const std::filesystem::path dead = dir / "game.wvl.0123456789abcdef.pack.tmp";
+  const std::filesystem::path running = dir / "game.wvl.fedcba9876543210.pack.tmp";
+  const std::filesystem::path other = dir / "other.wvl.0123456789abcdef.pack.tmp";
+  WriteFileBytes(dead, "half");
+  WriteFileBytes(other, "half");
+  const auto writing = DefaultFileSystem().CreateNewForWriting(running, kOwnerReadWrite);
+  writing->Append("half");
+
+  WritePackedFile(dir / "game.wvl", "new", false, kOwnerReadWrite);
+  EXPECT_EQ(ReadFileBytes(dir / "game.wvl"), "new");
+  EXPECT_FALSE(std::filesystem::exists(dead));
+  EXPECT_EQ(ReadFileBytes(running), "half");
+  EXPECT_EQ(ReadFileBytes(other), "half");
 }
 
 }  // namespace

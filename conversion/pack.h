@@ -18,9 +18,10 @@ namespace holvane {
 std::filesystem::path PackedPathFor(const std::filesystem::path& editable);
 
 // Where WritePackedFile writes `output` before it takes the name: beside it,
-// under its whole name, then a part of this process's own (16 hexadecimal
-// digits, the same for every call in one process) and ".pack.tmp": a name no
-// conversion uses, and no other process packing into the same name.
+// under its whole name, then a dot, a part of this process's own (16
+// hexadecimal digits, the same for every call in one process) and
+// ".pack.tmp": a name no conversion uses, and no other process packing into
+// the same name.
 std::filesystem::path PackTemporaryPathFor(const std::filesystem::path& output);
 
 // The bytes of the *.wvl file that holds `stream`: a zlib stream made by
@@ -33,13 +34,22 @@ std::filesystem::path PackTemporaryPathFor(const std::filesystem::path& output);
 std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zlib);
 
 // Makes `output` hold exactly `packed`, so that a failure at any point leaves
-// what was there whole: the bytes go to PackTemporaryPathFor(output), are
+// what was there whole: the bytes go to PackTemporaryPathFor(output), made
+// new and held (FileSystem::CreateNewForWriting) until the call returns, are
 // synced to the disk, and that file is renamed to `output` in one step,
 // replacing a file there only when `replace` says so; otherwise a file that
 // is there stays, and the call fails (kFileAlreadyExists, concerning
-// `output`). The new file gets `permissions` less the umask. On a failure the
-// temporary file is removed again (a failure of that ignored) and the one
-// that stopped it is thrown.
+// `output`). The new file gets `permissions` less the umask. On a failure at
+// any point, the making of the temporary file included, what this call made
+// of it is removed again (a failure of that ignored) and the failure that
+// stopped it is thrown.
+//
+// First, the temporary files of packs into `output` that died before they
+// could remove theirs (killed, the machine stopped) are removed: those beside
+// it named as PackTemporaryPathFor names them, for any process, that no
+// writer holds. One a pack still running writes is left, and so is
+// everything where the file system cannot lock files. Failures of this
+// tidying are ignored.
 void WritePackedFile(const std::filesystem::path& output, std::string_view packed, bool replace,
                      std::filesystem::perms permissions,
                      FileSystem& file_system = DefaultFileSystem());

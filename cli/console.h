@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "conversion/text_form.h"
+
 // The terminal holvane-convert writes to: a POSIX terminal or a Windows
 // console. Each system has its own (console_posix.cc, console_win32.cc).
 namespace holvane::cli {
@@ -23,6 +25,10 @@ std::string LineClearing(std::FILE* stream);
 // WriteConsoleW, so that Cyrillic reads right whatever its code page; to
 // anything else (and on POSIX) as the bytes they are.
 void WriteText(std::FILE* stream, std::string_view text);
+
+// The line break the system's own tools write and look for in a text file:
+// LF on POSIX systems, CR LF on Windows.
+LineBreak SystemLineBreak();
 
 // The width of terminal `stream` in columns, 80 where it does not tell.
 int TerminalWidth(std::FILE* stream);

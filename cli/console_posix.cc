@@ -15,6 +15,8 @@ int TerminalWidth(std::FILE* stream) {
   return 80;
 }
 
+LineBreak SystemLineBreak() { return LineBreak::kLf; }
+
 bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
 std::string LineClearing(std::FILE*) { return "\r\033[K"; }

@@ -30,6 +30,8 @@ int TerminalWidth(std::FILE* stream) {
 
 // _isatty says yes for any character device (NUL among them): only a
 // console answers GetConsoleMode.
+LineBreak SystemLineBreak() { return LineBreak::kCrLf; }
+
 bool IsTerminal(std::FILE* stream) {
   DWORD mode = 0;
   return ::_isatty(::_fileno(stream)) != 0 && ::GetConsoleMode(ConsoleOf(stream), &mode);

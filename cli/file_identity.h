@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 namespace holvane::cli {
@@ -18,6 +19,14 @@ std::optional<FolderIdentity> IdentityOf(const std::filesystem::path& folder);
 
 // Whether `path` is known not to exist (a failure to ask is no such answer).
 bool Missing(const std::filesystem::path& path);
+
+// Whether anything is at `path`, a dangling symbolic link included, or it
+// cannot be told: a name not to be written over unasked.
+inline bool NameTaken(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::symlink_status(path, error).type() !=
+         std::filesystem::file_type::not_found;
+}
 
 }  // namespace holvane::cli
 

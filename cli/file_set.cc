@@ -4,11 +4,13 @@
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
 #include <utility>
 
 #include "cli/file_identity.h"
 #include "cli/file_walk.h"
 #include "cli/report.h"
+#include "listing/listing.h"
 #include "text/native_name.h"
 
 namespace holvane::cli {
@@ -59,7 +61,17 @@ std::vector<std::filesystem::path> CollectFiles(const std::vector<std::filesyste
       continue;
     }
     std::vector<UnlistedFolder> unlisted;
-    for (std::filesystem::path& file : FilesToConvert(path, recursive, unlisted)) {
+    std::vector<std::filesystem::path> found = FilesToConvert(path, recursive, unlisted);
+    if (found.empty() && unlisted.empty()) {
+      // A folder that gives nothing is no failure, but a run that converts
+      // nothing without a word looks like one that worked.
+      const std::string none = std::string("нет файлов ") + listing::kFilePattern;
+      ReportFailure(path, recursive ? "ни в папке, ни во вложенных папках " + none
+                          : HasSubfolders(path)
+                              ? "в папке " + none + "; файлы вложенных папок преобразует -r"
+                              : "в папке " + none);
+    }
+    for (std::filesystem::path& file : found) {
       const std::optional<FileKey> key = keys.Of(file);
       if (key && !seen.insert(*key).second) continue;
       files.push_back(std::move(file));

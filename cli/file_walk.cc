@@ -33,7 +33,7 @@ void AddFolder(const std::filesystem::path& folder, bool recursive,
     files.emplace_back(std::move(path));
   }
   for (const listing::Entry subfolder : contents.subfolders) {
-    if (subfolder.symbolic_link) continue;
+    if (subfolder.symbolic_link) continue;  // see HasSubfolders
     AddFolder(folder / subfolder.name, recursive, files, unlisted);
   }
 }
@@ -47,6 +47,18 @@ std::vector<std::filesystem::path> FilesToConvert(const std::filesystem::path& p
   std::vector<std::filesystem::path> files;
   AddFolder(path, recursive, files, unlisted);
   return files;
+}
+
+bool HasSubfolders(const std::filesystem::path& folder) {
+  try {
+    const listing::FolderContents contents =
+        listing::ListFolder(folder, listing::kFilePattern, listing::Subfolders::kListed);
+    for (const listing::Entry subfolder : contents.subfolders) {
+      if (!subfolder.symbolic_link) return true;
+    }
+  } catch (const RunTimeError&) {
+  }
+  return false;
 }
 
 }  // namespace holvane::cli

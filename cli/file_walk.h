@@ -26,6 +26,10 @@ struct UnlistedFolder {
 std::vector<std::filesystem::path> FilesToConvert(const std::filesystem::path& path, bool recursive,
                                                   std::vector<UnlistedFolder>& unlisted);
 
+// Whether `folder` has subfolders a recursive walk would take (false when it
+// cannot be listed).
+bool HasSubfolders(const std::filesystem::path& folder);
+
 }  // namespace holvane::cli
 
 #endif  // HOLVANE_CLI_FILE_WALK_H_

@@ -6,6 +6,8 @@
 #include <array>
 #include <string_view>
 
+#include "cli/console.h"
+
 namespace holvane::cli {
 
 namespace {
@@ -15,7 +17,7 @@ constexpr int kEol = 257;
 constexpr int kEditable = 258;
 constexpr int kPack = 259;
 
-constexpr std::array<option, 12> kLongOptions = {{
+constexpr std::array<option, 13> kLongOptions = {{
     {"recursive", no_argument, nullptr, 'r'},
     {"stdout", no_argument, nullptr, 'c'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -26,6 +28,7 @@ constexpr std::array<option, 12> kLongOptions = {{
     {"editable", no_argument, nullptr, kEditable},
     {"pack", no_argument, nullptr, kPack},
     {"output", required_argument, nullptr, 'o'},
+    {"output-dir", required_argument, nullptr, 'O'},
     {"force", no_argument, nullptr, 'f'},
     {nullptr, 0, nullptr, 0},
 }};
@@ -64,6 +67,20 @@ UsageError Refused(int result, std::string_view element) {
   return {"неизвестный параметр «-" + std::string(1, static_cast<char>(optopt)) + "»"};
 }
 
+// The value getopt_long has just given, with the argument it lies in and
+// where in it.
+PathValue GivenPath(const std::vector<std::string>& words) {
+  PathValue given{optarg, std::nullopt, 0};
+  for (std::size_t word = 1; word < words.size(); ++word) {
+    const char* start = words[word].data();
+    if (optarg >= start && optarg <= start + words[word].size()) {
+      given.argument = word - 1;
+      given.offset = static_cast<std::size_t>(optarg - start);
+    }
+  }
+  return given;
+}
+
 }  // namespace
 
 std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -76,11 +93,13 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
 
   Options options;
   bool encoding_given = false;
+  bool line_break_given = false;
   // 0, not 1: getopt starts afresh, its state from an earlier call dropped.
   optind = 0;
   opterr = 0;
   for (;;) {
-    const int result = ::getopt_long(argc, argv.data(), ":rcqhVo:f", kLongOptions.data(), nullptr);
+    const int result =
+        ::getopt_long(argc, argv.data(), ":rcqhVo:O:f", kLongOptions.data(), nullptr);
     if (result == -1) break;
     const std::string_view value = optarg != nullptr ? optarg : "";
     switch (result) {
@@ -109,15 +128,10 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
         options.force = true;
         break;
       case 'o':
-        options.output = value;
-        // The word optarg lies in, and where in it.
-        for (std::size_t word = 1; word < words.size(); ++word) {
-          const char* start = words[word].data();
-          if (optarg >= start && optarg <= start + words[word].size()) {
-            options.output_argument = word - 1;
-            options.output_offset = static_cast<std::size_t>(optarg - start);
-          }
-        }
+        options.output = GivenPath(words);
+        break;
+      case 'O':
+        options.output_dir = GivenPath(words);
         break;
       case kEncoding:
         encoding_given = true;
@@ -130,6 +144,7 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
         }
         break;
       case kEol:
+        line_break_given = true;
         if (value == "crlf") {
           options.form.line_break = LineBreak::kCrLf;
         } else if (value == "lf") {
@@ -155,22 +170,34 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
     return UsageError{"не указан ни один файл или папка"};
   }
   // An editable text is UTF-8 unless told otherwise, written or read.
-  if (!encoding_given && (options.pack || options.form.layout == TextLayout::kEditable)) {
+  const bool editable = options.form.layout == TextLayout::kEditable;
+  if (!encoding_given && (options.pack || editable)) {
     options.form.encoding = TextEncoding::kUtf8;
   }
-  if (options.pack && options.form.layout == TextLayout::kEditable) {
+  // The editable form is for the system's own tools: sed, grep and editors
+  // that match a line's end by its system's break.
+  if (!line_break_given && editable) options.form.line_break = SystemLineBreak();
+  if (options.pack && editable) {
     return UsageError{"--editable и --pack вместе не задаются"};
   }
-  if (!options.pack && (options.output_argument || options.force)) {
-    return UsageError{std::string(options.force ? "-f" : "-o") + " задаётся только с --pack"};
+  if (!options.pack && (options.output.given() || options.output_dir.given())) {
+    return UsageError{std::string(options.output.given() ? "-o" : "-O") +
+                      " задаётся только с --pack"};
+  }
+  if (!options.pack && !editable && options.force) {
+    return UsageError{"-f задаётся только с --pack или --editable"};
   }
   if (options.pack && options.recursive) {
     return UsageError{"--pack читает файлы, а не папки: -r с ним не задаётся"};
   }
-  if (options.output_argument && options.to_stdout) {
-    return UsageError{"-o и -c вместе не задаются"};
+  if (options.output.given() && options.output_dir.given()) {
+    return UsageError{"-o и -O вместе не задаются"};
   }
-  if (options.output_argument && options.paths.size() > 1) {
+  if ((options.output.given() || options.output_dir.given()) && options.to_stdout) {
+    return UsageError{std::string(options.output.given() ? "-o" : "-O") +
+                      " и -c вместе не задаются"};
+  }
+  if (options.output.given() && options.paths.size() > 1) {
     return UsageError{"-o называет выход одного ФАЙЛА, а их указано " +
                       std::to_string(options.paths.size())};
   }

@@ -12,6 +12,19 @@
 
 namespace holvane::cli {
 
+// A path given as an option's value, and in which argument it was given,
+// from which byte on ("-o NAME" 0, "-oNAME" 2, "--output=NAME" 9), so that a
+// caller holding the arguments in another form (UTF-16 on Windows) opens
+// exactly what was given.
+struct PathValue {
+  std::string text;
+  std::optional<std::size_t> argument;
+  std::size_t offset = 0;
+
+  bool given() const { return argument.has_value(); }
+  friend bool operator==(const PathValue&, const PathValue&) = default;
+};
+
 struct Options {
   bool recursive = false;
   // Texts go to standard output, nothing is written beside the inputs.
@@ -21,16 +34,16 @@ struct Options {
   bool version = false;
   // --pack: the PATHs are editable texts, each packed into a *.wvl file.
   bool pack = false;
-  // --force: a packed file may replace one there.
+  // --force: a packed file, or an editable text, may replace one there.
   bool force = false;
   // --editable sets form.layout; with it or --pack the encoding is UTF-8
-  // unless --encoding says otherwise.
+  // unless --encoding says otherwise, and an editable text is written with
+  // the system's own line break unless --eol says otherwise.
   TextForm form;
-  // -o: where the one packed file goes, and in which argument it was given,
-  // from which byte on ("-o NAME" 0, "-oNAME" 2, "--output=NAME" 9).
-  std::string output;
-  std::optional<std::size_t> output_argument;
-  std::size_t output_offset = 0;
+  // -o: where the one packed file goes; -O: the folder every packed file
+  // goes into, by its name.
+  PathValue output;
+  PathValue output_dir;
   // In the order given; "-" stands for standard input.
   std::vector<std::string> paths;
   // Where each of `paths` is among the arguments, so that a caller holding
@@ -52,9 +65,9 @@ struct UsageError {
 // PATH; anything else needs at least one. An unknown option, a missing or
 // unknown value is a UsageError naming it (and, for a value, the accepted
 // ones). So are options that do not go together: --editable with --pack;
-// -o, -f without --pack; -o with -c or with more than one PATH; -r with
-// --pack, which reads files, not folders. Whether the paths exist is not
-// checked here.
+// -o, -O without --pack; -f without --pack or --editable; -o with -c, -O or
+// more than one PATH; -O with -c; -r with --pack, which reads files, not
+// folders. Whether the paths exist is not checked here.
 std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string>& arguments);
 
 }  // namespace holvane::cli

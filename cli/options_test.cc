@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "cli/console.h"
+
 namespace holvane::cli {
 namespace {
 
@@ -45,6 +47,9 @@ TEST_P(OptionsAccepted, GivesTheOptionsAndPathsInOrder) {
   EXPECT_EQ(options->quiet, c.expected.quiet);
   EXPECT_EQ(options->help, c.expected.help);
   EXPECT_EQ(options->version, c.expected.version);
+  EXPECT_EQ(options->force, c.expected.force);
+  EXPECT_EQ(options->output, c.expected.output);
+  EXPECT_EQ(options->output_dir, c.expected.output_dir);
   EXPECT_TRUE(options->form == c.expected.form);
   EXPECT_EQ(options->paths, c.expected.paths);
   ASSERT_EQ(options->path_arguments.size(), options->paths.size());
@@ -116,26 +121,34 @@ INSTANTIATE_TEST_SUITE_P(
                      })},
         AcceptedCase{"DashInsideANameIsAPath", {"a-r", "x--help"}, Paths({"a-r", "x--help"})},
         AcceptedCase{"Editable", {"--editable", "a"}, With([](Options& o) {
-                       o.form.layout = TextLayout::kEditable;
-                       o.form.encoding = TextEncoding::kUtf8;
+                       o.form = {TextEncoding::kUtf8, SystemLineBreak(), TextLayout::kEditable};
                        o.paths = {"a"};
                      })},
         AcceptedCase{"PackWithOutputApart", {"--pack", "-fo", "x.wvl", "a"}, With([](Options& o) {
                        o.pack = o.force = true;
                        o.form.encoding = TextEncoding::kUtf8;
-                       o.output = "x.wvl";
-                       o.output_argument = 2;
+                       o.output = {"x.wvl", 2, 0};
                        o.paths = {"a"};
                      })},
         AcceptedCase{"PackWithOutputJoined",
                      {"a", "--pack", "--output=x.wvl", "--force", "--encoding=cp1251"},
                      With([](Options& o) {
                        o.pack = o.force = true;
-                       o.output = "x.wvl";
-                       o.output_argument = 2;
-                       o.output_offset = 9;
+                       o.output = {"x.wvl", 2, 9};
                        o.paths = {"a"};
-                     })}),
+                     })},
+        AcceptedCase{"PackIntoFolder", {"--pack", "-Oout", "a", "b"}, With([](Options& o) {
+                       o.pack = true;
+                       o.form.encoding = TextEncoding::kUtf8;
+                       o.output_dir = {"out", 1, 2};
+                       o.paths = {"a", "b"};
+                     })},
+        AcceptedCase{
+            "EditableForced", {"-f", "--editable", "--eol=crlf", "a"}, With([](Options& o) {
+              o.force = true;
+              o.form = {TextEncoding::kUtf8, LineBreak::kCrLf, TextLayout::kEditable};
+              o.paths = {"a"};
+            })}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct RejectedCase {
@@ -181,7 +194,10 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{"UnknownBesideHelp", {"--help", "--bogus"}, {"--bogus"}},
         RejectedCase{"EditableWithPack", {"--editable", "--pack", "a"}, {"--editable", "--pack"}},
         RejectedCase{"OutputWithoutPack", {"-o", "x", "a"}, {"-o", "--pack"}},
-        RejectedCase{"ForceWithoutPack", {"-f", "a"}, {"-f", "--pack"}},
+        RejectedCase{"ForceWithoutPack", {"-f", "a"}, {"-f", "--pack", "--editable"}},
+        RejectedCase{"OutputDirWithoutPack", {"-O", "x", "a"}, {"-O", "--pack"}},
+        RejectedCase{"OutputAndOutputDir", {"--pack", "-o", "x", "-O", "y", "a"}, {"-o", "-O"}},
+        RejectedCase{"OutputDirWithStdout", {"--pack", "-c", "--output-dir=y", "a"}, {"-O", "-c"}},
         RejectedCase{"OutputWithStdout", {"--pack", "-c", "-o", "x", "a"}, {"-o", "-c"}},
         RejectedCase{"OutputForTwo", {"--pack", "-o", "x", "a", "b"}, {"-o", "2"}},
         RejectedCase{"PackRecursive", {"--pack", "-r", "a"}, {"-r"}}),

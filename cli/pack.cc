@@ -3,15 +3,22 @@
 // and kept only whole.
 #include "conversion/pack.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
+#include <set>
+#include <span>
 #include <string>
+#include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "cli/console.h"
+#include "cli/file_identity.h"
 #include "cli/file_set.h"
 #include "cli/help.h"
 #include "cli/interrupts.h"
@@ -19,6 +26,7 @@
 #include "cli/run.h"
 #include "common/run_time_error.h"
 #include "compression/czlib.h"
+#include "conversion/convert_file.h"
 #include "conversion/editable_reader.h"
 #include "conversion/file_system.h"
 #include "conversion/whole_file.h"
@@ -27,6 +35,10 @@
 namespace holvane::cli {
 
 namespace {
+
+std::string PackedCountLine(std::int64_t count) {
+  return "Файлов упаковано: " + std::to_string(count) + ".";
+}
 
 // A packed file may be read by whoever may read what it replaces, or, when
 // it is new, by whoever may read the text it comes from; and is written by
@@ -50,7 +62,7 @@ bool ReportedFaults(const std::filesystem::path& file, const EditableReading& re
   const std::string name = text::Escaped(file.native());
   std::string lines;
   for (const LineFault& fault : reading.faults) {
-    lines += text::Escaped(FaultLine(name, fault)) + "\n";
+    lines += text::Escaped(FaultLine(name, fault), text::Backslashes::kKept) + "\n";
   }
   WriteText(stderr, lines);
   const std::size_t rest = reading.fault_count - reading.faults.size();
@@ -61,51 +73,118 @@ bool ReportedFaults(const std::filesystem::path& file, const EditableReading& re
   return true;
 }
 
+// Counts the lines written to it: in the editable layout with LF, one for
+// each record.
+class LineCounter final : public WritableFile {
+ public:
+  void AppendPieces(std::span<const std::string_view> pieces) override {
+    for (const std::string_view piece : pieces)
+      count_ += std::count(piece.begin(), piece.end(), '\n');
+  }
+  void Close() override {}
+  std::int64_t count() const { return count_; }
+
+ private:
+  std::int64_t count_ = 0;
+};
+
+// How many records the *.wvl file `packed` holds; none when it does not read
+// as one (it then had no count to keep).
+std::optional<std::int64_t> RecordCount(std::string packed, std::optional<cZLIB>& zlib) {
+  LineCounter lines;
+  try {
+    ConvertContent(std::move(packed), lines, zlib,
+                   TextForm{TextEncoding::kCp1251, LineBreak::kLf, TextLayout::kEditable});
+  } catch (const RunTimeError&) {
+    return std::nullopt;
+  }
+  return lines.count();
+}
+
+// Where the text `file` is packed to: `output`, or under its own name less
+// ".edit.txt" into `output_dir` or beside it; empty when it has no such name.
+std::filesystem::path TargetFor(const std::filesystem::path& file,
+                                const std::filesystem::path& output,
+                                const std::filesystem::path& output_dir) {
+  if (!output.empty()) return output;
+  if (file == kStandardInput) return {};
+  const std::filesystem::path beside = PackedPathFor(file);
+  if (beside.empty() || output_dir.empty()) return beside;
+  return output_dir / beside.filename();
+}
+
 }  // namespace
 
 int RunPack(const Options& options, const std::vector<std::filesystem::path>& paths,
-            const std::filesystem::path& output) {
+            const std::filesystem::path& output, const std::filesystem::path& output_dir) {
+  std::error_code error;
+  if (!output.empty() && (!output.has_filename() || std::filesystem::is_directory(output, error))) {
+    return UsageFailure("-o называет файл, а «" + text::Escaped(output.native()) +
+                        "» — папка; упакованные файлы в папку пишет -O ПАПКА");
+  }
   if (options.to_stdout && IsTerminal(stdout)) {
     Report("сжатые данные на терминал не пишутся: перенаправьте стандартный вывод");
     return 1;
   }
+  if (!output_dir.empty()) {
+    std::filesystem::create_directories(output_dir, error);
+    if (error) {
+      ReportFailure(output_dir, "не удаётся создать папку");
+      return 1;
+    }
+  }
   InterruptGuard guard(DefaultFileSystem(), InterruptLine);
   const std::unique_ptr<WritableFile> standard_output = StandardOutput();
   std::optional<cZLIB> zlib;
-  bool failed = false;
+  int failures = 0;
   int packed_files = 0;
+  // Two texts of one name packed into one folder would write one file, the
+  // second over the first.
+  std::set<std::filesystem::path> written;
   for (const std::filesystem::path& file : paths) {
     try {
       const bool from_input = file == kStandardInput;
-      const std::filesystem::path target = options.to_stdout ? std::filesystem::path()
-                                           : output.empty()  ? PackedPathFor(file)
-                                                             : output;
+      const std::filesystem::path target =
+          options.to_stdout ? std::filesystem::path() : TargetFor(file, output, output_dir);
       if (!options.to_stdout && target.empty()) {
         ReportFailure(file, from_input ? "для стандартного ввода нужен -o ФАЙЛ или -c"
                                        : "имя не оканчивается на .edit.txt: куда писать, "
                                          "скажет -o ФАЙЛ, или -c");
-        failed = true;
+        ++failures;
         continue;
       }
-      std::error_code error;
-      if (!options.to_stdout && !options.force &&
-          std::filesystem::symlink_status(target, error).type() !=
-              std::filesystem::file_type::not_found) {
-        ReportFailure(target, "файл уже есть; заменить его позволит -f (--force)");
-        failed = true;
+      if (!options.to_stdout && written.contains(target.lexically_normal())) {
+        ReportFailure(file, "в «" + text::Escaped(target.native()) +
+                                "» уже упакован другой файл этого запуска");
+        ++failures;
+        continue;
+      }
+      const bool replacing = !options.to_stdout && NameTaken(target);
+      if (replacing && !options.force) {
+        ReportFailure(target, kAlreadyThere);
+        ++failures;
         continue;
       }
       std::string content = from_input ? ReadStandardInput() : ReadWholeFile(file);
       const EditableReading reading = ReadEditable(content, options.form.encoding);
       content = std::string();  // the stream holds it from here on
       if (ReportedFaults(file, reading)) {
-        failed = true;
+        ++failures;
         continue;
       }
       const std::string packed = PackRecordStream(reading.stream, zlib);
       if (options.to_stdout) {
         standard_output->Append(packed);
       } else {
+        // A record lost or added by a slip of the editor is told before the
+        // file it came from is gone.
+        std::optional<std::int64_t> replaced_records;
+        if (replacing) {
+          try {
+            replaced_records = RecordCount(ReadWholeFile(target), zlib);
+          } catch (const RunTimeError&) {
+          }
+        }
         guard.Begin(file, PackTemporaryPathFor(target));
         try {
           WritePackedFile(target, packed, options.force, PackedPermissions(target, file),
@@ -115,21 +194,24 @@ int RunPack(const Options& options, const std::vector<std::filesystem::path>& pa
           throw;
         }
         guard.End();
+        written.insert(target.lexically_normal());
+        const std::optional<std::int64_t> records = RecordCount(packed, zlib);
+        if (replaced_records && records && *records != *replaced_records) {
+          ReportFailure(target, "записей было " + std::to_string(*replaced_records) + ", стало " +
+                                    std::to_string(*records));
+        }
       }
       ++packed_files;
     } catch (const RunTimeError& error) {
       ReportFailure(error.file().empty() ? file : error.file(), error.what());
-      failed = true;
+      ++failures;
     } catch (const std::bad_alloc&) {
       ReportFailure(file, "недостаточно памяти");
-      failed = true;
+      ++failures;
     }
   }
-  if (packed_files > 0 && !options.quiet) {
-    WriteText(options.to_stdout ? stderr : stdout,
-              "Файлов упаковано: " + std::to_string(packed_files) + ".\n");
-  }
-  return failed ? 1 : 0;
+  ReportCounts(packed_files, failures, options.to_stdout, options.quiet, PackedCountLine);
+  return failures > 0 ? 1 : 0;
 }
 
 }  // namespace holvane::cli

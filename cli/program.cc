@@ -25,11 +25,14 @@ int Main(const std::vector<std::string>& arguments, const PathOf& path_of) {
   for (const std::size_t argument : options.path_arguments) paths.push_back(path_of(argument));
   // The option's own letters before the name are ASCII, as long in every
   // form of the argument.
-  std::filesystem::path output;
-  if (options.output_argument) {
-    output = path_of(*options.output_argument).native().substr(options.output_offset);
-  }
-  const int status = options.pack ? RunPack(options, paths, output) : Run(options, paths);
+  const auto value_path = [&](const PathValue& value) {
+    return value.given()
+               ? std::filesystem::path(path_of(*value.argument).native().substr(value.offset))
+               : std::filesystem::path();
+  };
+  const int status = options.pack ? RunPack(options, paths, value_path(options.output),
+                                            value_path(options.output_dir))
+                                  : Run(options, paths);
   return StandardOutputWritten() ? status : 1;
 }
 

@@ -10,17 +10,34 @@
 
 namespace holvane::cli {
 
+namespace {
+
+std::string Sentence(std::string_view text) {
+  return text::Escaped(text, text::Backslashes::kKept);
+}
+
+}  // namespace
+
 void Report(std::string_view cause) {
-  WriteText(stderr, std::string(kProgram) + ": " + text::Escaped(cause) + "\n");
+  WriteText(stderr, std::string(kProgram) + ": " + Sentence(cause) + "\n");
 }
 
 void ReportFailure(const std::filesystem::path& path, std::string_view cause) {
   WriteText(stderr, std::string(kProgram) + ": " + text::Escaped(path.native()) + ": " +
-                        text::Escaped(cause) + "\n");
+                        Sentence(cause) + "\n");
+}
+
+void ReportCounts(std::int64_t done, std::int64_t failed, bool text_on_stdout, bool quiet,
+                  std::string (*done_line)(std::int64_t)) {
+  if (quiet) return;
+  if (done > 0) WriteText(text_on_stdout ? stderr : stdout, done_line(done) + "\n");
+  if (failed > 0) {
+    WriteText(stderr, "Файлов с ошибками: " + std::to_string(failed) + ".\n");
+  }
 }
 
 int UsageFailure(std::string_view message) {
-  WriteText(stderr, std::string(kProgram) + ": " + text::Escaped(message) + "\n" + UsageText() +
+  WriteText(stderr, std::string(kProgram) + ": " + Sentence(message) + "\n" + UsageText() +
                         "Подробнее: " + kProgram + " --help\n");
   return 2;
 }

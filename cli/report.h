@@ -2,6 +2,7 @@
 #ifndef HOLVANE_CLI_REPORT_H_
 #define HOLVANE_CLI_REPORT_H_
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -13,11 +14,24 @@ namespace holvane::cli {
 // come from the command line and the disk, and may hold bytes that drive the
 // terminal. Every line goes through WriteText, which a Windows console needs.
 
-// "holvane-convert: CAUSE".
+// Why a file that is there is not written over: what a person may have
+// edited is replaced only when asked.
+inline constexpr char kAlreadyThere[] = "файл уже есть; заменить его позволит -f (--force)";
+
+// "holvane-convert: CAUSE". A cause is the program's own sentence, perhaps
+// quoting what it read: its control characters are escaped, its backslashes
+// left as they are. A name in it is escaped by whoever puts it there.
 void Report(std::string_view cause);
 
-// One file's failure: the file once, then the cause.
+// One file's failure, or a notice about it: the file once, then the cause.
 void ReportFailure(const std::filesystem::path& path, std::string_view cause);
+
+// How a run ended, as the last lines: `done` files on standard output, or
+// on standard error when the texts themselves go to standard output
+// (`done_line` makes the line; none for 0), then the `failed` ones, on
+// standard error (none for 0). Nothing with `quiet`.
+void ReportCounts(std::int64_t done, std::int64_t failed, bool text_on_stdout, bool quiet,
+                  std::string (*done_line)(std::int64_t));
 
 // A mistake on the command line, with the usage line and where to read more;
 // returns the exit status for it, 2.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/console.h"
+#include "cli/file_identity.h"
 #include "cli/file_set.h"
 #include "cli/help.h"
 #include "cli/interrupts.h"
@@ -61,10 +62,21 @@ int Run(const Options& options, const std::vector<std::filesystem::path>& paths)
       progress.Clear();
     }
   });
+  // An editable text beside its input may hold a person's edits: it is
+  // written over only when --force says so.
+  const bool keeps_edits =
+      options.form.layout == TextLayout::kEditable && !options.to_stdout && !options.force;
+  int failures = 0;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::filesystem::path& file = files[i];
     current = i;
     if (each_file_shown) progress.Show(i + 1, files.size(), text::Escaped(file.native()));
+    if (keeps_edits && file != kStandardInput && NameTaken(EditablePathFor(file))) {
+      progress.Clear();
+      ReportFailure(EditablePathFor(file), kAlreadyThere);
+      ++failures;
+      continue;
+    }
     guard.Begin(file);
     try {
       if (file == kStandardInput) {
@@ -79,19 +91,17 @@ int Run(const Options& options, const std::vector<std::filesystem::path>& paths)
       progress.Clear();
       // The file at fault: the input, or its .tmp or .txt.
       ReportFailure(error.file().empty() ? file : error.file(), error.what());
-      failed = true;
+      ++failures;
     } catch (const std::bad_alloc&) {
       progress.Clear();
       ReportFailure(file, "недостаточно памяти");
-      failed = true;
+      ++failures;
     }
     guard.End();
   }
   progress.Clear();
-  if (converted > 0 && !options.quiet) {
-    WriteText(text_on_stdout ? stderr : stdout, ConvertedCountLine(converted) + "\n");
-  }
-  return failed ? 1 : 0;
+  ReportCounts(converted, failures, text_on_stdout, options.quiet, ConvertedCountLine);
+  return failed || failures > 0 ? 1 : 0;
 }
 
 }  // namespace holvane::cli

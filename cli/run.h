@@ -20,12 +20,15 @@ int Run(const Options& options, const std::vector<std::filesystem::path>& paths)
 
 // A run of --pack (pack.cc): each of `paths`, an editable text ("-" standard
 // input), is read and packed into the *.wvl file it describes, written to
-// `output` (-o), to standard output (-c) or beside it under its name less
-// ".edit.txt", and never over a file there unless --force is given. A text
-// with lines at fault is told line by line and nothing is written for it.
-// Returns 0 when every file was packed, 1 when any was not.
+// `output` (-o), into the folder `output_dir` (-O, made when missing) under
+// its name less ".edit.txt", to standard output (-c), or beside it under
+// that name; never over a file there unless --force is given, and then with
+// a line when the file replaced held another number of records. A text with
+// lines at fault is told line by line and nothing is written for it. An
+// `output` that names a folder is a mistake on the command line (status 2,
+// nothing read). Returns 0 when every file was packed, 1 when any was not.
 int RunPack(const Options& options, const std::vector<std::filesystem::path>& paths,
-            const std::filesystem::path& output);
+            const std::filesystem::path& output, const std::filesystem::path& output_dir);
 
 }  // namespace holvane::cli
 

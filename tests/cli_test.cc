@@ -306,6 +306,10 @@ std::string CountLine(int converted) {
   return "Файлов успешно декомпилировано: " + std::to_string(converted) + ".\n";
 }
 
+std::string FailedLine(int failed) {
+  return "Файлов с ошибками: " + std::to_string(failed) + ".\n";
+}
+
 std::vector<std::string> Lines(std::string_view text) {
   std::vector<std::string> lines;
   while (!text.empty()) {
@@ -314,6 +318,13 @@ std::vector<std::string> Lines(std::string_view text) {
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);
   }
+  return lines;
+}
+
+// The lines of standard error before the count of failed files that ends it.
+std::vector<std::string> FailureLines(std::string_view err) {
+  std::vector<std::string> lines = Lines(err);
+  if (!lines.empty() && lines.back().starts_with("Файлов с ошибками: ")) lines.pop_back();
   return lines;
 }
 
@@ -390,8 +401,9 @@ TEST_P(CliBadFileAmongGood, ReportsItOnceAndConvertsTheRest) {
   const Result result = RunConvert({by_program.path().string()});
 
   EXPECT_EQ(result.status, 1);
-  const auto lines = Lines(result.err);
+  const auto lines = FailureLines(result.err);
   ASSERT_EQ(lines.size(), 1u) << result.err;
+  EXPECT_TRUE(result.err.ends_with(FailedLine(1))) << result.err;
   EXPECT_TRUE(ReportsFailureOf(lines[0], by_program / "b.wvl"));
   EXPECT_TRUE(Contains(lines[0], core_error->what())) << lines[0];
   EXPECT_FALSE(Contains(result.err, "\r")) << result.err;
@@ -449,7 +461,7 @@ TEST(CliFolder, TakesFilesByNameIgnoringCaseAndPathsInTheOrderGiven) {
   EXPECT_EQ(result.out, "");
   const std::vector<fs::path> expected = {second / "lone.dat", first / "a.wvl", first / "B.wvl",
                                           first / "c.wvl",     first / "D.wvl", second / "0.wvl"};
-  const auto lines = Lines(result.err);
+  const auto lines = FailureLines(result.err);
   ASSERT_EQ(lines.size(), expected.size()) << result.err;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     EXPECT_TRUE(ReportsFailureOf(lines[i], expected[i])) << "report " << i;
@@ -486,7 +498,7 @@ TEST_P(CliWalk, TakesSubfoldersOnlyWhenAskedAndNeverLinkedOrHiddenOnes) {
   const Result result = RunConvert(arguments);
 
   EXPECT_EQ(result.status, 1);
-  const auto lines = Lines(result.err);
+  const auto lines = FailureLines(result.err);
   const auto& reported = GetParam().reported;
   ASSERT_EQ(lines.size(), reported.size()) << result.err;
   for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -688,7 +700,7 @@ TEST(CliHostileNames, AreShownEscapedInFailuresProgressAndUsage) {
   EXPECT_EQ(result.status, 1);
   const std::string err = WithoutErasures(result.err);
   EXPECT_FALSE(HasRawControl(err)) << err;
-  const auto lines = Lines(err);
+  const auto lines = FailureLines(err);
   // Each failure one line; the progress line drawn before each is part of it.
   ASSERT_EQ(lines.size(), kHostileNames.size()) << err;
   for (const auto& [name, shown] : kHostileNames) {
@@ -832,7 +844,7 @@ TEST_P(CliFileSizeLimit, FailsThatFileAloneWithWholeEntries) {
 
   EXPECT_EQ(result.status, 1) << result.err;
   EXPECT_EQ(result.out, CountLine(1));
-  const auto lines = Lines(result.err);
+  const auto lines = FailureLines(result.err);
   ASSERT_EQ(lines.size(), 1u) << result.err;
   EXPECT_TRUE(ReportsFailureOf(lines[0], dir / ("big.wvl"s + c.crossing)));
   EXPECT_TRUE(Contains(lines[0], "файл слишком велик")) << lines[0];
@@ -1035,7 +1047,7 @@ TEST_P(CliForms, WritesWhereAndHowAsked) {
   EXPECT_TRUE(SameBytes(result.out, expand(c.out)));
   if (c.err.starts_with(kPrefix)) {
     EXPECT_TRUE(result.err.starts_with(c.err)) << result.err;
-    EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+    EXPECT_EQ(FailureLines(result.err).size(), 1u) << result.err;
   } else {
     EXPECT_EQ(result.err, expand(c.err));
   }
@@ -1216,7 +1228,7 @@ TEST(CliProgress, FailureReportStartsOnACleanLine) {
   EXPECT_TRUE(ReportsFailureOf(line, dir / "b.wvl"));
   EXPECT_FALSE(Contains(line, "\r")) << line;
   EXPECT_TRUE(Contains(result.err.substr(end), "[3/3]"));
-  EXPECT_TRUE(result.err.ends_with(kClearLine));
+  EXPECT_TRUE(result.err.ends_with(std::string(kClearLine) + FailedLine(1))) << result.err;
 }
 
 // Another conversion of the file holds its lock (another user's long one,
@@ -1362,11 +1374,131 @@ TEST(CliPack, EditedFileGoesBackAndReplacesOnlyWhenForced) {
   EXPECT_EQ(through.out, ReadFileBytes(dir / "game.wvl"));
 }
 
+// What a person may have edited, and what they are told about it: an
+// editable text written over only with -f, a packed file's records counted
+// against the file it replaces, packed files into a folder, a folder that
+// holds nothing to convert. In a folder holding game.wvl, its editable text
+// as a person left it (a record less), and a folder "empty" with a
+// subfolder; "@NAME" stands for NAME there.
+struct EditsCase {
+  const char* name;
+  Arguments arguments;
+  int status;
+  std::string err;                   // a part of standard error; "" for none at all
+  std::vector<std::string> changed;  // files made, written or removed
+};
+
+void PrintTo(const EditsCase& c, std::ostream* out) { *out << c.name; }
+
+class CliEdits : public ::testing::TestWithParam<EditsCase> {};
+
+TEST_P(CliEdits, AreKeptUnlessForcedAndEveryChangeIsTold) {
+  const EditsCase& c = GetParam();
+  TempDir dir;
+  const std::vector<Entry> entries = Sample(3);
+  WriteFileBytes(dir / "game.wvl", ZlibCompress(RecordStream(entries)));
+  ASSERT_EQ(RunConvert({"-q", "--editable", "--eol=lf", (dir / "game.wvl").string()}).status, 0);
+  const std::string edited = ReadFileBytes(dir / "game.wvl.edit.txt");
+  WriteFileBytes(dir / "game.wvl.edit.txt", edited.substr(edited.find('\n') + 1));
+  fs::create_directories(dir / "empty" / "inner");
+  const auto before = Snapshot(dir.path());
+  auto expand = [&dir](std::string text) {
+    for (std::size_t at; (at = text.find('@')) != std::string::npos;) {
+      text.replace(at, 1, dir.path().string() + "/");
+    }
+    return text;
+  };
+  Arguments arguments;
+  for (const std::string& argument : c.arguments) arguments.push_back(expand(argument));
+
+  const Result result = RunConvert(arguments);
+
+  EXPECT_EQ(result.status, c.status) << result.err;
+  if (c.err.empty()) {
+    EXPECT_EQ(result.err, "");
+  } else {
+    EXPECT_TRUE(Contains(result.err, expand(c.err))) << result.err;
+  }
+  const auto after = Snapshot(dir.path());
+  std::map<std::string, std::string> names = before;
+  names.insert(after.begin(), after.end());
+  for (const auto& [name, bytes] : names) {
+    const bool changed =
+        !before.contains(name) || !after.contains(name) || before.at(name) != after.at(name);
+    EXPECT_EQ(changed, std::count(c.changed.begin(), c.changed.end(), name) == 1) << name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliEdits,
+    ::testing::Values(
+        EditsCase{"EditableTextIsKept",
+                  {"--editable", "@game.wvl"},
+                  1,
+                  "@game.wvl.edit.txt: файл уже есть; заменить его позволит -f (--force)\n",
+                  {}},
+        EditsCase{"EditableTextIsReplacedWhenForced",
+                  {"-q", "--editable", "-f", "@game.wvl"},
+                  0,
+                  "",
+                  {"game.wvl.edit.txt"}},
+        EditsCase{"RecordsLostArePointedOut",
+                  {"-q", "--pack", "-f", "@game.wvl.edit.txt"},
+                  0,
+                  "holvane-convert: @game.wvl: записей было 4, стало 3\n",
+                  {"game.wvl"}},
+        EditsCase{"PackedIntoAFolder",
+                  {"-q", "--pack", "--output-dir", "@out", "@game.wvl.edit.txt"},
+                  0,
+                  "",
+                  {"out", "out/game.wvl"}},
+        EditsCase{"OutputNamingAFolderIsAMistake",
+                  {"--pack", "-o", "@empty", "@game.wvl.edit.txt"},
+                  2,
+                  "-O ПАПКА",
+                  {}},
+        EditsCase{"FolderWithNothingToConvertIsTold",
+                  {"@empty"},
+                  0,
+                  "holvane-convert: @empty: в папке нет файлов *.wvl; файлы вложенных папок "
+                  "преобразует -r\n",
+                  {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The README's editing example, run as printed, does what it says: the text
+// is changed in the new file and in the one replaced.
+TEST(CliReadme, EditingExampleWorksAsPrinted) {
+  std::string readme = ReadFileBytes(HOLVANE_README_PATH);
+  readme = readme.substr(readme.find("### Editing and packing back"));
+  const std::size_t start = readme.find("```sh\n") + 6;
+  const std::string script = readme.substr(start, readme.find("```", start) - start);
+  ASSERT_TRUE(Contains(script, "sed -i")) << script;
+  TempDir dir;
+  TempDir bin;
+  fs::create_symlink(HOLVANE_CONVERT_PATH, bin / "holvane-convert");
+  std::vector<Entry> entries = {{"Hello", -1}, {"World", 0}, {"Hello!", 7}};
+  WriteFileBytes(dir / "game.wvl", ZlibCompress(RecordStream(entries)));
+  WriteFileBytes(dir / "example.sh", script);
+
+  const std::string command = "cd '" + dir.path().string() + "' && PATH='" + bin.path().string() +
+                              "':\"$PATH\" bash -e example.sh >out 2>err";
+  const int status = std::system(command.c_str());
+
+  EXPECT_EQ(status, 0) << ReadFileBytes(dir / "err");
+  EXPECT_TRUE(Contains(ReadFileBytes(dir / "out"), "+Привет\r\n")) << ReadFileBytes(dir / "out");
+  entries[0].text = "\xCF\xF0\xE8\xE2\xE5\xF2";  // "Привет" in code page 1251
+  for (const char* name : {"game.new.wvl", "game.wvl"}) {
+    std::string stream;
+    ASSERT_TRUE(ZlibInflate(ReadFileBytes(dir / name), 15, stream)) << name;
+    EXPECT_EQ(stream, RecordStream(entries)) << name;
+  }
+}
+
 // A text with many bad lines is told line by line, up to ten, then counted;
-// nothing is written for it.
+// nothing is written for it. A cause that quotes an escape reads as written.
 TEST(CliPack, BadLinesAreToldAndNothingIsWritten) {
   TempDir dir;
-  std::string text = "+fine\n";
+  std::string text = "+fine\n+\\p\n";
   for (int i = 0; i < 12; ++i) text += "?x\n";
   WriteFileBytes(dir / "game.wvl.edit.txt", text);
   const std::string name = (dir / "game.wvl.edit.txt").string();
@@ -1374,12 +1506,15 @@ TEST(CliPack, BadLinesAreToldAndNothingIsWritten) {
   const Result result = RunConvert({"--pack", name});
 
   EXPECT_EQ(result.status, 1);
-  const auto lines = Lines(result.err);
+  const auto lines = FailureLines(result.err);
   ASSERT_EQ(lines.size(), 11u) << result.err;
-  EXPECT_EQ(lines[0], name + ":2:2: после «?» нужно число флага");
+  EXPECT_EQ(
+      lines[0],
+      name + R"(:2:2: неверная escape-последовательность «\p»: допустимы \\, \r, \n, \t и \xNN)");
+  EXPECT_EQ(lines[1], name + ":3:2: после «?» нужно число флага");
   EXPECT_EQ(lines[9], name + ":11:2: после «?» нужно число флага");
   EXPECT_TRUE(ReportsFailureOf(lines[10], dir / "game.wvl.edit.txt")) << lines[10];
-  EXPECT_TRUE(Contains(lines[10], "ещё строк с ошибками: 2")) << lines[10];
+  EXPECT_TRUE(Contains(lines[10], "ещё строк с ошибками: 3")) << lines[10];
   EXPECT_FALSE(fs::exists(dir / "game.wvl"));
   EXPECT_FALSE(HoldsPackTemporary(dir.path()));
 }

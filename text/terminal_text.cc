@@ -22,7 +22,7 @@ void AppendHex(std::string& out, std::string_view bytes) {
 
 }  // namespace
 
-std::string Escaped(std::string_view bytes) {
+std::string Escaped(std::string_view bytes, Backslashes backslashes) {
   std::string out;
   out.reserve(bytes.size());
   while (!bytes.empty()) {
@@ -35,7 +35,7 @@ std::string Escaped(std::string_view bytes) {
     }
     if (IsControl(code_point)) {
       AppendHex(out, bytes.substr(0, length));
-    } else if (code_point == U'\\') {
+    } else if (code_point == U'\\' && backslashes == Backslashes::kDoubled) {
       out += "\\\\";
     } else {
       out.append(bytes.substr(0, length));

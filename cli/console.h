@@ -23,7 +23,8 @@ std::string LineClearing(std::FILE* stream);
 
 // Writes UTF-8 `text` to `stream`: to a Windows console as UTF-16 through
 // WriteConsoleW, so that Cyrillic reads right whatever its code page; to
-// anything else (and on POSIX) as the bytes they are.
+// anything else (and on POSIX) as the bytes they are. A failure is left flagged
+// on the stream (std::ferror); a write a signal interrupts goes on.
 void WriteText(std::FILE* stream, std::string_view text);
 
 // The line break the system's own tools write and look for in a text file:

@@ -3,6 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 #include "cli/console.h"
@@ -22,7 +23,18 @@ bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 std::string LineClearing(std::FILE*) { return "\r\033[K"; }
 
 void WriteText(std::FILE* stream, std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream);
+  // A write that a signal interrupted (a stop and continue, on NFS, FUSE or a
+  // FIFO) goes on where it stopped. The streams are unbuffered (main sees to
+  // standard output), so what fwrite says it wrote has reached the system;
+  // a buffered stream would drop the rest of its buffer. Any other failure
+  // stays flagged on the stream for the check at the end, and so does one
+  // flagged before.
+  const bool failed_before = std::ferror(stream) != 0;
+  while (!text.empty()) {
+    text.remove_prefix(std::fwrite(text.data(), 1, text.size(), stream));
+    if (text.empty() || failed_before || errno != EINTR) return;
+    std::clearerr(stream);
+  }
 }
 
 }  // namespace holvane::cli

@@ -9,8 +9,9 @@
 #include "text/utf16.h"
 
 // The arguments come as UTF-16, the paths made from them as they are; their
-// UTF-8 serves the options only. (A broken pipe on standard output is a
-// write error here without more ado: Windows has no SIGPIPE.)
+// UTF-8 serves the options only. (Standard output's reader gone away ends
+// the run quietly with kReaderGoneStatus, the status a POSIX shell shows for
+// SIGPIPE: Windows has no such signal.)
 int wmain(int argc, wchar_t** argv) {
   return holvane::cli::ReportingWhatEscapes([&] {
     std::vector<std::string> arguments;

@@ -22,6 +22,7 @@
 #include "cli/file_set.h"
 #include "cli/help.h"
 #include "cli/interrupts.h"
+#include "cli/program.h"
 #include "cli/report.h"
 #include "cli/run.h"
 #include "common/run_time_error.h"
@@ -202,6 +203,8 @@ int RunPack(const Options& options, const std::vector<std::filesystem::path>& pa
         }
       }
       ++packed_files;
+    } catch (const StandardOutputClosed&) {
+      return kReaderGoneStatus;
     } catch (const RunTimeError& error) {
       ReportFailure(error.file().empty() ? file : error.file(), error.what());
       ++failures;

@@ -33,7 +33,7 @@ int Main(const std::vector<std::string>& arguments, const PathOf& path_of) {
   const int status = options.pack ? RunPack(options, paths, value_path(options.output),
                                             value_path(options.output_dir))
                                   : Run(options, paths);
-  return StandardOutputWritten() ? status : 1;
+  return StatusOnceWritten(status);
 }
 
 namespace {

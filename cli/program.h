@@ -14,6 +14,11 @@ namespace holvane::cli {
 // arguments as the system gave them (UTF-16 on Windows), not from their UTF-8.
 using PathOf = std::function<std::filesystem::path(std::size_t argument)>;
 
+// The status of a run that ended because standard output's reader went
+// away: 128 + SIGPIPE's number, which main turns into SIGPIPE itself where
+// there is one, so that a shell sees the run end as it sees cat end there.
+inline constexpr int kReaderGoneStatus = 128 + 13;
+
 // The program, from its arguments (UTF-8, for the options) to its exit
 // status: parses them, runs, and checks that standard output was written.
 int Main(const std::vector<std::string>& arguments, const PathOf& path_of);

@@ -12,6 +12,7 @@
 #include "cli/file_set.h"
 #include "cli/help.h"
 #include "cli/interrupts.h"
+#include "cli/program.h"
 #include "cli/progress_line.h"
 #include "cli/report.h"
 #include "common/run_time_error.h"
@@ -67,6 +68,7 @@ int Run(const Options& options, const std::vector<std::filesystem::path>& paths)
   const bool keeps_edits =
       options.form.layout == TextLayout::kEditable && !options.to_stdout && !options.force;
   int failures = 0;
+  bool reader_gone = false;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::filesystem::path& file = files[i];
     current = i;
@@ -87,6 +89,9 @@ int Run(const Options& options, const std::vector<std::filesystem::path>& paths)
         ConvertFile(file.parent_path(), file.filename(), zlib, guard.files(), options.form);
       }
       ++converted;
+    } catch (const StandardOutputClosed&) {
+      // No one reads the texts any more: the run ends here, without a word.
+      reader_gone = true;
     } catch (const RunTimeError& error) {
       progress.Clear();
       // The file at fault: the input, or its .tmp or .txt.
@@ -98,8 +103,10 @@ int Run(const Options& options, const std::vector<std::filesystem::path>& paths)
       ++failures;
     }
     guard.End();
+    if (reader_gone) break;
   }
   progress.Clear();
+  if (reader_gone) return kReaderGoneStatus;
   ReportCounts(converted, failures, text_on_stdout, options.quiet, ConvertedCountLine);
   return failed || failures > 0 ? 1 : 0;
 }

@@ -6,18 +6,19 @@
 #include <cstring>
 #include <string>
 
+#include "cli/program.h"
 #include "cli/report.h"
 
 namespace holvane::cli {
 
-bool StandardOutputWritten() {
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+int StatusOnceWritten(int status) {
+  if (status == kReaderGoneStatus) return status;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
   const int error = errno;
-  const std::string cause = error == EPIPE ? "читающая сторона канала закрыта"
-                            : error == ENOSPC ? "нет места на устройстве"
-                                              : std::strerror(error);
-  Report("ошибка записи в стандартный вывод: " + cause);
-  return false;
+  if (error == EPIPE) return kReaderGoneStatus;
+  Report("ошибка записи в стандартный вывод: " +
+         std::string(error == ENOSPC ? "нет места на устройстве" : std::strerror(error)));
+  return 1;
 }
 
 }  // namespace holvane::cli

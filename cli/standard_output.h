@@ -4,10 +4,11 @@
 
 namespace holvane::cli {
 
-// Whether everything written to standard output reached it; when not, one
-// line says why. A closed pipe or a full device must fail the run, not pass
-// for success.
-bool StandardOutputWritten();
+// The run's exit status once what it wrote to standard output is flushed:
+// `status` when everything reached it; kReaderGoneStatus, quietly, when its
+// reader has gone away; otherwise 1, with one line that says why, since a
+// full device must fail the run, not pass for success.
+int StatusOnceWritten(int status);
 
 }  // namespace holvane::cli
 

@@ -48,6 +48,10 @@ std::vector<std::filesystem::path> FileSystem::ListFolder(const std::filesystem:
   return {};
 }
 
+StandardOutputClosed::StandardOutputClosed()
+    : RunTimeError(ErrorNumber::kDeviceIo, std::string(file_layer::kWriteStandardOutputAction) +
+                                               ": читающая сторона канала закрыта") {}
+
 std::string ReadStandardInput() {
   std::string content;
   constexpr std::size_t kPiece = 1 << 20;

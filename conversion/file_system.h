@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/run_time_error.h"
+
 namespace holvane {
 
 // A file opened for reading at explicit positions. Every failure throws
@@ -207,6 +209,14 @@ class FileSystem {
                                                       const std::filesystem::path& temporary);
 };
 
+// What StandardOutput's appends throw when the reader has gone away (the
+// other end of a pipe closed): not a fault of the data, but the end of those
+// who wanted it, which a program meets quietly, as cat does.
+class StandardOutputClosed final : public RunTimeError {
+ public:
+  StandardOutputClosed();
+};
+
 // The file system of the machine. A write past the process's file-size
 // limit fails as a full disk does ("файл слишком велик") instead of ending
 // the process: the first call sets SIGXFSZ to be ignored, for good.
@@ -215,7 +225,8 @@ FileSystem& DefaultFileSystem();
 // Standard output, as a file appended to where it stands. An append is
 // written whole or fails, but one that fails part-way cannot be taken back (a
 // pipe or a terminal cannot be cut). Failures have no file(); their cause
-// names standard output. A file-size limit is a write failure here too, as
+// names standard output; a reader that has gone away throws
+// StandardOutputClosed. A file-size limit is a write failure here too, as
 // for DefaultFileSystem.
 std::unique_ptr<WritableFile> StandardOutput();
 

@@ -324,6 +324,7 @@ class StandardOutputFile final : public WritableFile {
  public:
   void AppendPieces(std::span<const std::string_view> pieces) override {
     if (const int error = WritePieces(STDOUT_FILENO, pieces, nullptr); error != 0) {
+      if (error == EPIPE) throw StandardOutputClosed();
       Fail(kWriteStandardOutputAction, {}, error);
     }
   }

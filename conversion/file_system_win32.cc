@@ -235,6 +235,8 @@ class StandardOutputFile final : public WritableFile {
       Fail(kWriteStandardOutputAction, {}, ERROR_INVALID_HANDLE);
     }
     if (const DWORD error = WritePieces(handle, pieces); error != 0) {
+      // The reading end of a pipe closed, before the write or during it.
+      if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE) throw StandardOutputClosed();
       Fail(kWriteStandardOutputAction, {}, error);
     }
   }

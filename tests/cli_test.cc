@@ -52,6 +52,7 @@ constexpr std::string_view kClearLine = "\r\033[K";
 
 struct Result {
   int status = -1;  // the exit status, or -1 when a signal ended the program
+  int signal = 0;   // the signal that ended it
   std::string out;
   std::string err;
 };
@@ -250,6 +251,7 @@ class Running {
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
     if (WIFEXITED(status)) result.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     return result;
   }
 
@@ -634,30 +636,55 @@ TEST(CliPaths, MissingOneFailsAloneAndEachFileIsConvertedOnce) {
 }
 
 // Standard output that cannot be written fails the run, even when every file
-// was converted.
-class CliOutputError : public ::testing::TestWithParam<Output> {};
+// was converted; a reader that went away ends it at once and quietly, by
+// SIGPIPE, as it ends cat.
+struct OutputErrorCase {
+  const char* name;
+  Output output;
+  bool texts;  // -c: the texts go there, not only the count line
+  int status;  // or -1 for `signal`
+  int signal;
+};
 
-TEST_P(CliOutputError, ExitsWithOneAndSaysSo) {
+void PrintTo(const OutputErrorCase& c, std::ostream* out) { *out << c.name; }
+
+class CliOutputError : public ::testing::TestWithParam<OutputErrorCase> {};
+
+TEST_P(CliOutputError, FailsTheRunOrEndsItQuietly) {
+  const OutputErrorCase& c = GetParam();
   TempDir dir;
   WriteSample(dir / "a.wvl", 1);
+  WriteSample(dir / "b.wvl", 2);
   How how;
-  how.output = GetParam();
+  how.output = c.output;
+  Arguments arguments{(dir / "a.wvl").string(), (dir / "b.wvl").string()};
+  if (c.texts) arguments.push_back("-c");
 
-  const Result result = RunConvert({(dir / "a.wvl").string()}, how);
+  const Result result = RunConvert(arguments, how);
 
-  EXPECT_EQ(result.status, 1);
-  const auto lines = Lines(result.err);
-  ASSERT_EQ(lines.size(), 1u) << result.err;
-  EXPECT_TRUE(lines[0].starts_with("holvane-convert: ошибка записи в стандартный вывод: "))
-      << lines[0];
-  EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "a.wvl.txt"), RenderedText(Sample(1))));
+  EXPECT_EQ(result.status, c.status);
+  EXPECT_EQ(result.signal, c.signal);
+  if (c.signal == 0) {
+    const auto lines = Lines(result.err);
+    ASSERT_EQ(lines.size(), 1u) << result.err;
+    EXPECT_TRUE(lines[0].starts_with("holvane-convert: ошибка записи в стандартный вывод: "))
+        << lines[0];
+  } else {
+    EXPECT_EQ(result.err, "");
+  }
+  EXPECT_EQ(fs::exists(dir / "a.wvl.txt"), !c.texts);
+  if (!c.texts) {
+    EXPECT_TRUE(SameBytes(ReadFileBytes(dir / "a.wvl.txt"), RenderedText(Sample(1))));
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CliOutputError,
-                         ::testing::Values(Output::kFullDevice, Output::kClosedPipe),
-                         [](const auto& info) {
-                           return info.param == Output::kFullDevice ? "FullDevice" : "ClosedPipe";
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliOutputError,
+    ::testing::Values(OutputErrorCase{"FullDevice", Output::kFullDevice, false, 1, 0},
+                      OutputErrorCase{"ClosedPipe", Output::kClosedPipe, false, -1, SIGPIPE},
+                      OutputErrorCase{"ClosedPipeForTexts", Output::kClosedPipe, true, -1,
+                                      SIGPIPE}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
 // Names that would drive the terminal

@@ -36,8 +36,9 @@ int Run(const Options& options, const std::vector<std::filesystem::path>& paths)
   }
 
   InterruptGuard guard(DefaultFileSystem(), InterruptLine);
-  bool failed = false;
-  const std::vector<std::filesystem::path> files = CollectFiles(paths, options.recursive, failed);
+  bool a_path_failed = false;  // missing, or a folder not listed
+  const std::vector<std::filesystem::path> files =
+      CollectFiles(paths, options.recursive, a_path_failed);
 
   // Text on standard output leaves the count line and the progress line to
   // standard error, or to nothing, so they never mix with it.
@@ -108,7 +109,7 @@ int Run(const Options& options, const std::vector<std::filesystem::path>& paths)
   progress.Clear();
   if (reader_gone) return kReaderGoneStatus;
   ReportCounts(converted, failures, text_on_stdout, options.quiet, ConvertedCountLine);
-  return failed || failures > 0 ? 1 : 0;
+  return a_path_failed || failures > 0 ? 1 : 0;
 }
 
 }  // namespace holvane::cli

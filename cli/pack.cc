@@ -196,10 +196,10 @@ int RunPack(const Options& options, const std::vector<std::filesystem::path>& pa
         }
         guard.End();
         written.insert(target.lexically_normal());
-        const std::optional<std::int64_t> records = RecordCount(packed, zlib);
-        if (replaced_records && records && *records != *replaced_records) {
+        const auto records = static_cast<std::int64_t>(reading.entries);
+        if (replaced_records && *replaced_records != records) {
           ReportFailure(target, "записей было " + std::to_string(*replaced_records) + ", стало " +
-                                    std::to_string(*records));
+                                    std::to_string(records));
         }
       }
       ++packed_files;

@@ -229,7 +229,11 @@ EditableReading ReadEditable(std::string_view content, TextEncoding encoding,
       }
     }
   }
-  if (reading.fault_count > 0) reading.stream = std::string();
+  if (reading.fault_count > 0) {
+    reading.stream = std::string();
+  } else {
+    reading.entries = number;
+  }
   return reading;
 }
 

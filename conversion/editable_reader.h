@@ -30,6 +30,8 @@ struct EditableReading {
   std::vector<LineFault> faults;
   // How many lines are at fault in all.
   std::size_t fault_count = 0;
+  // How many entries the stream holds (0 when any line is at fault).
+  std::size_t entries = 0;
 };
 
 // A person mends a handful of lines at a time; a file that is not an

@@ -142,6 +142,7 @@ int RunPack(const Options& options, const std::vector<std::filesystem::path>& pa
   // Two texts of one name packed into one folder would write one file, the
   // second over the first.
   std::set<std::filesystem::path> written;
+  PackWriter writer(guard.files());
   for (const std::filesystem::path& file : paths) {
     try {
       const bool from_input = file == kStandardInput;
@@ -188,8 +189,7 @@ int RunPack(const Options& options, const std::vector<std::filesystem::path>& pa
         }
         guard.Begin(file, PackTemporaryPathFor(target));
         try {
-          WritePackedFile(target, packed, options.force, PackedPermissions(target, file),
-                          guard.files());
+          writer.Write(target, packed, options.force, PackedPermissions(target, file));
         } catch (...) {
           guard.End();
           throw;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -32,21 +33,24 @@ const std::string& ProcessPart() {
   return part;
 }
 
-// Whether `name` is that of a pack's temporary file for the file named
-// `output`, of any process: `output`, a dot, the process part, the suffix.
-bool IsPackTemporaryOf(const std::filesystem::path::string_type& name,
-                       const std::filesystem::path::string_type& output) {
-  const std::size_t length = output.size() + 1 + kProcessPartDigits + kTemporarySuffix.size();
-  if (name.size() != length || !name.starts_with(output) || name[output.size()] != '.') {
-    return false;
-  }
-  const auto digits = name.begin() + static_cast<std::ptrdiff_t>(output.size() + 1);
+// The name of the file that `name`, a pack's temporary file of any process,
+// was to become: `name` less a dot, the process part and the suffix; none
+// for another name.
+std::optional<std::filesystem::path::string_type> PackedNameOf(
+    const std::filesystem::path::string_type& name) {
+  const std::size_t tail = 1 + kProcessPartDigits + kTemporarySuffix.size();
+  if (name.size() <= tail) return std::nullopt;
+  const std::size_t dot = name.size() - tail;
+  const auto digits = name.begin() + static_cast<std::ptrdiff_t>(dot + 1);
   const auto suffix = digits + static_cast<std::ptrdiff_t>(kProcessPartDigits);
   const auto is_digit = [](auto c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
   };
-  return std::all_of(digits, suffix, is_digit) &&
-         std::equal(suffix, name.end(), kTemporarySuffix.begin(), kTemporarySuffix.end());
+  if (name[dot] != '.' || !std::all_of(digits, suffix, is_digit) ||
+      !std::equal(suffix, name.end(), kTemporarySuffix.begin(), kTemporarySuffix.end())) {
+    return std::nullopt;
+  }
+  return name.substr(0, dot);
 }
 
 // Removes `temporary` unless a writer holds it, a failure ignored: what
@@ -55,26 +59,6 @@ void RemoveUnlessHeldQuietly(const std::filesystem::path& temporary, FileSystem&
   try {
     file_system.RemoveUnlessHeld(temporary);
   } catch (const RunTimeError&) {
-  }
-}
-
-// Takes away the temporary files that packs into `output` left when they
-// died: each has its process's own name, so no later pack makes it again to
-// remove it. One a pack still writes is held, and stays. This is tidying,
-// which must not stop the pack: a folder that cannot be read or a file that
-// cannot be looked at is left as it is.
-void RemoveAbandonedTemporaries(const std::filesystem::path& output, FileSystem& file_system) {
-  const std::filesystem::path folder = output.parent_path();
-  std::vector<std::filesystem::path> names;
-  try {
-    names = file_system.ListFolder(folder);
-  } catch (const RunTimeError&) {
-    return;
-  }
-  for (const std::filesystem::path& name : names) {
-    if (IsPackTemporaryOf(name.native(), output.filename().native())) {
-      RemoveUnlessHeldQuietly(folder / name, file_system);
-    }
   }
 }
 
@@ -113,24 +97,45 @@ std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zl
   return packed;
 }
 
-void WritePackedFile(const std::filesystem::path& output, std::string_view packed, bool replace,
-                     std::filesystem::perms permissions, FileSystem& file_system) {
-  RemoveAbandonedTemporaries(output, file_system);
+PackWriter::PackWriter(FileSystem& file_system) : file_system_(file_system) {}
+
+void PackWriter::Write(const std::filesystem::path& output, std::string_view packed, bool replace,
+                       std::filesystem::perms permissions) {
+  // The temporary files of packs that died: each has its process's own
+  // name, so no later pack makes it again to remove it. One a pack still
+  // writes is held, and stays. This is tidying, which must not stop the
+  // pack: a folder that cannot be read is left as it is.
+  const std::filesystem::path folder = output.parent_path();
+  auto [listed, first] = abandoned_.try_emplace(folder);
+  if (first) {
+    try {
+      for (std::filesystem::path& name : file_system_.ListFolder(folder)) {
+        if (auto packed_name = PackedNameOf(name.native())) {
+          listed->second.emplace(std::move(*packed_name), std::move(name));
+        }
+      }
+    } catch (const RunTimeError&) {
+    }
+  }
+  const auto [begin, end] = listed->second.equal_range(output.filename());
+  for (auto at = begin; at != end; ++at) RemoveUnlessHeldQuietly(folder / at->second, file_system_);
+  listed->second.erase(begin, end);
+
   const std::filesystem::path temporary = PackTemporaryPathFor(output);
   std::unique_ptr<WritableFile> file;
   try {
-    file = file_system.CreateNewForWriting(temporary, permissions);
+    file = file_system_.CreateNewForWriting(temporary, permissions);
   } catch (const RunTimeError& error) {
     // A name that was taken is not this pack's to touch. Otherwise the name
     // was free, and the call may have failed after making the file (its
     // status unreadable, say): whatever is there now and no writer holds
     // is what this call began.
     if (error.number() != ErrorNumber::kFileAlreadyExists) {
-      RemoveUnlessHeldQuietly(temporary, file_system);
+      RemoveUnlessHeldQuietly(temporary, file_system_);
     }
     throw;
   } catch (...) {
-    RemoveUnlessHeldQuietly(temporary, file_system);
+    RemoveUnlessHeldQuietly(temporary, file_system_);
     throw;
   }
   try {
@@ -139,17 +144,22 @@ void WritePackedFile(const std::filesystem::path& output, std::string_view packe
     file->Close();
     // Still held, closed or not, until `file` goes: no other pack into the
     // name takes it for one left by a pack that died.
-    file_system.Rename(
+    file_system_.Rename(
         temporary, output,
         replace ? FileSystem::RenameMode::kReplace : FileSystem::RenameMode::kKeepExisting);
   } catch (...) {
     // Removed while still held, so the name is certain to be this pack's.
     try {
-      file_system.Remove(temporary);
+      file_system_.Remove(temporary);
     } catch (const RunTimeError&) {
     }
     throw;
   }
+}
+
+void WritePackedFile(const std::filesystem::path& output, std::string_view packed, bool replace,
+                     std::filesystem::perms permissions, FileSystem& file_system) {
+  PackWriter(file_system).Write(output, packed, replace, permissions);
 }
 
 }  // namespace holvane

@@ -3,6 +3,7 @@
 #define HOLVANE_CONVERSION_PACK_H_
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,23 +34,42 @@ std::filesystem::path PackTemporaryPathFor(const std::filesystem::path& output);
 // check does.
 std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zlib);
 
-// Makes `output` hold exactly `packed`, so that a failure at any point leaves
-// what was there whole: the bytes go to PackTemporaryPathFor(output), made
-// new and held (FileSystem::CreateNewForWriting) until the call returns, are
-// synced to the disk, and that file is renamed to `output` in one step,
-// replacing a file there only when `replace` says so; otherwise a file that
-// is there stays, and the call fails (kFileAlreadyExists, concerning
-// `output`). The new file gets `permissions` less the umask. On a failure at
-// any point, the making of the temporary file included, what this call made
-// of it is removed again (a failure of that ignored) and the failure that
-// stopped it is thrown.
-//
-// First, the temporary files of packs into `output` that died before they
-// could remove theirs (killed, the machine stopped) are removed: those beside
-// it named as PackTemporaryPathFor names them, for any process, that no
-// writer holds. One a pack still running writes is left, and so is
-// everything where the file system cannot lock files. Failures of this
-// tidying are ignored.
+// Writes packed files for one run (WritePackedFile for one file alone).
+class PackWriter {
+ public:
+  explicit PackWriter(FileSystem& file_system = DefaultFileSystem());
+
+  // Makes `output` hold exactly `packed`, so that a failure at any point
+  // leaves what was there whole: the bytes go to PackTemporaryPathFor(output),
+  // made new and held (FileSystem::CreateNewForWriting) until the call
+  // returns, are synced to the disk, and that file is renamed to `output` in
+  // one step, replacing a file there only when `replace` says so; otherwise a
+  // file that is there stays, and the call fails (kFileAlreadyExists,
+  // concerning `output`). The new file gets `permissions` less the umask. On
+  // a failure at any point, the making of the temporary file included, what
+  // this call made of it is removed again (a failure of that ignored) and the
+  // failure that stopped it is thrown.
+  //
+  // First, the temporary files of packs into `output` that died before they
+  // could remove theirs (killed, the machine stopped) are removed: those
+  // beside it named as PackTemporaryPathFor names them, for any process, that
+  // no writer holds. One a pack still running writes is left, and so is
+  // everything where the file system cannot lock files. Failures of this
+  // tidying are ignored. A folder is looked through once, at the first write
+  // into it: a run that packs thousands of files into one folder would read
+  // it thousands of times otherwise.
+  void Write(const std::filesystem::path& output, std::string_view packed, bool replace,
+             std::filesystem::perms permissions);
+
+ private:
+  FileSystem& file_system_;
+  // For each folder looked through, the temporary files found there, by the
+  // name of the file each was to become.
+  std::map<std::filesystem::path, std::multimap<std::filesystem::path, std::filesystem::path>>
+      abandoned_;
+};
+
+// PackWriter(file_system).Write(output, packed, replace, permissions).
 void WritePackedFile(const std::filesystem::path& output, std::string_view packed, bool replace,
                      std::filesystem::perms permissions,
                      FileSystem& file_system = DefaultFileSystem());

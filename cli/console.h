@@ -23,13 +23,18 @@ std::string LineClearing(std::FILE* stream);
 
 // Writes UTF-8 `text` to `stream`: to a Windows console as UTF-16 through
 // WriteConsoleW, so that Cyrillic reads right whatever its code page; to
-// anything else (and on POSIX) as the bytes they are. A failure is left flagged
-// on the stream (std::ferror); a write a signal interrupts goes on.
+// anything else (and on POSIX) as the bytes they are. A write a signal
+// interrupts goes on; a failure is kept for StandardOutputError.
 void WriteText(std::FILE* stream, std::string_view text);
 
 // The line break the system's own tools write and look for in a text file:
 // LF on POSIX systems, CR LF on Windows.
 LineBreak SystemLineBreak();
+
+// Flushes standard output; then the system's error number (errno) of the
+// first write to it that failed, 0 when everything reached it. EPIPE stands
+// for a reader gone away (the other end of a pipe closed) on every system.
+int StandardOutputError();
 
 // The width of terminal `stream` in columns, 80 where it does not tell.
 int TerminalWidth(std::FILE* stream);

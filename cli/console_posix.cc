@@ -22,19 +22,32 @@ bool IsTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) == 1; }
 
 std::string LineClearing(std::FILE*) { return "\r\033[K"; }
 
+namespace {
+
+// The error number of the first write to standard output that failed.
+int standard_output_error = 0;
+
+}  // namespace
+
 void WriteText(std::FILE* stream, std::string_view text) {
-  // A write that a signal interrupted (a stop and continue, on NFS, FUSE or a
-  // FIFO) goes on where it stopped. The streams are unbuffered (main sees to
-  // standard output), so what fwrite says it wrote has reached the system;
-  // a buffered stream would drop the rest of its buffer. Any other failure
-  // stays flagged on the stream for the check at the end, and so does one
-  // flagged before.
-  const bool failed_before = std::ferror(stream) != 0;
+  // Straight to the descriptor, not through stdio: a write a signal
+  // interrupts (a stop and continue, on NFS, FUSE or a FIFO) goes on where it
+  // stopped, where stdio would drop what it could not write.
+  std::fflush(stream);
+  const int fd = ::fileno(stream);
   while (!text.empty()) {
-    text.remove_prefix(std::fwrite(text.data(), 1, text.size(), stream));
-    if (text.empty() || failed_before || errno != EINTR) return;
-    std::clearerr(stream);
+    const ssize_t written = ::write(fd, text.data(), text.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) {
+      if (fd == STDOUT_FILENO && standard_output_error == 0) {
+        standard_output_error = written < 0 ? errno : EIO;
+      }
+      return;
+    }
+    text.remove_prefix(static_cast<std::size_t>(written));
   }
 }
+
+int StandardOutputError() { return standard_output_error; }
 
 }  // namespace holvane::cli

@@ -4,6 +4,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cerrno>
+#include <cstdio>
 #include <string>
 
 #include "cli/console.h"
@@ -28,10 +30,10 @@ int TerminalWidth(std::FILE* stream) {
   return 80;
 }
 
-// _isatty says yes for any character device (NUL among them): only a
-// console answers GetConsoleMode.
 LineBreak SystemLineBreak() { return LineBreak::kCrLf; }
 
+// _isatty says yes for any character device (NUL among them): only a
+// console answers GetConsoleMode.
 bool IsTerminal(std::FILE* stream) {
   DWORD mode = 0;
   return ::_isatty(::_fileno(stream)) != 0 && ::GetConsoleMode(ConsoleOf(stream), &mode);
@@ -51,6 +53,18 @@ void WriteText(std::FILE* stream, std::string_view text) {
   DWORD written = 0;
   ::WriteConsoleW(ConsoleOf(stream), wide.data(), static_cast<DWORD>(wide.size()), &written,
                   nullptr);
+}
+
+int StandardOutputError() {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+  // What WriteFile said under the C library's write, which the library
+  // turns into errno less exactly. Wine says the pipe is no longer
+  // connected where Windows says it is being closed.
+  const DWORD error = ::GetLastError();
+  if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED) {
+    return EPIPE;
+  }
+  return errno != 0 ? errno : EIO;
 }
 
 }  // namespace holvane::cli

@@ -3,7 +3,6 @@
 // machines without a display. Each file goes through the same ConvertFile as
 // in the window, so its text is byte for byte the window's.
 #include <csignal>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,10 +13,6 @@ int main(int argc, char** argv) {
   // of the process: the run stops at the text no one reads, cleans up as
   // ever, and only then ends by SIGPIPE, as cat ends.
   std::signal(SIGPIPE, SIG_IGN);
-  // What the program writes to standard output through stdio (the count
-  // line, the help) is written at once, so that a write a signal interrupts
-  // can go on where it stopped (WriteText).
-  std::setvbuf(stdout, nullptr, _IONBF, 0);
   const int status = holvane::cli::ReportingWhatEscapes([&] {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     return holvane::cli::Main(arguments, [&](std::size_t argument) {

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "cli/console.h"
 #include "cli/program.h"
 #include "cli/report.h"
 
@@ -13,8 +14,8 @@ namespace holvane::cli {
 
 int StatusOnceWritten(int status) {
   if (status == kReaderGoneStatus) return status;
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
-  const int error = errno;
+  const int error = StandardOutputError();
+  if (error == 0) return status;
   if (error == EPIPE) return kReaderGoneStatus;
   Report("ошибка записи в стандартный вывод: " +
          std::string(error == ENOSPC ? "нет места на устройстве" : std::strerror(error)));

@@ -235,8 +235,12 @@ class StandardOutputFile final : public WritableFile {
       Fail(kWriteStandardOutputAction, {}, ERROR_INVALID_HANDLE);
     }
     if (const DWORD error = WritePieces(handle, pieces); error != 0) {
-      // The reading end of a pipe closed, before the write or during it.
-      if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE) throw StandardOutputClosed();
+      // The reading end of a pipe closed, before the write or during it
+      // (Wine says the pipe is no longer connected).
+      if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE ||
+          error == ERROR_PIPE_NOT_CONNECTED) {
+        throw StandardOutputClosed();
+      }
       Fail(kWriteStandardOutputAction, {}, error);
     }
   }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <set>
 #include <string>
 #include <string_view>
@@ -65,6 +66,18 @@ inline std::vector<::holvane::testing::Entry> EntriesFor(const std::filesystem::
 inline void WriteWvl(const std::filesystem::path& path) {
   using namespace ::holvane::testing;
   WriteFileBytes(path, ZlibCompress(RecordStream(EntriesFor(path))));
+}
+
+// Files of `names` in `folder`, each as WriteWvl writes it; their paths, in
+// the order of `names`.
+inline std::vector<std::filesystem::path> WriteWvls(const std::filesystem::path& folder,
+                                                    std::initializer_list<const char*> names) {
+  std::vector<std::filesystem::path> paths;
+  for (const char* name : names) {
+    paths.push_back(folder / name);
+    WriteWvl(paths.back());
+  }
+  return paths;
 }
 
 inline std::filesystem::path OutputOf(std::filesystem::path input) { return input += ".txt"; }

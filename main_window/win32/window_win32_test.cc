@@ -206,11 +206,8 @@ TEST(Win32Window, DrivesFoldersAndCyrillicNames) {
 TEST(Win32Window, SelectionAndConversion) {
   RecordingHost host;
   TempDir a;
-  std::vector<fs::path> inputs;
-  for (const char* name : {"1.wvl", "2.wvl", "3.wvl", "4.wvl", "5.wvl", "6.wvl"}) {
-    inputs.push_back(a / name);
-    WriteWvl(inputs.back());
-  }
+  const std::vector<fs::path> inputs =
+      WriteWvls(a.path(), {"1.wvl", "2.wvl", "3.wvl", "4.wvl", "5.wvl", "6.wvl"});
   Win32Window window(Drives({a.path().root_path()}), a.path(), &host);
   window.Show();
   ASSERT_EQ(DispatchQueued(window), std::nullopt);
@@ -252,11 +249,7 @@ TEST(Win32Window, SelectionAndConversion) {
 TEST(Win32Window, ConvertsWhatTheListShowsSelected) {
   RecordingHost host;
   TempDir a;
-  std::vector<fs::path> inputs;
-  for (const char* name : {"1.wvl", "2.wvl", "3.wvl", "4.wvl"}) {
-    inputs.push_back(a / name);
-    WriteWvl(inputs.back());
-  }
+  const std::vector<fs::path> inputs = WriteWvls(a.path(), {"1.wvl", "2.wvl", "3.wvl", "4.wvl"});
   Win32Window window(Drives({a.path().root_path()}), a.path(), &host);
   window.Show();
   ASSERT_EQ(DispatchQueued(window), std::nullopt);

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <variant>
 
+#include "cli/console.h"
 #include "cli/help.h"
 #include "cli/options.h"
 #include "cli/report.h"
@@ -21,6 +22,11 @@ int Main(const std::vector<std::string>& arguments, const PathOf& path_of) {
     return UsageFailure(error->message);
   }
   const auto& options = std::get<Options>(parsed);
+  // Asked for beside any mode, and answered before any: --pack --help too.
+  if (options.help || options.version) {
+    WriteText(stdout, options.help ? HelpText() : VersionText());
+    return StatusOnceWritten(0);
+  }
   std::vector<std::filesystem::path> paths;
   for (const std::size_t argument : options.path_arguments) paths.push_back(path_of(argument));
   // The option's own letters before the name are ASCII, as long in every

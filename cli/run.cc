@@ -10,7 +10,6 @@
 #include "cli/console.h"
 #include "cli/file_identity.h"
 #include "cli/file_set.h"
-#include "cli/help.h"
 #include "cli/interrupts.h"
 #include "cli/program.h"
 #include "cli/progress_line.h"
@@ -26,15 +25,6 @@
 namespace holvane::cli {
 
 int Run(const Options& options, const std::vector<std::filesystem::path>& paths) {
-  if (options.help) {
-    WriteText(stdout, HelpText());
-    return 0;
-  }
-  if (options.version) {
-    WriteText(stdout, VersionText());
-    return 0;
-  }
-
   InterruptGuard guard(DefaultFileSystem(), InterruptLine);
   bool a_path_failed = false;  // missing, or a folder not listed
   const std::vector<std::filesystem::path> files =

@@ -1346,14 +1346,18 @@ TEST(CliInfo, HelpIsUsageAndOptionsOnStdoutConvertingNothing) {
   WriteSample(dir / "good.wvl", 1);
   const auto before = Snapshot(dir.path());
 
-  const Result result = RunConvert({"--help", dir.path().string()});
+  for (const Arguments& arguments :
+       {Arguments{"--help", dir.path().string()}, Arguments{"--pack", "--help"}}) {
+    SCOPED_TRACE(arguments.front());
+    const Result result = RunConvert(arguments);
 
-  EXPECT_EQ(result.status, 0);
-  EXPECT_TRUE(result.out.starts_with(kUsage)) << result.out;
-  for (const char* option : {"-r", "--recursive", "--help", "--version"}) {
-    EXPECT_TRUE(Contains(result.out, option)) << option;
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(result.out.starts_with(kUsage)) << result.out;
+    for (const char* option : {"-r", "--recursive", "--help", "--version"}) {
+      EXPECT_TRUE(Contains(result.out, option)) << option;
+    }
+    EXPECT_EQ(result.err, "");
   }
-  EXPECT_EQ(result.err, "");
   EXPECT_EQ(Snapshot(dir.path()), before);
 }
 

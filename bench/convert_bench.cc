@@ -22,9 +22,9 @@
 #include <utility>
 
 #include "bench/workloads.h"
+#include "common/file_system.h"
 #include "compression/czlib.h"
 #include "conversion/convert_file.h"
-#include "conversion/file_system.h"
 #include "conversion/record_stream.h"
 #include "tests/test_kit.h"
 

@@ -21,8 +21,8 @@
 #include <string_view>
 
 #include "bench/window_bench.h"
-#include "main_window/win32/logical_drives_win32.h"
-#include "main_window/win32/window_win32.h"
+#include "main_window/win32/logical_drives.h"
+#include "main_window/win32/window.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     std::fputs(holvane::bench::kWindowBenchUsage, stderr);
     return 2;
   }
-  // As main_win32.cc sets the program up.
+  // As the Win32 view's main.cc sets the program up.
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   try {

@@ -7,9 +7,9 @@
 #include <string>
 #include <utility>
 
-#include "cli/file_identity.h"
 #include "cli/file_walk.h"
 #include "cli/report.h"
+#include "common/file_identity.h"
 #include "listing/listing.h"
 #include "text/native_name.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "conversion/file_system.h"
+#include "common/file_system.h"
 
 namespace holvane::cli {
 

@@ -8,18 +8,18 @@
 #include <string>
 
 #include "cli/console.h"
-#include "cli/file_identity.h"
 #include "cli/file_set.h"
 #include "cli/interrupts.h"
 #include "cli/program.h"
 #include "cli/progress_line.h"
 #include "cli/report.h"
+#include "common/file_identity.h"
+#include "common/file_system.h"
 #include "common/run_time_error.h"
+#include "common/whole_file.h"
 #include "compression/czlib.h"
 #include "conversion/convert_file.h"
-#include "conversion/file_system.h"
 #include "conversion/messages.h"
-#include "conversion/whole_file.h"
 #include "text/terminal_text.h"
 
 namespace holvane::cli {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <new>
 
+#include "common/memory_advice.h"
 #include "common/run_time_error.h"
-#include "compression/memory_advice.h"
 
 namespace holvane {
 

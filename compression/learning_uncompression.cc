@@ -13,8 +13,8 @@
 #include <string>
 #include <utility>
 
+#include "common/memory_advice.h"
 #include "compression/inflate.h"
-#include "compression/memory_advice.h"
 
 namespace holvane::internal {
 

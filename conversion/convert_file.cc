@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "common/run_time_error.h"
+#include "common/whole_file.h"
 #include "conversion/record_stream.h"
-#include "conversion/whole_file.h"
 
 namespace holvane {
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "common/file_system.h"
 #include "compression/czlib.h"
-#include "conversion/file_system.h"
 #include "conversion/text_form.h"
 
 namespace holvane {

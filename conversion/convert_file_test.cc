@@ -24,10 +24,10 @@
 #include <utility>
 #include <vector>
 
+#include "common/file_system.h"
 #include "common/run_time_error.h"
 #include "compression/czlib.h"
 #include "compression/zlib_binding.h"
-#include "conversion/file_system.h"
 #include "tests/test_support.h"
 
 namespace holvane {

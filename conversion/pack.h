@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_system.h"
 #include "compression/czlib.h"
-#include "conversion/file_system.h"
 
 namespace holvane {
 

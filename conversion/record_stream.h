@@ -2,7 +2,7 @@
 #ifndef HOLVANE_CONVERSION_RECORD_STREAM_H_
 #define HOLVANE_CONVERSION_RECORD_STREAM_H_
 
-#include "conversion/file_system.h"
+#include "common/file_system.h"
 #include "conversion/text_form.h"
 
 namespace holvane {

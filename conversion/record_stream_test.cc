@@ -15,8 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/file_system.h"
 #include "common/run_time_error.h"
-#include "conversion/file_system.h"
 #include "tests/test_support.h"
 
 namespace holvane {

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
+#include "common/file_system.h"
 #include "common/run_time_error.h"
-#include "conversion/file_system.h"
 #include "conversion/record_stream.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/test_kit.h"

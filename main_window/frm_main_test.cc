@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "main_window/paths.h"
-#include "main_window/window_test_kit.h"
+#include "tests/window_test_kit.h"
 
 namespace holvane::ui {
 namespace {

@@ -21,8 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/file_system.h"
 #include "common/run_time_error.h"
-#include "conversion/file_system.h"
 
 namespace holvane::testing {
 

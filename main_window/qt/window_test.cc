@@ -25,7 +25,7 @@
 #include "main_window/qt/drive_list.h"
 #include "main_window/qt/file_list.h"
 #include "main_window/qt/test_printers.h"
-#include "main_window/window_test_kit.h"
+#include "tests/window_test_kit.h"
 
 namespace holvane::ui {
 namespace {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_MAIN_WINDOW_WIN32_LOGICAL_DRIVES_WIN32_H_
-#define HOLVANE_MAIN_WINDOW_WIN32_LOGICAL_DRIVES_WIN32_H_
+#ifndef HOLVANE_MAIN_WINDOW_WIN32_LOGICAL_DRIVES_H_
+#define HOLVANE_MAIN_WINDOW_WIN32_LOGICAL_DRIVES_H_
 
 #include <vector>
 
@@ -15,4 +15,4 @@ std::vector<text::NativeName> LogicalDrives();
 
 }  // namespace holvane::ui
 
-#endif  // HOLVANE_MAIN_WINDOW_WIN32_LOGICAL_DRIVES_WIN32_H_
+#endif  // HOLVANE_MAIN_WINDOW_WIN32_LOGICAL_DRIVES_H_

@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include "common/file_system.h"
 #include "common/run_time_error.h"
-#include "conversion/file_system.h"
-#include "conversion/whole_file.h"
+#include "common/whole_file.h"
 #include "tests/test_support.h"
 
 namespace holvane {

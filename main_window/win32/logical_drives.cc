@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "main_window/win32/logical_drives_win32.h"
+#include "main_window/win32/logical_drives.h"
 
 #include <windows.h>
 

@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "common/file_system.h"
+#include "common/file_system_detail.h"
 #include "common/run_time_error.h"
-#include "conversion/file_system.h"
-#include "conversion/file_system_detail.h"
 
 namespace holvane {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "conversion/whole_file.h"
+#include "common/whole_file.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/file_system.h"
 #include "common/run_time_error.h"
-#include "conversion/file_system.h"
 #include "tests/test_support.h"
 
 namespace holvane {

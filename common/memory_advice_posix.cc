@@ -2,7 +2,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "compression/memory_advice.h"
+#include "common/memory_advice.h"
 
 namespace holvane::memory_advice {
 

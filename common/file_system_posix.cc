@@ -21,10 +21,10 @@
 #include <utility>
 #include <vector>
 
+#include "common/file_system.h"
+#include "common/file_system_detail.h"
 #include "common/run_time_error.h"
 #include "conversion/convert_file.h"
-#include "conversion/file_system.h"
-#include "conversion/file_system_detail.h"
 
 namespace holvane {
 

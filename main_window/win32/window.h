@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_MAIN_WINDOW_WIN32_WINDOW_WIN32_H_
-#define HOLVANE_MAIN_WINDOW_WIN32_WINDOW_WIN32_H_
+#ifndef HOLVANE_MAIN_WINDOW_WIN32_WINDOW_H_
+#define HOLVANE_MAIN_WINDOW_WIN32_WINDOW_H_
 
 #include <windows.h>
 
@@ -13,7 +13,7 @@
 
 #include "main_window/design.h"
 #include "main_window/frm_main.h"
-#include "main_window/win32/host_win32.h"
+#include "main_window/win32/host.h"
 
 namespace holvane::ui {
 
@@ -102,4 +102,4 @@ std::optional<int> DispatchQueued(Win32Window& window);
 
 }  // namespace holvane::ui
 
-#endif  // HOLVANE_MAIN_WINDOW_WIN32_WINDOW_WIN32_H_
+#endif  // HOLVANE_MAIN_WINDOW_WIN32_WINDOW_H_

@@ -3,7 +3,7 @@
 
 #include <cerrno>
 
-#include "cli/file_identity.h"
+#include "common/file_identity.h"
 
 namespace holvane::cli {
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The file layer's part every system shares. The system calls themselves are
 // in file_system_posix.cc and file_system_win32.cc, one of which is built.
-#include "conversion/file_system.h"
+#include "common/file_system.h"
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "conversion/file_system_detail.h"
+#include "common/file_system_detail.h"
 
 namespace holvane {
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_CLI_FILE_IDENTITY_H_
-#define HOLVANE_CLI_FILE_IDENTITY_H_
+#ifndef HOLVANE_COMMON_FILE_IDENTITY_H_
+#define HOLVANE_COMMON_FILE_IDENTITY_H_
 
 #include <cstdint>
 #include <filesystem>
@@ -30,4 +30,4 @@ inline bool NameTaken(const std::filesystem::path& path) {
 
 }  // namespace holvane::cli
 
-#endif  // HOLVANE_CLI_FILE_IDENTITY_H_
+#endif  // HOLVANE_COMMON_FILE_IDENTITY_H_

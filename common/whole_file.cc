@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "conversion/whole_file.h"
+#include "common/whole_file.h"
 
+#include "common/memory_advice.h"
 #include "common/run_time_error.h"
-#include "compression/memory_advice.h"
 
 namespace holvane {
 

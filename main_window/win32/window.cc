@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "main_window/win32/window_win32.h"
+#include "main_window/win32/window.h"
 
-// After windows.h (through window_win32.h), whose types it uses.
+// After windows.h (through window.h), whose types it uses.
 #include <commctrl.h>
 
 #include <stdexcept>
 
 #include "main_window/paths.h"
-#include "main_window/win32/logical_drives_win32.h"
+#include "main_window/win32/logical_drives.h"
 #include "text/utf16.h"
 
 namespace holvane::ui {

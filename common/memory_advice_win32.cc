@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "compression/memory_advice.h"
+#include "common/memory_advice.h"
 
 namespace holvane::memory_advice {
 

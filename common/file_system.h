@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_CONVERSION_FILE_SYSTEM_H_
-#define HOLVANE_CONVERSION_FILE_SYSTEM_H_
+#ifndef HOLVANE_COMMON_FILE_SYSTEM_H_
+#define HOLVANE_COMMON_FILE_SYSTEM_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -236,4 +236,4 @@ std::string ReadStandardInput();
 
 }  // namespace holvane
 
-#endif  // HOLVANE_CONVERSION_FILE_SYSTEM_H_
+#endif  // HOLVANE_COMMON_FILE_SYSTEM_H_

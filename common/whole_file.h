@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_CONVERSION_WHOLE_FILE_H_
-#define HOLVANE_CONVERSION_WHOLE_FILE_H_
+#ifndef HOLVANE_COMMON_WHOLE_FILE_H_
+#define HOLVANE_COMMON_WHOLE_FILE_H_
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 
-#include "conversion/file_system.h"
+#include "common/file_system.h"
 
 namespace holvane {
 
@@ -36,4 +36,4 @@ void WriteWholeFile(WritableFile& file, std::string_view data);
 
 }  // namespace holvane
 
-#endif  // HOLVANE_CONVERSION_WHOLE_FILE_H_
+#endif  // HOLVANE_COMMON_WHOLE_FILE_H_

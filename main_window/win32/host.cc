@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "main_window/win32/host_win32.h"
+#include "main_window/win32/host.h"
 
 #include "text/utf16.h"
 

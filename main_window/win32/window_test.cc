@@ -4,7 +4,7 @@
 // (What the logic does with them is tested with the logic.) Keys are posted
 // and go through the window's message loop; the Shift and Ctrl of a click
 // travel in the mouse message itself, as the system sends them.
-#include "main_window/win32/window_win32.h"
+#include "main_window/win32/window.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "main_window/window_test_kit.h"
+#include "tests/window_test_kit.h"
 #include "text/utf16.h"
 
 namespace holvane::ui {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_MAIN_WINDOW_WINDOW_TEST_KIT_H_
-#define HOLVANE_MAIN_WINDOW_WINDOW_TEST_KIT_H_
+#ifndef HOLVANE_TESTS_WINDOW_TEST_KIT_H_
+#define HOLVANE_TESTS_WINDOW_TEST_KIT_H_
 
 // What the tests of the window's logic and of its views share: a host that
 // records, the window's messages as it records them, and inputs that tell
@@ -108,4 +108,4 @@ inline std::set<std::filesystem::path> Listing(const std::filesystem::path& fold
 
 }  // namespace holvane::ui::testing
 
-#endif  // HOLVANE_MAIN_WINDOW_WINDOW_TEST_KIT_H_
+#endif  // HOLVANE_TESTS_WINDOW_TEST_KIT_H_

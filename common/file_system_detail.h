@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_CONVERSION_FILE_SYSTEM_DETAIL_H_
-#define HOLVANE_CONVERSION_FILE_SYSTEM_DETAIL_H_
+#ifndef HOLVANE_COMMON_FILE_SYSTEM_DETAIL_H_
+#define HOLVANE_COMMON_FILE_SYSTEM_DETAIL_H_
 
 // What the file layer's system parts share: the words its failures are told
 // in, so that a failure reads the same whichever system it happened on, and
@@ -66,4 +66,4 @@ std::size_t ReadStandardInputSome(char* dst, std::size_t n);
 
 }  // namespace holvane::file_layer
 
-#endif  // HOLVANE_CONVERSION_FILE_SYSTEM_DETAIL_H_
+#endif  // HOLVANE_COMMON_FILE_SYSTEM_DETAIL_H_

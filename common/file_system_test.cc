@@ -2,7 +2,7 @@
 // The machine's file layer, mostly reached through the whole-file calls over
 // it: what it opens and refuses to open, reads at any position, appends and
 // removes.
-#include "conversion/file_system.h"
+#include "common/file_system.h"
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "common/run_time_error.h"
-#include "conversion/whole_file.h"
+#include "common/whole_file.h"
 #include "tests/test_support.h"
 
 namespace holvane {

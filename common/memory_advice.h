@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_COMPRESSION_MEMORY_ADVICE_H_
-#define HOLVANE_COMPRESSION_MEMORY_ADVICE_H_
+#ifndef HOLVANE_COMMON_MEMORY_ADVICE_H_
+#define HOLVANE_COMMON_MEMORY_ADVICE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -25,4 +25,4 @@ void PreferLargePages(const void* start, std::size_t length);
 
 }  // namespace holvane::memory_advice
 
-#endif  // HOLVANE_COMPRESSION_MEMORY_ADVICE_H_
+#endif  // HOLVANE_COMMON_MEMORY_ADVICE_H_

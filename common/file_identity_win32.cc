@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <windows.h>
 
-#include "cli/file_identity.h"
+#include "common/file_identity.h"
 
 namespace holvane::cli {
 

@@ -4,7 +4,7 @@
 // After windows.h, whose types it uses.
 #include <commctrl.h>
 
-#include "main_window/win32/window_win32.h"
+#include "main_window/win32/window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   // The themed controls of Common Controls 6, which the manifest asks for.

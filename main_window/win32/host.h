@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#ifndef HOLVANE_MAIN_WINDOW_WIN32_HOST_WIN32_H_
-#define HOLVANE_MAIN_WINDOW_WIN32_HOST_WIN32_H_
+#ifndef HOLVANE_MAIN_WINDOW_WIN32_HOST_H_
+#define HOLVANE_MAIN_WINDOW_WIN32_HOST_H_
 
 #include <windows.h>
 
@@ -32,4 +32,4 @@ class Win32Host final : public Host {
 
 }  // namespace holvane::ui
 
-#endif  // HOLVANE_MAIN_WINDOW_WIN32_HOST_WIN32_H_
+#endif  // HOLVANE_MAIN_WINDOW_WIN32_HOST_H_

@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/file_walk.h"
+#include "cli/file_set.h"
 #include "tests/test_kit.h"
 
 #ifdef HOLVANE_LISTING_BENCH_WINDOW

@@ -1330,15 +1330,18 @@ TEST(CliProgress, FitsANarrowTerminalWithoutSplittingCharacters) {
 // --version and --help
 
 TEST(CliInfo, VersionIsNameVersionCopyrightAndLicenceOnStdout) {
-  const Result result = RunConvert({"--version"});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out,
-            "holvane-convert 1.00\n"
-            "Copyright (c) 2026 The Holvane developers\n"
-            "Лицензия MIT <https://opensource.org/licenses/MIT>.\n"
-            "Это свободное ПО: его можно изменять и распространять.\n"
-            "НИКАКИХ ГАРАНТИЙ в пределах, допускаемых законом.\n");
-  EXPECT_EQ(result.err, "");
+  for (const Arguments& arguments : {Arguments{"--version"}, Arguments{"--pack", "--version"}}) {
+    SCOPED_TRACE(arguments.front());
+    const Result result = RunConvert(arguments);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out,
+              "holvane-convert 1.00\n"
+              "Copyright (c) 2026 The Holvane developers\n"
+              "Лицензия MIT <https://opensource.org/licenses/MIT>.\n"
+              "Это свободное ПО: его можно изменять и распространять.\n"
+              "НИКАКИХ ГАРАНТИЙ в пределах, допускаемых законом.\n");
+    EXPECT_EQ(result.err, "");
+  }
 }
 
 TEST(CliInfo, HelpIsUsageAndOptionsOnStdoutConvertingNothing) {

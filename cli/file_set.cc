@@ -7,15 +7,56 @@
 #include <string>
 #include <utility>
 
-#include "cli/file_walk.h"
-#include "cli/report.h"
+#include "cli/console.h"
 #include "common/file_identity.h"
+#include "common/run_time_error.h"
 #include "listing/listing.h"
 #include "text/native_name.h"
 
 namespace holvane::cli {
 
 namespace {
+
+void AddFolder(const std::filesystem::path& folder, bool recursive,
+               std::vector<std::filesystem::path>& files, std::vector<UnlistedFolder>& unlisted) {
+  listing::FolderContents contents;
+  try {
+    contents = listing::ListFolder(
+        folder, listing::kFilePattern,
+        recursive ? listing::Subfolders::kListed : listing::Subfolders::kLeftOut);
+  } catch (const RunTimeError& error) {
+    unlisted.push_back({folder, error.what()});
+    return;
+  }
+  // Each path is made from one string: `folder / name` would first copy the
+  // folder's parts, then add the name, costing as much again.
+  const text::NativeName prefix = (folder / "").native();
+  files.reserve(files.size() + contents.files.size());
+  for (const listing::Entry file : contents.files) {
+    text::NativeName path;
+    path.reserve(prefix.size() + file.name.size());
+    path.append(prefix).append(file.name);
+    files.emplace_back(std::move(path));
+  }
+  for (const listing::Entry subfolder : contents.subfolders) {
+    if (subfolder.symbolic_link) continue;  // not followed: see FilesToConvert
+    AddFolder(folder / subfolder.name, recursive, files, unlisted);
+  }
+}
+
+// Whether `folder` has subfolders a recursive walk would take (false when it
+// cannot be listed).
+bool HasSubfolders(const std::filesystem::path& folder) {
+  try {
+    const listing::FolderContents contents =
+        listing::ListFolder(folder, listing::kFilePattern, listing::Subfolders::kListed);
+    for (const listing::Entry subfolder : contents.subfolders) {
+      if (!subfolder.symbolic_link) return true;
+    }
+  } catch (const RunTimeError&) {
+  }
+  return false;
+}
 
 // A file's identity for converting it once: its folder (by device and inode,
 // so "a.wvl", "./a.wvl" and a folder holding it agree) and its name there,
@@ -45,6 +86,15 @@ class FileKeys {
 
 }  // namespace
 
+std::vector<std::filesystem::path> FilesToConvert(const std::filesystem::path& path, bool recursive,
+                                                  std::vector<UnlistedFolder>& unlisted) {
+  std::error_code error;
+  if (!std::filesystem::is_directory(path, error)) return {path};
+  std::vector<std::filesystem::path> files;
+  AddFolder(path, recursive, files, unlisted);
+  return files;
+}
+
 std::vector<std::filesystem::path> CollectFiles(const std::vector<std::filesystem::path>& paths,
                                                 bool recursive, bool& failed) {
   std::vector<std::filesystem::path> files;
@@ -56,7 +106,7 @@ std::vector<std::filesystem::path> CollectFiles(const std::vector<std::filesyste
       continue;
     }
     if (Missing(path)) {
-      ReportFailure(path, "нет такого файла или папки");
+      ReportFailure(path, sentence::NoSuchPath());
       failed = true;
       continue;
     }
@@ -65,11 +115,10 @@ std::vector<std::filesystem::path> CollectFiles(const std::vector<std::filesyste
     if (found.empty() && unlisted.empty()) {
       // A folder that gives nothing is no failure, but a run that converts
       // nothing without a word looks like one that worked.
-      const std::string none = std::string("нет файлов ") + listing::kFilePattern;
-      ReportFailure(path, recursive ? "ни в папке, ни во вложенных папках " + none
+      ReportFailure(path, recursive ? sentence::NoFilesInTree(listing::kFilePattern)
                           : HasSubfolders(path)
-                              ? "в папке " + none + "; файлы вложенных папок преобразует -r"
-                              : "в папке " + none);
+                              ? sentence::NoFilesInFolderButSubfolders(listing::kFilePattern)
+                              : sentence::NoFilesInFolder(listing::kFilePattern));
     }
     for (std::filesystem::path& file : found) {
       const std::optional<FileKey> key = keys.Of(file);

@@ -3,9 +3,10 @@
 // machines without a display. Each file goes through the same ConvertFile as
 // in the window, so its text is byte for byte the window's.
 #include <csignal>
-#include <string>
 #include <vector>
 
+#include "cli/console.h"
+#include "cli/options.h"
 #include "cli/program.h"
 
 int main(int argc, char** argv) {
@@ -14,10 +15,10 @@ int main(int argc, char** argv) {
   // ever, and only then ends by SIGPIPE, as cat ends.
   std::signal(SIGPIPE, SIG_IGN);
   const int status = holvane::cli::ReportingWhatEscapes([&] {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    return holvane::cli::Main(arguments, [&](std::size_t argument) {
-      return std::filesystem::path(arguments[argument]);
-    });
+    // A name is its bytes, for the options and the files alike.
+    std::vector<holvane::cli::Argument> arguments;
+    for (int i = 1; i < argc; ++i) arguments.push_back({argv[i], argv[i]});
+    return holvane::cli::Main(arguments);
   });
   if (status == holvane::cli::kReaderGoneStatus) {
     std::signal(SIGPIPE, SIG_DFL);

@@ -2,9 +2,10 @@
 // holvane-convert on Windows: converts *.wvl files from the command line, for
 // scripts and machines without a display. Each file goes through the same
 // ConvertFile as in the window, so its text is byte for byte the window's.
-#include <string>
+#include <filesystem>
 #include <vector>
 
+#include "cli/options.h"
 #include "cli/program.h"
 #include "text/utf16.h"
 
@@ -14,9 +15,10 @@
 // SIGPIPE: Windows has no such signal.)
 int wmain(int argc, wchar_t** argv) {
   return holvane::cli::ReportingWhatEscapes([&] {
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i) arguments.push_back(holvane::text::Utf8FromUtf16(argv[i]));
-    return holvane::cli::Main(
-        arguments, [&](std::size_t argument) { return std::filesystem::path(argv[argument + 1]); });
+    std::vector<holvane::cli::Argument> arguments;
+    for (int i = 1; i < argc; ++i) {
+      arguments.push_back({holvane::text::Utf8FromUtf16(argv[i]), std::filesystem::path(argv[i])});
+    }
+    return holvane::cli::Main(arguments);
   });
 }

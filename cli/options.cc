@@ -42,11 +42,6 @@ std::string NameOf(int option) {
   return std::string("-") + static_cast<char>(option);
 }
 
-UsageError BadValue(std::string_view option, std::string_view value, std::string_view accepted) {
-  return {"недопустимое значение «" + std::string(value) + "» параметра " + std::string(option) +
-          "; допустимы: " + std::string(accepted)};
-}
-
 bool IsKnown(int option) {
   for (const auto& known : kLongOptions) {
     if (known.name != nullptr && known.val == option) return true;
@@ -58,39 +53,57 @@ bool IsKnown(int option) {
 // and is the element before optind; a known one given a value it does not
 // take leaves its own code; an unknown short one, its letter.
 UsageError Refused(int result, std::string_view element) {
-  if (result == ':') return {"параметру " + NameOf(optopt) + " нужно значение"};
-  if (optopt == 0) {
-    return {"неизвестный или неоднозначный параметр «" +
-            std::string(element.substr(0, element.find('='))) + "»"};
-  }
-  if (IsKnown(optopt)) return {"параметр " + NameOf(optopt) + " не принимает значения"};
-  return {"неизвестный параметр «-" + std::string(1, static_cast<char>(optopt)) + "»"};
+  if (result == ':') return {sentence::ValueNeeded(NameOf(optopt))};
+  if (optopt == 0) return {sentence::UnknownOrAmbiguous(element.substr(0, element.find('=')))};
+  if (IsKnown(optopt)) return {sentence::TakesNoValue(NameOf(optopt))};
+  return {sentence::UnknownOption(std::string("-") + static_cast<char>(optopt))};
 }
 
-// The value getopt_long has just given, with the argument it lies in and
-// where in it.
-PathValue GivenPath(const std::vector<std::string>& words) {
-  PathValue given{optarg, std::nullopt, 0};
-  for (std::size_t word = 1; word < words.size(); ++word) {
-    const char* start = words[word].data();
-    if (optarg >= start && optarg <= start + words[word].size()) {
-      given.argument = word - 1;
-      given.offset = static_cast<std::size_t>(optarg - start);
-    }
+// The arguments as getopt_long reads them: the program's name, then each
+// argument's UTF-8, in strings of their own, so that where getopt_long
+// points tells which argument it took a path from.
+class Words {
+ public:
+  explicit Words(const std::vector<Argument>& arguments) : arguments_(arguments) {
+    words_.reserve(arguments.size() + 1);
+    words_.emplace_back(kProgram);
+    for (const Argument& argument : arguments) words_.push_back(argument.text);
+    for (std::string& word : words_) argv_.push_back(word.data());
+    argv_.push_back(nullptr);
   }
-  return given;
-}
+
+  int argc() const { return static_cast<int>(words_.size()); }
+  char** argv() { return argv_.data(); }
+
+  // The path from `text`, which lies in one of the arguments, to its end:
+  // that argument's native form less what comes before `text`, the option's
+  // own ASCII letters.
+  std::filesystem::path PathAt(const char* text) {
+    for (std::size_t tried = 0; tried < arguments_.size(); ++tried) {
+      // getopt_long keeps the paths in their order: the search goes on from
+      // the last argument found.
+      next_ = next_ % arguments_.size();
+      const std::string& word = words_[next_ + 1];
+      const std::size_t argument = next_++;
+      if (text >= word.data() && text <= word.data() + word.size()) {
+        const auto& native = arguments_[argument].native.native();
+        return native.substr(static_cast<std::size_t>(text - word.data()));
+      }
+    }
+    return {};  // not reached: getopt_long points into the arguments only
+  }
+
+ private:
+  const std::vector<Argument>& arguments_;
+  std::vector<std::string> words_;
+  std::vector<char*> argv_;
+  std::size_t next_ = 0;
+};
 
 }  // namespace
 
-std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string>& arguments) {
-  std::vector<std::string> words{"holvane-convert"};
-  words.insert(words.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  const int argc = static_cast<int>(words.size());
-
+std::variant<Options, UsageError> ParseCommandLine(const std::vector<Argument>& arguments) {
+  Words words(arguments);
   Options options;
   bool encoding_given = false;
   bool line_break_given = false;
@@ -99,7 +112,7 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
   opterr = 0;
   for (;;) {
     const int result =
-        ::getopt_long(argc, argv.data(), ":rcqhVo:O:f", kLongOptions.data(), nullptr);
+        ::getopt_long(words.argc(), words.argv(), ":rcqhVo:O:f", kLongOptions.data(), nullptr);
     if (result == -1) break;
     const std::string_view value = optarg != nullptr ? optarg : "";
     switch (result) {
@@ -122,16 +135,16 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
         options.form.layout = TextLayout::kEditable;
         break;
       case kPack:
-        options.pack = true;
+        options.command = Command::kPack;
         break;
       case 'f':
         options.force = true;
         break;
       case 'o':
-        options.output = GivenPath(words);
+        options.output = words.PathAt(optarg);
         break;
       case 'O':
-        options.output_dir = GivenPath(words);
+        options.output_dir = words.PathAt(optarg);
         break;
       case kEncoding:
         encoding_given = true;
@@ -140,7 +153,7 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
         } else if (value == "utf-8") {
           options.form.encoding = TextEncoding::kUtf8;
         } else {
-          return BadValue("--encoding", value, "cp1251, utf-8");
+          return UsageError{sentence::BadValue("--encoding", value, "cp1251, utf-8")};
         }
         break;
       case kEol:
@@ -150,56 +163,42 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<std::string
         } else if (value == "lf") {
           options.form.line_break = LineBreak::kLf;
         } else {
-          return BadValue("--eol", value, "crlf, lf");
+          return UsageError{sentence::BadValue("--eol", value, "crlf, lf")};
         }
         break;
       default:
-        return Refused(result, argv[static_cast<std::size_t>(optind) - 1]);
+        return Refused(result, words.argv()[static_cast<std::size_t>(optind) - 1]);
     }
   }
-  // getopt_long moves the paths after the options: each is found among the
-  // words by where its text lives.
-  for (int i = optind; i < argc; ++i) {
-    const char* path = argv[static_cast<std::size_t>(i)];
-    options.paths.emplace_back(path);
-    for (std::size_t word = 1; word < words.size(); ++word) {
-      if (words[word].data() == path) options.path_arguments.push_back(word - 1);
-    }
+  // getopt_long moves the paths after the options, in the order given.
+  for (int i = optind; i < words.argc(); ++i) {
+    options.paths.push_back(words.PathAt(words.argv()[static_cast<std::size_t>(i)]));
   }
   if (!options.help && !options.version && options.paths.empty()) {
-    return UsageError{"не указан ни один файл или папка"};
+    return UsageError{sentence::NoPathGiven()};
   }
+  const bool pack = options.command == Command::kPack;
   // An editable text is UTF-8 unless told otherwise, written or read.
   const bool editable = options.form.layout == TextLayout::kEditable;
-  if (!encoding_given && (options.pack || editable)) {
-    options.form.encoding = TextEncoding::kUtf8;
-  }
+  if (!encoding_given && (pack || editable)) options.form.encoding = TextEncoding::kUtf8;
   // The editable form is for the system's own tools: sed, grep and editors
   // that match a line's end by its system's break.
   if (!line_break_given && editable) options.form.line_break = SystemLineBreak();
-  if (options.pack && editable) {
-    return UsageError{"--editable и --pack вместе не задаются"};
+  const char* const output_option = options.output ? "-o" : "-O";
+  if (pack && editable) return UsageError{sentence::EditableWithPack()};
+  if (!pack && (options.output || options.output_dir)) {
+    return UsageError{sentence::OnlyWithPack(output_option)};
   }
-  if (!options.pack && (options.output.given() || options.output_dir.given())) {
-    return UsageError{std::string(options.output.given() ? "-o" : "-O") +
-                      " задаётся только с --pack"};
+  if (!pack && !editable && options.force) {
+    return UsageError{sentence::ForceOnlyWithPackOrEditable()};
   }
-  if (!options.pack && !editable && options.force) {
-    return UsageError{"-f задаётся только с --pack или --editable"};
+  if (pack && options.recursive) return UsageError{sentence::PackReadsNoFolders()};
+  if (options.output && options.output_dir) return UsageError{sentence::OutputAndOutputDir()};
+  if ((options.output || options.output_dir) && options.to_stdout) {
+    return UsageError{sentence::NotWithStdout(output_option)};
   }
-  if (options.pack && options.recursive) {
-    return UsageError{"--pack читает файлы, а не папки: -r с ним не задаётся"};
-  }
-  if (options.output.given() && options.output_dir.given()) {
-    return UsageError{"-o и -O вместе не задаются"};
-  }
-  if ((options.output.given() || options.output_dir.given()) && options.to_stdout) {
-    return UsageError{std::string(options.output.given() ? "-o" : "-O") +
-                      " и -c вместе не задаются"};
-  }
-  if (options.output.given() && options.paths.size() > 1) {
-    return UsageError{"-o называет выход одного ФАЙЛА, а их указано " +
-                      std::to_string(options.paths.size())};
+  if (options.output && options.paths.size() > 1) {
+    return UsageError{sentence::OutputForOneFile(options.paths.size())};
   }
   return options;
 }

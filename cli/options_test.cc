@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <variant>
@@ -15,6 +17,14 @@ namespace {
 
 using Arguments = std::vector<std::string>;
 
+// The command line `arguments` make where each is given in one form, as on
+// POSIX systems.
+std::variant<Options, UsageError> Parse(const Arguments& arguments) {
+  std::vector<Argument> given;
+  for (const std::string& argument : arguments) given.push_back({argument, argument});
+  return ParseCommandLine(given);
+}
+
 // The options `change` makes of the defaults.
 template <typename Change>
 Options With(Change change) {
@@ -24,7 +34,7 @@ Options With(Change change) {
 }
 
 Options Paths(Arguments paths) {
-  return With([&](Options& o) { o.paths = paths; });
+  return With([&](Options& o) { o.paths.assign(paths.begin(), paths.end()); });
 }
 
 struct AcceptedCase {
@@ -39,9 +49,10 @@ class OptionsAccepted : public ::testing::TestWithParam<AcceptedCase> {};
 
 TEST_P(OptionsAccepted, GivesTheOptionsAndPathsInOrder) {
   const AcceptedCase& c = GetParam();
-  const auto parsed = ParseCommandLine(c.arguments);
+  const auto parsed = Parse(c.arguments);
   const auto* options = std::get_if<Options>(&parsed);
   ASSERT_NE(options, nullptr) << std::get<UsageError>(parsed).message;
+  EXPECT_EQ(options->command, c.expected.command);
   EXPECT_EQ(options->recursive, c.expected.recursive);
   EXPECT_EQ(options->to_stdout, c.expected.to_stdout);
   EXPECT_EQ(options->quiet, c.expected.quiet);
@@ -52,10 +63,6 @@ TEST_P(OptionsAccepted, GivesTheOptionsAndPathsInOrder) {
   EXPECT_EQ(options->output_dir, c.expected.output_dir);
   EXPECT_TRUE(options->form == c.expected.form);
   EXPECT_EQ(options->paths, c.expected.paths);
-  ASSERT_EQ(options->path_arguments.size(), options->paths.size());
-  for (std::size_t i = 0; i < options->paths.size(); ++i) {
-    EXPECT_EQ(c.arguments.at(options->path_arguments[i]), options->paths[i]);
-  }
 }
 
 const TextForm kUtf8Lf{TextEncoding::kUtf8, LineBreak::kLf};
@@ -125,22 +132,24 @@ INSTANTIATE_TEST_SUITE_P(
                        o.paths = {"a"};
                      })},
         AcceptedCase{"PackWithOutputApart", {"--pack", "-fo", "x.wvl", "a"}, With([](Options& o) {
-                       o.pack = o.force = true;
+                       o.command = Command::kPack;
+                       o.force = true;
                        o.form.encoding = TextEncoding::kUtf8;
-                       o.output = {"x.wvl", 2, 0};
+                       o.output = "x.wvl";
                        o.paths = {"a"};
                      })},
         AcceptedCase{"PackWithOutputJoined",
                      {"a", "--pack", "--output=x.wvl", "--force", "--encoding=cp1251"},
                      With([](Options& o) {
-                       o.pack = o.force = true;
-                       o.output = {"x.wvl", 2, 9};
+                       o.command = Command::kPack;
+                       o.force = true;
+                       o.output = "x.wvl";
                        o.paths = {"a"};
                      })},
         AcceptedCase{"PackIntoFolder", {"--pack", "-Oout", "a", "b"}, With([](Options& o) {
-                       o.pack = true;
+                       o.command = Command::kPack;
                        o.form.encoding = TextEncoding::kUtf8;
-                       o.output_dir = {"out", 1, 2};
+                       o.output_dir = "out";
                        o.paths = {"a", "b"};
                      })},
         AcceptedCase{
@@ -150,6 +159,39 @@ INSTANTIATE_TEST_SUITE_P(
               o.paths = {"a"};
             })}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A path, and a path an option's value names, is made from the argument as
+// the system gave it (on Windows its UTF-16), not from its UTF-8: here the two
+// forms differ after the option's own letters.
+TEST(OptionsPaths, AreMadeFromTheArgumentsAsGiven) {
+  struct Case {
+    std::vector<Argument> arguments;
+    std::optional<std::filesystem::path> output;
+    std::optional<std::filesystem::path> output_dir;
+  };
+  const Argument a{"a", "native a"};
+  const Argument b{"b", "native b"};
+  for (const Case& c : {
+           Case{{{"-ox.wvl", "-onative x"}, a, {"--pack", "--pack"}}, "native x", std::nullopt},
+           Case{{{"--pack", "--pack"}, {"--output=x.wvl", "--output=native x"}, a},
+                "native x",
+                std::nullopt},
+           Case{{{"--pack", "--pack"}, {"-o", "-o"}, {"x.wvl", "native x"}, a},
+                "native x",
+                std::nullopt},
+           Case{{a, {"-Ox", "-Onative x"}, {"--pack", "--pack"}, b}, std::nullopt, "native x"},
+       }) {
+    const auto parsed = ParseCommandLine(c.arguments);
+    const auto* options = std::get_if<Options>(&parsed);
+    ASSERT_NE(options, nullptr) << std::get<UsageError>(parsed).message;
+    EXPECT_EQ(options->output, c.output);
+    EXPECT_EQ(options->output_dir, c.output_dir);
+    const std::vector<std::filesystem::path> expected_paths =
+        c.output_dir ? std::vector<std::filesystem::path>{"native a", "native b"}
+                     : std::vector<std::filesystem::path>{"native a"};
+    EXPECT_EQ(options->paths, expected_paths);
+  }
+}
 
 struct RejectedCase {
   const char* name;
@@ -165,7 +207,7 @@ class OptionsRejected : public ::testing::TestWithParam<RejectedCase> {};
 
 TEST_P(OptionsRejected, IsAUsageError) {
   const RejectedCase& c = GetParam();
-  const auto parsed = ParseCommandLine(c.arguments);
+  const auto parsed = Parse(c.arguments);
   const auto* error = std::get_if<UsageError>(&parsed);
   ASSERT_NE(error, nullptr);
   EXPECT_FALSE(error->message.empty());

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The run of --pack: editable texts read, packed and written, each checked
 // and kept only whole.
-#include "conversion/pack.h"
+#include "cli/pack.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -19,11 +19,7 @@
 
 #include "cli/console.h"
 #include "cli/file_set.h"
-#include "cli/help.h"
-#include "cli/interrupts.h"
 #include "cli/program.h"
-#include "cli/report.h"
-#include "cli/run.h"
 #include "common/file_identity.h"
 #include "common/file_system.h"
 #include "common/run_time_error.h"
@@ -31,15 +27,12 @@
 #include "compression/czlib.h"
 #include "conversion/convert_file.h"
 #include "conversion/editable_reader.h"
+#include "conversion/pack.h"
 #include "text/terminal_text.h"
 
 namespace holvane::cli {
 
 namespace {
-
-std::string PackedCountLine(std::int64_t count) {
-  return "Файлов упаковано: " + std::to_string(count) + ".";
-}
 
 // A packed file may be read by whoever may read what it replaces, or, when
 // it is new, by whoever may read the text it comes from; and is written by
@@ -66,11 +59,8 @@ bool ReportedFaults(const std::filesystem::path& file, const EditableReading& re
     lines += text::Escaped(FaultLine(name, fault), text::Backslashes::kKept) + "\n";
   }
   WriteText(stderr, lines);
-  const std::size_t rest = reading.fault_count - reading.faults.size();
-  ReportFailure(
-      file, (rest > 0 ? "и ещё строк с ошибками: " + std::to_string(rest) + "; " : std::string()) +
-                "строк с ошибками всего: " + std::to_string(reading.fault_count) +
-                ", ничего не записано");
+  ReportFailure(file, sentence::FaultyLines(reading.fault_count - reading.faults.size(),
+                                            reading.fault_count));
   return true;
 }
 
@@ -116,105 +106,78 @@ std::filesystem::path TargetFor(const std::filesystem::path& file,
 
 }  // namespace
 
-int RunPack(const Options& options, const std::vector<std::filesystem::path>& paths,
-            const std::filesystem::path& output, const std::filesystem::path& output_dir) {
+int RunPack(const Options& options) {
+  const std::filesystem::path output = options.output.value_or(std::filesystem::path());
+  const std::filesystem::path output_dir = options.output_dir.value_or(std::filesystem::path());
   std::error_code error;
   if (!output.empty() && (!output.has_filename() || std::filesystem::is_directory(output, error))) {
-    return UsageFailure("-o называет файл, а «" + text::Escaped(output.native()) +
-                        "» — папка; упакованные файлы в папку пишет -O ПАПКА");
+    return UsageFailure(sentence::OutputIsAFolder(text::Escaped(output.native())));
   }
   if (options.to_stdout && IsTerminal(stdout)) {
-    Report("сжатые данные на терминал не пишутся: перенаправьте стандартный вывод");
+    Report(sentence::CompressedDataToTerminal());
     return 1;
   }
   if (!output_dir.empty()) {
     std::filesystem::create_directories(output_dir, error);
     if (error) {
-      ReportFailure(output_dir, "не удаётся создать папку");
+      ReportFailure(output_dir, sentence::FolderNotCreated());
       return 1;
     }
   }
-  InterruptGuard guard(DefaultFileSystem(), InterruptLine);
+  FileLoop loop(false);
   const std::unique_ptr<WritableFile> standard_output = StandardOutput();
   std::optional<cZLIB> zlib;
-  int failures = 0;
-  int packed_files = 0;
   // Two texts of one name packed into one folder would write one file, the
   // second over the first.
   std::set<std::filesystem::path> written;
-  PackWriter writer(guard.files());
-  for (const std::filesystem::path& file : paths) {
-    try {
-      const bool from_input = file == kStandardInput;
-      const std::filesystem::path target =
-          options.to_stdout ? std::filesystem::path() : TargetFor(file, output, output_dir);
-      if (!options.to_stdout && target.empty()) {
-        ReportFailure(file, from_input ? "для стандартного ввода нужен -o ФАЙЛ или -c"
-                                       : "имя не оканчивается на .edit.txt: куда писать, "
-                                         "скажет -o ФАЙЛ, или -c");
-        ++failures;
-        continue;
-      }
-      if (!options.to_stdout && written.contains(target.lexically_normal())) {
-        ReportFailure(file, "в «" + text::Escaped(target.native()) +
-                                "» уже упакован другой файл этого запуска");
-        ++failures;
-        continue;
-      }
-      const bool replacing = !options.to_stdout && NameTaken(target);
-      if (replacing && !options.force) {
-        ReportFailure(target, kAlreadyThere);
-        ++failures;
-        continue;
-      }
-      std::string content = from_input ? ReadStandardInput() : ReadWholeFile(file);
-      const EditableReading reading = ReadEditable(content, options.form.encoding);
-      content = std::string();  // the stream holds it from here on
-      if (ReportedFaults(file, reading)) {
-        ++failures;
-        continue;
-      }
-      const std::string packed = PackRecordStream(reading.stream, zlib);
-      if (options.to_stdout) {
-        standard_output->Append(packed);
-      } else {
-        // A record lost or added by a slip of the editor is told before the
-        // file it came from is gone.
-        std::optional<std::int64_t> replaced_records;
-        if (replacing) {
-          try {
-            replaced_records = RecordCount(ReadWholeFile(target), zlib);
-          } catch (const RunTimeError&) {
-          }
-        }
-        guard.Begin(file, PackTemporaryPathFor(target));
-        try {
-          writer.Write(target, packed, options.force, PackedPermissions(target, file));
-        } catch (...) {
-          guard.End();
-          throw;
-        }
-        guard.End();
-        written.insert(target.lexically_normal());
-        const auto records = static_cast<std::int64_t>(reading.entries);
-        if (replaced_records && *replaced_records != records) {
-          ReportFailure(target, "записей было " + std::to_string(*replaced_records) + ", стало " +
-                                    std::to_string(records));
-        }
-      }
-      ++packed_files;
-    } catch (const StandardOutputClosed&) {
-      return kReaderGoneStatus;
-    } catch (const RunTimeError& error) {
-      ReportFailure(error.file().empty() ? file : error.file(), error.what());
-      ++failures;
-    } catch (const std::bad_alloc&) {
-      ReportFailure(file, "недостаточно памяти");
-      ++failures;
+  PackWriter writer(loop.files());
+  const auto pack = [&](const std::filesystem::path& file) {
+    const bool from_input = file == kStandardInput;
+    const std::filesystem::path target =
+        options.to_stdout ? std::filesystem::path() : TargetFor(file, output, output_dir);
+    if (!options.to_stdout && target.empty()) {
+      ReportFailure(
+          file, from_input ? sentence::StandardInputNeedsOutput() : sentence::NotAnEditableName());
+      return false;
     }
-  }
-  ReportCounts(packed_files, failures, options.to_stdout, options.quiet, PackedCountLine);
-  return failures > 0 ? 1 : 0;
+    if (!options.to_stdout && written.contains(target.lexically_normal())) {
+      ReportFailure(file, sentence::PackedTwiceInto(text::Escaped(target.native())));
+      return false;
+    }
+    const bool replacing = !options.to_stdout && NameTaken(target);
+    if (replacing && !options.force) {
+      ReportFailure(target, sentence::AlreadyThere());
+      return false;
+    }
+    std::string content = from_input ? ReadStandardInput() : ReadWholeFile(file);
+    const EditableReading reading = ReadEditable(content, options.form.encoding);
+    content = std::string();  // the stream holds it from here on
+    if (ReportedFaults(file, reading)) return false;
+    const std::string packed = PackRecordStream(reading.stream, zlib);
+    if (options.to_stdout) {
+      standard_output->Append(packed);
+      return true;
+    }
+    // A record lost or added by a slip of the editor is told before the
+    // file it came from is gone.
+    std::optional<std::int64_t> replaced_records;
+    if (replacing) {
+      try {
+        replaced_records = RecordCount(ReadWholeFile(target), zlib);
+      } catch (const RunTimeError&) {
+      }
+    }
+    loop.Begin(file, PackTemporaryPathFor(target));
+    writer.Write(target, packed, options.force, PackedPermissions(target, file));
+    loop.End();
+    written.insert(target.lexically_normal());
+    const auto records = static_cast<std::int64_t>(reading.entries);
+    if (replaced_records && *replaced_records != records) {
+      ReportFailure(target, sentence::RecordCountChanged(*replaced_records, records));
+    }
+    return true;
+  };
+  return loop.Run(options.paths, pack, {sentence::PackedCount, options.to_stdout, options.quiet});
 }
 
 }  // namespace holvane::cli

@@ -3,25 +3,24 @@
 #define HOLVANE_CLI_PROGRAM_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/console.h"
+#include "cli/interrupts.h"
+#include "cli/options.h"
+#include "common/file_system.h"
+
 namespace holvane::cli {
 
-// The path of the argument at a place among the arguments, made from the
-// arguments as the system gave them (UTF-16 on Windows), not from their UTF-8.
-using PathOf = std::function<std::filesystem::path(std::size_t argument)>;
-
-// The status of a run that ended because standard output's reader went
-// away: 128 + SIGPIPE's number, which main turns into SIGPIPE itself where
-// there is one, so that a shell sees the run end as it sees cat end there.
-inline constexpr int kReaderGoneStatus = 128 + 13;
-
-// The program, from its arguments (UTF-8, for the options) to its exit
-// status: parses them, runs, and checks that standard output was written.
-int Main(const std::vector<std::string>& arguments, const PathOf& path_of);
+// The program, from its arguments to its exit status: parses them, answers
+// --help and --version whatever else is asked, runs the command asked for,
+// and checks that standard output was written.
+int Main(const std::vector<Argument>& arguments);
 
 // Runs `body` for the exit status. A file's failure is reported where it
 // happens and the run goes on; what escapes `body` is what the program itself
@@ -29,6 +28,53 @@ int Main(const std::vector<std::string>& arguments, const PathOf& path_of);
 // touched or between two. It becomes one line and the status 1: no exception
 // may end the program unannounced.
 int ReportingWhatEscapes(const std::function<int()>& body) noexcept;
+
+// The loop every command runs over its files, one at a time, and the one
+// place that watches for a stop: from its construction on, SIGINT, SIGTERM
+// and SIGHUP end the run cleanly (InterruptGuard), so a command makes it
+// before it touches a file. Each file goes to the command's work: a file it
+// throws RunTimeError or std::bad_alloc for has failed and is reported (as
+// the file the error concerns, or else itself), and the next one is taken;
+// StandardOutputClosed ends the run quietly. With `progress`, a progress
+// line on standard error shows each of several files, and a wait for another
+// conversion of one.
+class FileLoop final {
+ public:
+  explicit FileLoop(bool progress);
+
+  // What the work reaches the files through, for a stop to undo its part.
+  FileSystem& files();
+
+  // How a command's run tells its end (ReportCounts).
+  struct Counts {
+    std::string (*done_line)(std::int64_t);
+    bool text_on_stdout;
+    bool quiet;
+  };
+  // Runs `work` on each of `files`, in order; it returns whether the file was
+  // done, false for one it refused and reported (after ClearProgress). Then
+  // tells the counts; returns kReaderGoneStatus when standard output's reader
+  // went away, 1 when a file failed or `failed_before` (a PATH that could not
+  // be taken), 0 otherwise.
+  int Run(const std::vector<std::filesystem::path>& files,
+          const std::function<bool(const std::filesystem::path&)>& work, const Counts& counts,
+          bool failed_before = false);
+
+  // Within the work: a stop from here until End, or the file's end, stops the
+  // conversion of `input`, removing its `temporary` file (by default its
+  // TemporaryPathFor) once the conversion has made it.
+  void Begin(const std::filesystem::path& input,
+             std::optional<std::filesystem::path> temporary = std::nullopt);
+  void End();
+
+  void ClearProgress();
+
+ private:
+  InterruptGuard guard_;
+  ProgressLine progress_;
+  const std::vector<std::filesystem::path>* files_ = nullptr;
+  std::size_t current_ = 0;
+};
 
 }  // namespace holvane::cli
 

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <new>
 #include <optional>
 #include <set>
 #include <span>

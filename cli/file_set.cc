@@ -9,7 +9,7 @@
 
 #include "cli/file_walk.h"
 #include "cli/report.h"
-#include "common/file_identity.h"
+#include "common/file_system.h"
 #include "listing/listing.h"
 #include "text/native_name.h"
 

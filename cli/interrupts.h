@@ -65,12 +65,11 @@ class InterruptGuard final {
   void OnWaiting(Waiting waiting);
 
   // The conversion of `input` starts or has ended; only one runs at a time.
-  // Its temporary file, which a stop removes once the conversion has made it,
-  // is `temporary`, or by default the conversion's own (TemporaryPathFor).
-  // Without the guard's thread, Begin asks `report` for the lines a stop
-  // during the conversion would print, so it may throw what `report` throws.
-  void Begin(const std::filesystem::path& input,
-             std::optional<std::filesystem::path> temporary = std::nullopt);
+  // A stop removes the temporary file it has made through files(): the one
+  // its lock names (LockConversion), or one it made new (a pack's). Without
+  // the guard's thread, Begin asks `report` for the lines a stop during the
+  // conversion would print, so it may throw what `report` throws.
+  void Begin(const std::filesystem::path& input);
   void End();
 
  private:

@@ -64,12 +64,9 @@ class SectionMutex {
   void (*on_left_)(int) = nullptr;
 };
 
-// What a handler writes and removes when it stops the run: made beforehand,
-// since a handler may not format or allocate.
-struct PreparedStop {
-  std::array<std::string, kStopSignalCount> lines;  // by kStopSignals
-  std::filesystem::path temporary;                  // empty: none
-};
+// The line a stop prints for each of kStopSignals, made beforehand for a
+// handler, which may not format or allocate.
+using StopLines = std::array<std::string, kStopSignalCount>;
 
 // What a stop needs. The mutex is held around every step that changes what a
 // stop must undo (creating and removing files) and around every write to a
@@ -81,15 +78,17 @@ struct InterruptGuard::State {
   SectionMutex mutex;
   Report report;
   std::optional<std::filesystem::path> input;
-  // The conversion's temporary file, which a stop removes once it is made.
+  // The temporary file of the conversion in progress, as the conversion
+  // named it to the file layer (its lock, or a file it made new), and
+  // whether it is there for a stop to remove.
   std::filesystem::path temporary;
   bool temporary_created = false;
   bool stopping = false;
-  // Without the guard's thread: what a stop prints and removes between
-  // conversions, and during the one in progress.
+  // Without the guard's thread: what a stop prints between conversions, and
+  // during the one in progress.
   bool on_converting_thread = false;
-  PreparedStop idle;
-  PreparedStop converting;
+  StopLines idle_lines;
+  StopLines converting_lines;
   std::atomic<bool> stopped{false};
 #ifndef _WIN32
   sigset_t signals{};
@@ -104,10 +103,9 @@ struct InterruptGuard::State {
 // destructor could finish with the conversion held still).
 void Stop(InterruptGuard::State& state, int signal);
 
-// What a stop prints and removes (`temporary`) while `input` is converted, or
-// between conversions when it is nullptr.
-PreparedStop Prepared(const InterruptGuard::Report& report, const std::filesystem::path* input,
-                      const std::filesystem::path& temporary = {});
+// What a stop prints while `input` is converted, or between conversions when
+// it is nullptr.
+StopLines StopLinesFor(const InterruptGuard::Report& report, const std::filesystem::path* input);
 
 // Each system's own: removes `path` at once, a failure ignored; ends the
 // process at once with `status`, running nothing more.

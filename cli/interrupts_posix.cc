@@ -38,17 +38,17 @@ std::atomic<InterruptGuard::State*> caught_here{nullptr};
 // finish.
 void StopHere(InterruptGuard::State& state, int signal) {
   if (state.stopped.exchange(true)) return;
-  const PreparedStop& prepared = state.input ? state.converting : state.idle;
+  const StopLines& lines = state.input ? state.converting_lines : state.idle_lines;
   std::size_t index = 0;
   while (index + 1 < kStopSignals.size() && kStopSignals[index] != signal) ++index;
-  const std::string& line = prepared.lines[index];
+  const std::string& line = lines[index];
   for (std::size_t done = 0; done < line.size();) {
     const ssize_t wrote = ::write(STDERR_FILENO, line.data() + done, line.size() - done);
     if (wrote < 0 && errno == EINTR) continue;
     if (wrote <= 0) break;
     done += static_cast<std::size_t>(wrote);
   }
-  if (state.temporary_created) ::unlink(prepared.temporary.c_str());
+  if (state.temporary_created) ::unlink(state.temporary.c_str());
   ::_exit(128 + signal);
 }
 
@@ -79,7 +79,7 @@ void PutBackActions(InterruptGuard::State& state, std::size_t count) {
 // of the guard's own. They are still blocked here, and stay blocked should
 // this fail.
 void CatchHere(InterruptGuard::State& state) {
-  state.idle = Prepared(state.report, nullptr);
+  state.idle_lines = StopLinesFor(state.report, nullptr);
   state.on_converting_thread = true;
   state.mutex.OnLeft(StopLeft);
   caught_here.store(&state);

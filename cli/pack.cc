@@ -24,10 +24,8 @@
 #include "cli/program.h"
 #include "cli/report.h"
 #include "cli/run.h"
-#include "common/file_identity.h"
 #include "common/file_system.h"
 #include "common/run_time_error.h"
-#include "common/whole_file.h"
 #include "compression/czlib.h"
 #include "conversion/convert_file.h"
 #include "conversion/editable_reader.h"
@@ -187,7 +185,7 @@ int RunPack(const Options& options, const std::vector<std::filesystem::path>& pa
           } catch (const RunTimeError&) {
           }
         }
-        guard.Begin(file, PackTemporaryPathFor(target));
+        guard.Begin(file);
         try {
           writer.Write(target, packed, options.force, PackedPermissions(target, file));
         } catch (...) {

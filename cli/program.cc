@@ -12,6 +12,7 @@
 #include "cli/report.h"
 #include "cli/run.h"
 #include "cli/standard_output.h"
+#include "common/file_system.h"
 #include "common/run_time_error.h"
 
 namespace holvane::cli {
@@ -44,21 +45,6 @@ int Main(const std::vector<std::string>& arguments, const PathOf& path_of) {
 
 namespace {
 
-// What a system call's failure means, worded as the file layer words its
-// own.
-std::string SystemCause(const std::error_code& code) {
-  const std::error_condition condition = code.default_error_condition();
-  if (condition == std::errc::resource_unavailable_try_again) {
-    return "не хватает системных ресурсов";
-  }
-  if (condition == std::errc::not_enough_memory) return "недостаточно памяти";
-  if (condition == std::errc::operation_not_permitted ||
-      condition == std::errc::permission_denied) {
-    return "доступ запрещён";
-  }
-  return "системная ошибка " + std::to_string(code.value()) + " (" + code.message() + ")";
-}
-
 // The cause of the exception being handled, in words a person reads.
 std::string CurrentCause() {
   try {
@@ -66,9 +52,9 @@ std::string CurrentCause() {
   } catch (const RunTimeError& error) {
     return error.what();
   } catch (const std::bad_alloc&) {
-    return "недостаточно памяти";
+    return std::string(SystemErrorWords(std::errc::not_enough_memory));
   } catch (const std::system_error& error) {
-    return "сбой системы: " + SystemCause(error.code());
+    return "сбой системы: " + SystemFailureCause(error.code());
   } catch (const std::exception& error) {
     return std::string("непредвиденная ошибка (") + error.what() + ")";
   } catch (...) {

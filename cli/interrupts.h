@@ -14,29 +14,20 @@
 
 namespace holvane::cli {
 
-// Turns SIGINT, SIGTERM and SIGHUP into a clean stop (on Windows the
-// console's events: Ctrl+C as SIGINT, Ctrl+Break as SIGBREAK, closing the
-// console, logging off and shutting down as SIGTERM, so 130, 149 and 143): the
-// conversion in progress loses its temporary file (when it created one), its
-// text file ends where an entry ends, the line `report` gives for the signal
-// and the file goes to standard error, and the process exits with 128 + the
-// signal's number at once, wherever the conversion stood (reading,
-// decompressing, waiting for another conversion of the same file, writing).
-// Files converted before stay converted.
+// Turns SIGINT, SIGTERM and SIGHUP (on Windows the console's events: Ctrl+C
+// as SIGINT, Ctrl+Break as SIGBREAK, closing the console, logging off and
+// shutting down as SIGTERM) into a clean stop, wherever the conversion
+// stands: its temporary file goes (when it made one), its text file ends
+// where an entry ends, the line `report` gives goes to standard error, and
+// the process exits at once with 128 + the signal's number (130, 149, 143 on
+// Windows). Files converted before stay converted. Conversions must go
+// through files(), which holds a stop back while a file is created, removed
+// or renamed, or a text file written.
 //
-// Construct it before any other thread exists: it blocks those signals in
-// the calling thread, so in every thread started afterwards too, and waits
-// for them on a thread of its own. Where no thread can be started (a process
-// limit reached), it catches them on the converting thread instead, with the
-// same outcome: a signal that comes while a file is created or removed or a
-// text file written is held until that step is done. One guard at a time
-// then; nothing else in the process may handle those signals meanwhile. (On
-// Windows the console calls a handler on a thread of its own; one guard at a
-// time.) Conversions must go through files(), which passes everything on to
-// `files` and keeps track of what the conversion in progress has written.
-//
-// The constructor throws std::system_error when the signals cannot be set up,
-// std::bad_alloc when memory runs out; the signals are as they were then.
+// Construct it before any other thread exists; one guard at a time, nothing
+// else handling those signals meanwhile. The constructor throws
+// std::system_error when the signals cannot be set up, std::bad_alloc when
+// memory runs out; the signals are as they were then.
 class InterruptGuard final {
  public:
   // The line, ending in a newline, that says the run was stopped by `signal`;

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Stops caught on POSIX: the signals blocked in every thread and waited for
-// on a thread of the guard's own, or, where no thread can be had, caught by
-// a handler on the converting thread.
+// Stops caught on POSIX: the signals blocked in the thread that makes the
+// guard, so in every thread started afterwards too, and waited for on a
+// thread of the guard's own; or, where no thread can be had (a process limit
+// reached), caught by a handler on the converting thread, with the same
+// outcome: a signal that comes inside a section the guard's mutex guards is
+// acted on when the section ends.
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
@@ -121,6 +124,8 @@ void InterruptGuard::Listen() {
   try {
     CatchHere(*state_);
   } catch (...) {
+    // Whatever failed (a system call, memory for the lines), the signals are
+    // put back as they were and the same failure goes on.
     ::pthread_sigmask(SIG_SETMASK, &state_->previous_mask, nullptr);
     throw;
   }

@@ -144,10 +144,11 @@ class FileSystem {
   // Locks the conversion of `input`, whose temporary file is `temporary`:
   // another LockConversion of the same input, in this process or another,
   // waits until the lock goes, or with kDontWait returns nullptr at once (and
-  // only then). The lock is advisory and the input is not read here. On
-  // POSIX it is the temporary file's, which is opened, or made rw------- less
-  // the umask, and never emptied; on Windows the input's, and no temporary
-  // file is made. Where files cannot be locked, the lock is not held and the
+  // only then); locks of different inputs are independent. The lock is
+  // advisory and the input is not read here. On POSIX it is the temporary
+  // file's, opened or made (rw------- less the umask), never emptied, refused
+  // as CreateForWriting refuses a name; on Windows the input's, and no file
+  // is made. Where files cannot be locked, the lock is not held and the
   // conversion goes on as if unlocked. Failures concern the file locked.
   virtual std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
                                                          const std::filesystem::path& temporary,

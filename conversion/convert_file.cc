@@ -133,7 +133,8 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
   } catch (...) {
     // Nothing is written for an input that cannot be read or decompressed:
     // the temporary file the lock made goes again (the lock still held), one
-    // an earlier run left stays as it was. The failure is the one to report.
+    // an earlier run left stays as it was. The failure is the one to report,
+    // whatever it is (memory running out included), thrown on as it is.
     if (lock->CreatedTemporary()) {
       try {
         lock->RemoveTemporary();

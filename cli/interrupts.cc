@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "cli/console.h"
-#include "cli/interrupts_detail.h"
 
 namespace holvane::cli {
 

@@ -8,8 +8,10 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <system_error>
 
 #include "cli/interrupts.h"
+#include "common/file_system.h"
 #include "text/terminal_text.h"
 
 namespace holvane::cli {
@@ -254,7 +256,7 @@ std::string NoFilesInTree(std::string_view pattern) {
   return Filled("ни в папке, ни во вложенных папках нет файлов {}", {pattern});
 }
 std::string AlreadyThere() { return "файл уже есть; заменить его позволит -f (--force)"; }
-std::string OutOfMemory() { return "недостаточно памяти"; }
+std::string OutOfMemory() { return std::string(SystemErrorWords(std::errc::not_enough_memory)); }
 std::string WaitingForAnotherConversion(std::string_view name) {
   return Filled("{}: ждёт, пока закончится другое преобразование этого файла", {name});
 }

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "cli/console.h"
-#include "common/file_identity.h"
+#include "common/file_system.h"
 #include "common/run_time_error.h"
 #include "listing/listing.h"
 #include "text/native_name.h"

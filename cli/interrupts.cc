@@ -12,8 +12,6 @@
 #include <vector>
 
 #include "cli/console.h"
-#include "cli/interrupts_detail.h"
-#include "conversion/convert_file.h"
 
 namespace holvane::cli {
 
@@ -62,16 +60,68 @@ const char* SignalName(int signal) {
   return "?";
 }
 
-PreparedStop Prepared(const InterruptGuard::Report& report, const std::filesystem::path* input,
-                      const std::filesystem::path& temporary) {
-  PreparedStop prepared;
-  for (std::size_t i = 0; i < kStopSignals.size(); ++i) {
-    prepared.lines[i] = report(kStopSignals[i], input);
-  }
-  if (input != nullptr) prepared.temporary = temporary;
-  return prepared;
+StopLines StopLinesFor(const InterruptGuard::Report& report, const std::filesystem::path* input) {
+  StopLines lines;
+  for (std::size_t i = 0; i < kStopSignals.size(); ++i) lines[i] = report(kStopSignals[i], input);
+  return lines;
 }
 
+namespace {
+
+// Under the guard's mutex: the file layer made `temporary`, the conversion's
+// temporary file, or the lock found it there; a stop removes it from here on.
+void TemporaryMade(InterruptGuard::State& state, const std::filesystem::path& temporary) {
+  if (!state.input) return;
+  state.temporary = temporary;
+  state.temporary_created = true;
+}
+
+// Under the guard's mutex: the file `path` was removed, or given another
+// name; when it was the temporary file a stop would remove, it no longer is.
+void FileGone(InterruptGuard::State& state, const std::filesystem::path& path) {
+  if (state.temporary_created && path == state.temporary) state.temporary_created = false;
+}
+
+// The lock of the conversion in progress, through which its temporary file
+// is made and removed: the guard learns of them here, under its mutex. The
+// temporary file's long write is not held under the mutex: a stop removes
+// the file, so a stop in the middle of it loses nothing.
+class TrackedLock final : public ConversionLock {
+ public:
+  TrackedLock(std::unique_ptr<ConversionLock> lock, std::filesystem::path temporary,
+              InterruptGuard::State& state)
+      : lock_(std::move(lock)), temporary_(std::move(temporary)), state_(state) {}
+
+  bool CreatedTemporary() const override { return lock_->CreatedTemporary(); }
+
+  std::unique_ptr<WritableFile> CreateTemporary(std::filesystem::perms permissions) override {
+    const std::lock_guard lock(state_.mutex);
+    auto file = lock_->CreateTemporary(permissions);
+    TemporaryMade(state_, temporary_);
+    return file;
+  }
+
+  std::unique_ptr<ReadableFile> OpenTemporary() override { return lock_->OpenTemporary(); }
+
+  void RemoveTemporary() override {
+    const std::lock_guard lock(state_.mutex);
+    lock_->RemoveTemporary();
+    FileGone(state_, temporary_);
+  }
+
+ private:
+  std::unique_ptr<ConversionLock> lock_;
+  std::filesystem::path temporary_;
+  InterruptGuard::State& state_;
+};
+
+}  // namespace
+
+// Passes every call on to the file layer below, and holds a stop back
+// while a file is created, removed or renamed, or an output written. The
+// conversion names its temporary files to the layer itself: the one its lock
+// concerns (LockConversion), and any file it makes new (CreateNewForWriting,
+// a pack's), which are the files a stop removes.
 class InterruptGuard::TrackingFileSystem final : public FileSystem {
  public:
   TrackingFileSystem(FileSystem& files, State& state) : files_(files), state_(state) {}
@@ -83,41 +133,31 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                  std::filesystem::perms permissions) override {
     const std::lock_guard lock(state_.mutex);
-    return Tracked(path, files_.CreateForWriting(path, permissions));
+    return std::make_unique<GuardedWritableFile>(files_.CreateForWriting(path, permissions),
+                                                 state_.mutex);
   }
 
+  // A file made new during a conversion is its temporary file: a stop
+  // removes it, so its writes need not hold a stop back.
   std::unique_ptr<WritableFile> CreateNewForWriting(const std::filesystem::path& path,
                                                     std::filesystem::perms permissions) override {
     const std::lock_guard lock(state_.mutex);
-    return Tracked(path, files_.CreateNewForWriting(path, permissions));
-  }
-
-  // As CreateForWriting: the temporary file is this run's to remove on a
-  // stop from the moment it is emptied for writing.
-  std::unique_ptr<WritableFile> CreateTemporary(ConversionLock& held,
-                                                const std::filesystem::path& temporary,
-                                                std::filesystem::perms permissions) override {
-    const std::lock_guard lock(state_.mutex);
-    auto file = files_.CreateTemporary(held, temporary, permissions);
-    if (IsTemporary(temporary)) state_.temporary_created = true;
+    auto file = files_.CreateNewForWriting(path, permissions);
+    if (!state_.input) return std::make_unique<GuardedWritableFile>(std::move(file), state_.mutex);
+    TemporaryMade(state_, path);
     return file;
-  }
-
-  std::unique_ptr<ReadableFile> OpenTemporary(ConversionLock& held,
-                                              const std::filesystem::path& temporary) override {
-    return files_.OpenTemporary(held, temporary);
   }
 
   void Remove(const std::filesystem::path& path) override {
     const std::lock_guard lock(state_.mutex);
     files_.Remove(path);
-    if (IsTemporary(path)) state_.temporary_created = false;
+    FileGone(state_, path);
   }
 
   bool RemoveUnlessHeld(const std::filesystem::path& path) override {
     const std::lock_guard lock(state_.mutex);
     const bool removed = files_.RemoveUnlessHeld(path);
-    if (removed && IsTemporary(path)) state_.temporary_created = false;
+    if (removed) FileGone(state_, path);
     return removed;
   }
 
@@ -130,7 +170,7 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
               RenameMode mode) override {
     const std::lock_guard lock(state_.mutex);
     files_.Rename(from, to, mode);
-    if (IsTemporary(from)) state_.temporary_created = false;
+    FileGone(state_, from);
   }
 
   // Waits for another conversion of the same input outside the mutex, which
@@ -140,44 +180,34 @@ class InterruptGuard::TrackingFileSystem final : public FileSystem {
   // writing it. (A stop in the moment between the wait's end and the mutex
   // leaves an empty one the wait made, which the next conversion takes on.)
   std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                 const std::filesystem::path& temporary,
                                                  LockWait wait) override {
     {
       const std::lock_guard lock(state_.mutex);
-      auto held = files_.LockConversion(input, LockWait::kDontWait);
-      if (held != nullptr) return Held(std::move(held));
+      auto taken = files_.LockConversion(input, temporary, LockWait::kDontWait);
+      if (taken != nullptr) return Tracked(std::move(taken), temporary);
       if (wait == LockWait::kDontWait) return nullptr;
       if (waiting_) waiting_(true);
     }
-    auto held = files_.LockConversion(input, LockWait::kWait);
+    auto taken = files_.LockConversion(input, temporary, LockWait::kWait);
     const std::lock_guard lock(state_.mutex);
     if (waiting_) waiting_(false);
-    return Held(std::move(held));
+    return Tracked(std::move(taken), temporary);
   }
 
   void SetWaiting(Waiting waiting) { waiting_ = std::move(waiting); }
 
  private:
-  bool IsTemporary(const std::filesystem::path& path) const {
-    return state_.input && path == state_.temporary;
-  }
-
-  // Under the mutex: the file `path` just made for writing. The temporary
-  // file is removed on a stop, so its one long write need not hold a stop
-  // back.
-  std::unique_ptr<WritableFile> Tracked(const std::filesystem::path& path,
-                                        std::unique_ptr<WritableFile> file) {
-    if (IsTemporary(path)) {
-      state_.temporary_created = true;
-      return file;
+  // Under the mutex: the lock just taken on the conversion whose temporary
+  // file is `temporary`. One that taking the lock made is removed on a stop
+  // from here on, as one this run writes is.
+  std::unique_ptr<ConversionLock> Tracked(std::unique_ptr<ConversionLock> taken,
+                                          const std::filesystem::path& temporary) {
+    if (state_.input) {
+      state_.temporary = temporary;
+      if (taken->CreatedTemporary()) TemporaryMade(state_, temporary);
     }
-    return std::make_unique<GuardedWritableFile>(std::move(file), state_.mutex);
-  }
-
-  // Under the mutex: a temporary file that taking the lock made is removed
-  // on a stop from here on, as one this run writes is.
-  std::unique_ptr<ConversionLock> Held(std::unique_ptr<ConversionLock> lock) {
-    if (lock->CreatedTemporary()) state_.temporary_created = true;
-    return lock;
+    return std::make_unique<TrackedLock>(std::move(taken), temporary, state_);
   }
 
   FileSystem& files_;
@@ -204,16 +234,14 @@ FileSystem& InterruptGuard::files() { return *files_; }
 
 void InterruptGuard::OnWaiting(Waiting waiting) { files_->SetWaiting(std::move(waiting)); }
 
-void InterruptGuard::Begin(const std::filesystem::path& input,
-                           std::optional<std::filesystem::path> temporary) {
-  const std::filesystem::path made = temporary ? *temporary : TemporaryPathFor(input);
-  PreparedStop converting;
-  if (state_->on_converting_thread) converting = Prepared(state_->report, &input, made);
+void InterruptGuard::Begin(const std::filesystem::path& input) {
+  StopLines converting_lines;
+  if (state_->on_converting_thread) converting_lines = StopLinesFor(state_->report, &input);
   const std::lock_guard lock(state_->mutex);
   state_->input = input;
-  state_->temporary = made;
+  state_->temporary.clear();
   state_->temporary_created = false;
-  state_->converting = std::move(converting);
+  state_->converting_lines = std::move(converting_lines);
 }
 
 void InterruptGuard::End() {

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <system_error>
 
-#include "cli/interrupts_detail.h"
+#include "cli/interrupts.h"
 
 namespace holvane::cli {
 
@@ -24,6 +24,13 @@ void ExitNow(int status) {
   ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(status));
   ::_exit(status);
 }
+
+// The console's handler keeps nothing of the guard's to put back.
+struct InterruptGuard::State::SystemPart {};
+
+InterruptGuard::State::State() = default;
+
+InterruptGuard::State::~State() = default;
 
 namespace {
 

@@ -19,10 +19,8 @@
 #include "cli/console.h"
 #include "cli/file_set.h"
 #include "cli/program.h"
-#include "common/file_identity.h"
 #include "common/file_system.h"
 #include "common/run_time_error.h"
-#include "common/whole_file.h"
 #include "compression/czlib.h"
 #include "conversion/convert_file.h"
 #include "conversion/editable_reader.h"
@@ -166,7 +164,7 @@ int RunPack(const Options& options) {
       } catch (const RunTimeError&) {
       }
     }
-    loop.Begin(file, PackTemporaryPathFor(target));
+    loop.Begin(file);
     writer.Write(target, packed, options.force, PackedPermissions(target, file));
     loop.End();
     written.insert(target.lexically_normal());

@@ -41,21 +41,6 @@ int Main(const std::vector<Argument>& arguments) {
 
 namespace {
 
-// What a system call's failure means, worded as the file layer words its
-// own.
-std::string SystemCause(const std::error_code& code) {
-  const std::error_condition condition = code.default_error_condition();
-  if (condition == std::errc::resource_unavailable_try_again) {
-    return "не хватает системных ресурсов";
-  }
-  if (condition == std::errc::not_enough_memory) return "недостаточно памяти";
-  if (condition == std::errc::operation_not_permitted ||
-      condition == std::errc::permission_denied) {
-    return "доступ запрещён";
-  }
-  return "системная ошибка " + std::to_string(code.value()) + " (" + code.message() + ")";
-}
-
 // The cause of the exception being handled, in words a person reads.
 std::string CurrentCause() {
   try {
@@ -63,9 +48,9 @@ std::string CurrentCause() {
   } catch (const RunTimeError& error) {
     return error.what();
   } catch (const std::bad_alloc&) {
-    return "недостаточно памяти";
+    return std::string(SystemErrorWords(std::errc::not_enough_memory));
   } catch (const std::system_error& error) {
-    return "сбой системы: " + SystemCause(error.code());
+    return "сбой системы: " + SystemFailureCause(error.code());
   } catch (const std::exception& error) {
     return std::string("непредвиденная ошибка (") + error.what() + ")";
   } catch (...) {
@@ -109,10 +94,7 @@ FileLoop::FileLoop(bool progress)
 
 FileSystem& FileLoop::files() { return guard_.files(); }
 
-void FileLoop::Begin(const std::filesystem::path& input,
-                     std::optional<std::filesystem::path> temporary) {
-  guard_.Begin(input, std::move(temporary));
-}
+void FileLoop::Begin(const std::filesystem::path& input) { guard_.Begin(input); }
 
 void FileLoop::End() { guard_.End(); }
 

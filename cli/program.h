@@ -61,10 +61,8 @@ class FileLoop final {
           bool failed_before = false);
 
   // Within the work: a stop from here until End, or the file's end, stops the
-  // conversion of `input`, removing its `temporary` file (by default its
-  // TemporaryPathFor) once the conversion has made it.
-  void Begin(const std::filesystem::path& input,
-             std::optional<std::filesystem::path> temporary = std::nullopt);
+  // conversion of `input`, removing the temporary file it made, if any.
+  void Begin(const std::filesystem::path& input);
   void End();
 
   void ClearProgress();

@@ -11,16 +11,21 @@
 
 namespace holvane {
 
+namespace {
+
+// A failure without words of its own: its code and the system's description.
+std::string Unworded(long code, std::string_view system_text) {
+  return "системная ошибка " + std::to_string(code) + " (" + std::string(system_text) + ")";
+}
+
+}  // namespace
+
 namespace file_layer {
 
 void ThrowSystemError(std::string_view action, const std::filesystem::path& path,
                       SystemErrorMeaning meaning, long code, std::string_view system_text) {
   std::string cause = std::string(action) + ": ";
-  if (meaning.text != nullptr) {
-    cause += meaning.text;
-  } else {
-    cause += "системная ошибка " + std::to_string(code) + " (" + std::string(system_text) + ")";
-  }
+  cause += meaning.words.empty() ? Unworded(code, system_text) : std::string(meaning.words);
   throw RunTimeError(meaning.number, cause, std::nullopt, path);
 }
 
@@ -31,15 +36,58 @@ void Refuse(std::string_view action, const std::filesystem::path& path, std::str
 
 }  // namespace file_layer
 
-std::unique_ptr<WritableFile> FileSystem::CreateTemporary(ConversionLock&,
-                                                          const std::filesystem::path& temporary,
-                                                          std::filesystem::perms permissions) {
-  return CreateForWriting(temporary, permissions);
+// The one table of the words. Each system part picks, for its own codes,
+// the condition whose words tell it (Windows' ERROR_PATH_NOT_FOUND, say, is
+// told as ENOTDIR is) and the number it counts as; words only one system
+// has a code for stay in that system's part.
+std::string_view SystemErrorWords(std::errc condition) {
+  using file_layer::kAlreadyExists;
+  using file_layer::kFolder;
+  using file_layer::kSymbolicLink;
+  switch (condition) {
+    case std::errc::no_such_file_or_directory:
+      return "файл не найден";
+    case std::errc::not_a_directory:
+      return "путь не найден";
+    case std::errc::permission_denied:
+    case std::errc::operation_not_permitted:
+      return "доступ запрещён";
+    case std::errc::read_only_file_system:
+      return "файловая система только для чтения";
+    case std::errc::no_space_on_device:
+      return "нет места на диске";
+    case std::errc::file_too_large:
+      return "файл слишком велик";
+    case std::errc::io_error:
+      return "ошибка ввода-вывода";
+    case std::errc::is_a_directory:
+      return kFolder;
+    case std::errc::too_many_symbolic_link_levels:
+      return kSymbolicLink;
+    case std::errc::filename_too_long:
+      return "слишком длинное имя";
+    case std::errc::too_many_files_open:
+    case std::errc::too_many_files_open_in_system:
+      return "слишком много открытых файлов";
+    case std::errc::not_enough_memory:
+      return "недостаточно памяти";
+    case std::errc::file_exists:
+      return kAlreadyExists;
+    case std::errc::resource_unavailable_try_again:
+      return "не хватает системных ресурсов";
+    default:
+      return {};
+  }
 }
 
-std::unique_ptr<ReadableFile> FileSystem::OpenTemporary(ConversionLock&,
-                                                        const std::filesystem::path& temporary) {
-  return OpenForReading(temporary);
+std::string SystemFailureCause(const std::error_code& code) {
+  const std::error_condition condition = code.default_error_condition();
+  for (const std::errc worded :
+       {std::errc::resource_unavailable_try_again, std::errc::not_enough_memory,
+        std::errc::operation_not_permitted, std::errc::permission_denied}) {
+    if (condition == worded) return std::string(SystemErrorWords(worded));
+  }
+  return Unworded(code.value(), code.message());
 }
 
 bool FileSystem::RemoveUnlessHeld(const std::filesystem::path&) { return false; }
@@ -62,6 +110,37 @@ std::string ReadStandardInput() {
     content.resize(used + got);
     if (got == 0) return content;
   }
+}
+
+std::string ReadWholeFile(const std::filesystem::path& path, FileSystem& file_system) {
+  return ReadWholeFile(*file_system.OpenForReading(path), path);
+}
+
+std::string ReadWholeFile(ReadableFile& file, const std::filesystem::path& path) {
+  const std::int64_t length = file.Length();
+  // Reserved first, so that a large file can be asked into large pages
+  // before it is touched: fewer faults than page by page.
+  std::string content;
+  content.reserve(static_cast<std::size_t>(length));
+  PreferLargePages(content.data(), content.capacity());
+  content.assign(static_cast<std::size_t>(length), ' ');
+  if (file.ReadAt(0, content.data(), content.size()) != content.size()) {
+    // The file shrank between asking its length and reading it.
+    throw RunTimeError(ErrorNumber::kInputPastEndOfFile, "файл стал короче во время чтения",
+                       std::nullopt, path);
+  }
+  file.Close();
+  return content;
+}
+
+void WriteWholeFile(const std::filesystem::path& path, std::string_view data,
+                    std::filesystem::perms permissions, FileSystem& file_system) {
+  WriteWholeFile(*file_system.CreateForWriting(path, permissions), data);
+}
+
+void WriteWholeFile(WritableFile& file, std::string_view data) {
+  if (!data.empty()) file.Append(data);
+  file.Close();
 }
 
 }  // namespace holvane

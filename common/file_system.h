@@ -1,4 +1,8 @@
 // SPDX-License-Identifier: MIT
+// Every access the program makes to the operating system: files, folders,
+// locks, file identity, memory advice, standard input and output, and the
+// words a system's failure is told in. Each system's calls are in
+// file_system_posix.cc or file_system_win32.cc; docs/file-layer.md tells how.
 #ifndef HOLVANE_COMMON_FILE_SYSTEM_H_
 #define HOLVANE_COMMON_FILE_SYSTEM_H_
 
@@ -6,9 +10,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "common/run_time_error.h"
@@ -21,19 +28,16 @@ class ReadableFile {
  public:
   virtual ~ReadableFile() = default;
 
-  // The file's length in bytes.
+  // The file's length in bytes, as it was at open.
   virtual std::int64_t Length() = 0;
 
-  // The file's permission bits, as they were when it was opened; this never
-  // fails. On Windows, which has none, a read-only file is readable by all
-  // and writable by none, any other readable and writable by all.
+  // The file's permission bits as they were at open; never fails. On Windows
+  // a read-only file reads as r--r--r--, any other as rw-rw-rw-.
   virtual std::filesystem::perms Permissions() const = 0;
 
   // Reads up to `n` bytes at `offset` into `dst` and returns how many were
-  // read: fewer than `n` only where the file ends. Nothing is buffered
-  // behind the call (DefaultFileSystem's files read straight into `dst`, a
-  // system call each time), so a caller reads in pieces large enough to be
-  // worth that, not field by field.
+  // read: fewer than `n` only where the file ends. Nothing is buffered: each
+  // call is a system call, so read in large pieces.
   virtual std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) = 0;
 
   // Releases the file; a failure throws. Later calls do nothing.
@@ -41,14 +45,9 @@ class ReadableFile {
 };
 
 // A file written sequentially from its first byte, each append handed to the
-// file system within the call: nothing is held back for later.
-//
-// An append is a unit. Should any byte of it fail to be written, the file is
-// cut back to the length it had before that append, and RunTimeError is
-// thrown with the cause of the failed write (should the cut fail as well, the
-// write's cause is still the one thrown). So the file always ends where some
-// append ended: a writer whose every append ends at the end of a record
-// leaves whole records only, whatever stops it.
+// system within the call. An append is a unit: should any byte of it fail,
+// the file is cut back to where the append began and RunTimeError is thrown
+// with the write's cause. So the file always ends where some append ended.
 class WritableFile {
  public:
   virtual ~WritableFile() = default;
@@ -59,9 +58,8 @@ class WritableFile {
   // Appends `data` as one unit.
   void Append(std::string_view data) { AppendPieces(std::span(&data, 1)); }
 
-  // Makes what has been appended durable: on the disk itself, not only in
-  // the system's cache, before the file is given another's name. A file
-  // that is not on a disk has nothing to do.
+  // Makes what has been appended durable on the disk itself. A file that is
+  // not on a disk has nothing to do.
   virtual void Sync() {}
 
   // Releases the file; a failure throws. Later calls do nothing. A file
@@ -70,22 +68,32 @@ class WritableFile {
 };
 
 // The lock of one conversion (FileSystem::LockConversion), released when
-// destroyed.
+// destroyed, and the one way to the conversion's temporary file: it is
+// written, read and removed through the lock, which knows the file it holds.
+// Failures throw RunTimeError concerning the temporary file.
 class ConversionLock {
  public:
   virtual ~ConversionLock() = default;
 
-  // Whether taking the lock made the temporary file: there was none. A
-  // conversion that then writes nothing takes it away again; one that was
-  // there before is an earlier run's, and stays as it was.
+  // Whether taking the lock made the temporary file (there was none).
   virtual bool CreatedTemporary() const = 0;
+
+  // The temporary file made or emptied for writing, with `permissions` less
+  // the umask, refused as FileSystem::CreateForWriting refuses a name.
+  virtual std::unique_ptr<WritableFile> CreateTemporary(std::filesystem::perms permissions) = 0;
+
+  // The temporary file, written and closed, opened again for reading.
+  virtual std::unique_ptr<ReadableFile> OpenTemporary() = 0;
+
+  // Removes the temporary file, the lock still held.
+  virtual void RemoveTemporary() = 0;
 };
 
 // Whether LockConversion waits for a lock another holds.
 enum class LockWait { kWait, kDontWait };
 
-// Opens, creates and removes files. The conversion reaches the disk only
-// through this interface, so tests can put faults in its way. A failure throws
+// Opens, creates and removes files. The program reaches the disk only through
+// this interface, so tests can put faults in its way. A failure throws
 // RunTimeError whose file() is the path it concerns.
 class FileSystem {
  public:
@@ -95,123 +103,61 @@ class FileSystem {
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::filesystem::path& path) = 0;
 
   // Creates the file, or empties an existing one, for writing from its first
-  // byte. It refuses, instead of writing through, a name that is a symbolic
-  // link, is not a regular file, or has other hard links (writing there would
-  // change another file, perhaps the input itself).
-  //
-  // The file gets the permission bits `permissions` less the process's
-  // umask, whether it is new or was there before, so a file meant to be
-  // private never stays more readable than asked. An existing file gets them
-  // before anything of it changes; should that fail, so does the call.
-  //
-  // Windows has no permission bits: there `permissions` is not applied. A
-  // new file gets the access rules its folder passes on to new files, one
-  // that was there keeps its own, and the read-only attribute is never set.
-  // A symbolic link or junction is refused as a symbolic link is.
+  // byte, with `permissions` less the umask whether it is new or not (applied
+  // before anything of it changes; not on Windows, which has no such bits).
+  // Refuses, instead of writing through, a name that is a symbolic link (or
+  // junction), is not a regular file, or has other hard links.
   virtual std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                          std::filesystem::perms permissions) = 0;
 
-  // As CreateForWriting, for a name that must be free: a name taken by
-  // anything (a file, a folder, a symbolic link) fails (kFileAlreadyExists,
-  // concerning `path`) and is left as it is. The file made is held by its
-  // writer from the moment it exists until the WritableFile is destroyed, or
-  // its process ends however it ends (killed, the machine stopped): while
-  // held, RemoveUnlessHeld leaves it. Close leaves it held, so that a writer
-  // can have it closed, every failure told, and still held while it gives it
-  // another name. Where the file system cannot lock files, the file is made
-  // all the same, unheld.
-  //
-  // On POSIX the hold is an exclusive flock on the file's own descriptor; on
-  // Windows a LockFileEx on a byte past any the file holds, as
-  // LockConversion's, since the handle shares deletion (a stop removes the
-  // file while it is being written) and so cannot hold it by its share mode.
+  // As CreateForWriting, for a name that must be free: one taken by anything
+  // fails (kFileAlreadyExists) and is left as it is. The file is held by its
+  // writer from the moment it exists until the WritableFile is destroyed
+  // (Close leaves it held) or its process ends however it ends; while held,
+  // RemoveUnlessHeld leaves it. Where files cannot be locked it is made
+  // unheld.
   virtual std::unique_ptr<WritableFile> CreateNewForWriting(const std::filesystem::path& path,
                                                             std::filesystem::perms permissions) = 0;
 
   virtual void Remove(const std::filesystem::path& path) = 0;
 
-  // Removes the file `path` unless a writer holds it (CreateNewForWriting):
-  // one whose writer is gone is taken away, one still being written is left.
-  // Returns whether it was removed. Only a regular file with no other name
-  // is removed, and only the one found: nothing at the name, a symbolic
-  // link, a folder or any other kind of file, one that another file took the
-  // name of meanwhile, and a file system that cannot lock files (so cannot
-  // tell) all leave things as they are and return false. Other failures
-  // throw, concerning `path`.
-  //
-  // The default, for a layer that cannot tell a held file from another,
-  // removes nothing.
+  // Removes the file `path` unless a writer holds it (CreateNewForWriting),
+  // and returns whether it did. Only a regular file with no other name is
+  // removed, and only the one found; anything else, and a file system that
+  // cannot lock files, leaves things as they are (false). Other failures
+  // throw. The default, for a layer that cannot tell, removes nothing.
   virtual bool RemoveUnlessHeld(const std::filesystem::path& path);
 
-  // The names of the entries of the folder `folder` (empty: the current
-  // one), of every kind, in no order, "." and ".." left out; each name is
-  // the entry's alone, without the folder. Failures throw, concerning
-  // `folder`. The default, for a layer that keeps no folders, finds none.
+  // The names (alone, without the folder) of the entries of `folder` (empty:
+  // the current one), of every kind, in no order, "." and ".." left out. The
+  // default, for a layer that keeps no folders, finds none.
   virtual std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder);
 
-  // Gives the file `from` the name `to`, in one step: whoever opens `to`
-  // finds either what it held before or the whole of `from`. With
-  // RenameMode::kReplace a file at `to` is replaced; with kKeepExisting one
-  // there stays, and the call fails (kFileAlreadyExists, concerning `to`).
-  // Both names are in one folder, or at least on one file system.
+  // Gives the file `from` the name `to` in one step: whoever opens `to` finds
+  // what it held before or the whole of `from`. kReplace replaces a file at
+  // `to`; with kKeepExisting one there stays and the call fails
+  // (kFileAlreadyExists, concerning `to`). Both names are on one file system.
   enum class RenameMode { kReplace, kKeepExisting };
   virtual void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
                       RenameMode mode) = 0;
 
-  // Locks the conversion of the input `input`, that is what it writes: its
-  // temporary file (TemporaryPathFor, convert_file.h) and its output. While
-  // the lock is held, another LockConversion of the same input, from this
-  // process or another, waits until it is released, or, told
-  // LockWait::kDontWait, returns nullptr at once (it returns nullptr in no
-  // other case). Locks of different inputs are independent. The lock is
-  // advisory: it keeps out only those who take it too, as every conversion
-  // does. The input is not read here: a conversion reads it once it holds
-  // the lock, so conversions of one input run in the order they got the
-  // lock, each on the input as it is by then.
-  //
-  // The lock is the temporary file's own (flock), so it goes with the names
-  // that are written, whatever becomes of the input's name meanwhile (an
-  // editor that saves by renaming a new file over it). The temporary file is
-  // opened, or created (rw------- less the umask) when missing, and never
-  // emptied; a symbolic link or what is not a regular file at its name is
-  // refused as CreateForWriting refuses it. Releasing the lock leaves the
-  // file; whoever removes it (a conversion, once done) does so by name while
-  // still holding the lock. So a lock that finds, once had, the name gone or
-  // leading to another file lets go and is taken again on what the name now
-  // holds. Failures throw, concerning the temporary file.
-  //
-  // Where the file system cannot lock files (a mount without a lock
-  // service), the temporary file is opened or made all the same, the lock is
-  // not held, and conversions go on as if unlocked.
-  //
-  // On Windows the lock is the input's instead: LockFileEx on a handle kept
-  // open until the lock goes, which every process honours, taken on a byte
-  // past any the file holds, so that it keeps no one from reading the file.
-  // The handle shares no deletion, so the input's name cannot be removed or
-  // given to another file while the lock is held; no temporary file is made,
-  // and failures concern the input.
+  // Locks the conversion of `input`, whose temporary file is `temporary`:
+  // another LockConversion of the same input, in this process or another,
+  // waits until the lock goes, or with kDontWait returns nullptr at once (and
+  // only then); locks of different inputs are independent. The lock is
+  // advisory and the input is not read here. On POSIX it is the temporary
+  // file's, opened or made (rw------- less the umask), never emptied, refused
+  // as CreateForWriting refuses a name; on Windows the input's, and no file
+  // is made. Where files cannot be locked, the lock is not held and the
+  // conversion goes on as if unlocked. Failures concern the file locked.
   virtual std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                         const std::filesystem::path& temporary,
                                                          LockWait wait) = 0;
-
-  // The temporary file `temporary` of the conversion `lock` holds, made or
-  // emptied for writing as CreateForWriting(temporary, permissions) makes it,
-  // refused as that refuses it. Once it is written and closed,
-  // OpenTemporary opens it again for reading as OpenForReading would.
-  //
-  // The defaults are exactly those calls by name. A layer whose lock holds
-  // the temporary file open (POSIX) writes and reads it through that open
-  // file instead, where each open by name would look the name up again and
-  // check what it leads to; the file is the one the lock made sure of.
-  virtual std::unique_ptr<WritableFile> CreateTemporary(ConversionLock& lock,
-                                                        const std::filesystem::path& temporary,
-                                                        std::filesystem::perms permissions);
-  virtual std::unique_ptr<ReadableFile> OpenTemporary(ConversionLock& lock,
-                                                      const std::filesystem::path& temporary);
 };
 
 // What StandardOutput's appends throw when the reader has gone away (the
-// other end of a pipe closed): not a fault of the data, but the end of those
-// who wanted it, which a program meets quietly, as cat does.
+// other end of a pipe closed): the end of those who wanted the data, which a
+// program meets quietly.
 class StandardOutputClosed final : public RunTimeError {
  public:
   StandardOutputClosed();
@@ -219,20 +165,89 @@ class StandardOutputClosed final : public RunTimeError {
 
 // The file system of the machine. A write past the process's file-size
 // limit fails as a full disk does ("файл слишком велик") instead of ending
-// the process: the first call sets SIGXFSZ to be ignored, for good.
+// the process.
 FileSystem& DefaultFileSystem();
 
 // Standard output, as a file appended to where it stands. An append is
-// written whole or fails, but one that fails part-way cannot be taken back (a
-// pipe or a terminal cannot be cut). Failures have no file(); their cause
-// names standard output; a reader that has gone away throws
-// StandardOutputClosed. A file-size limit is a write failure here too, as
-// for DefaultFileSystem.
+// written whole or fails, but one that fails part-way cannot be taken back.
+// Failures have no file() and name standard output; a reader gone away
+// throws StandardOutputClosed.
 std::unique_ptr<WritableFile> StandardOutput();
 
 // Standard input, read to its end. Throws RunTimeError (no file(), the cause
 // naming standard input) when it cannot be read.
 std::string ReadStandardInput();
+
+// ---------------------------------------------------------------------------
+// Whole files.
+
+// The whole content of the file at `path` (empty for a 0-byte file), opened,
+// read and closed within the call; never changed. Throws RunTimeError when
+// it cannot be opened, read or closed, or shrinks while read.
+std::string ReadWholeFile(const std::filesystem::path& path,
+                          FileSystem& file_system = DefaultFileSystem());
+
+// The whole content of `file`, just opened from `path`; then it is closed.
+std::string ReadWholeFile(ReadableFile& file, const std::filesystem::path& path);
+
+// Makes the file at `path` hold exactly `data`, with `permissions` less the
+// umask: created or emptied (CreateForWriting, its refusals included),
+// written in one append and closed, so a failed write leaves it empty.
+void WriteWholeFile(const std::filesystem::path& path, std::string_view data,
+                    std::filesystem::perms permissions,
+                    FileSystem& file_system = DefaultFileSystem());
+
+// Writes `data` to `file`, just made or emptied, in one append (none for
+// empty data), then closes it.
+void WriteWholeFile(WritableFile& file, std::string_view data);
+
+// ---------------------------------------------------------------------------
+// Folders' identity.
+
+// A folder's identity: device and inode on POSIX, the volume's serial number
+// and the file index on Windows, so that two names of one folder agree.
+using FolderIdentity = std::pair<std::uint64_t, std::uint64_t>;
+
+// The identity of `folder`; none when it cannot be asked.
+std::optional<FolderIdentity> IdentityOf(const std::filesystem::path& folder);
+
+// Whether `path` is known not to exist (a failure to ask is no such answer).
+bool Missing(const std::filesystem::path& path);
+
+// Whether anything is at `path`, a dangling symbolic link included, or it
+// cannot be told: a name not to be written over unasked.
+inline bool NameTaken(const std::filesystem::path& path) {
+  std::error_code error;
+  return std::filesystem::symlink_status(path, error).type() !=
+         std::filesystem::file_type::not_found;
+}
+
+// ---------------------------------------------------------------------------
+// Memory advice: only advice, which a system may not take (Windows takes
+// none); nothing fails.
+
+// The size of the system's memory pages.
+std::uintptr_t PageSize();
+
+// Hands the whole pages from `start` on, `length` bytes, of a buffer that is
+// done with back to the system; their contents are lost.
+void ReleasePages(std::uintptr_t start, std::size_t length);
+
+// Asks for the buffer of `length` bytes at `start`, not yet written, to be
+// given large pages where the system can: fewer faults, faster given back.
+void PreferLargePages(const void* start, std::size_t length);
+
+// ---------------------------------------------------------------------------
+// The words of a system's failures, the same wherever they are told.
+
+// The words the program tells the failure `condition` in; empty for one it
+// has no words of its own for.
+std::string_view SystemErrorWords(std::errc condition);
+
+// The cause of a failure the system reported as `code` outside the file
+// layer (starting a thread, setting signals up): words for a lack of
+// resources, of memory or of permission, else "системная ошибка N (text)".
+std::string SystemFailureCause(const std::error_code& code);
 
 }  // namespace holvane
 

@@ -2,9 +2,10 @@
 #ifndef HOLVANE_COMMON_FILE_SYSTEM_DETAIL_H_
 #define HOLVANE_COMMON_FILE_SYSTEM_DETAIL_H_
 
-// What the file layer's system parts share: the words its failures are told
-// in, so that a failure reads the same whichever system it happened on, and
-// the one way they are thrown. Only the file layer includes this.
+// What the file layer's shared part (file_system.cc) and its system parts
+// (file_system_posix.cc, file_system_win32.cc) share: the words its failures
+// are told in, so that a failure reads the same whichever system it happened
+// on, and the one way they are thrown. Only those three include this.
 
 #include <cstddef>
 #include <filesystem>
@@ -31,8 +32,6 @@ inline constexpr std::string_view kReadStandardInputAction =
     "не удаётся прочитать стандартный ввод";
 
 // Why a file is refused, whether the system said so or the layer found it.
-// Each is a whole literal, so its data() is also the C string a
-// SystemErrorMeaning takes.
 inline constexpr std::string_view kClosedFile = "файл уже закрыт";
 inline constexpr std::string_view kNotRegularFile = "это не обычный файл";
 inline constexpr std::string_view kFolder = "это папка, а не файл";
@@ -42,10 +41,10 @@ inline constexpr std::string_view kOtherHardLinks =
     "у файла есть другие жёсткие ссылки, перезапись изменила бы и их";
 
 // What a system's error code means to the program: its number, and its cause
-// in words, or nullptr where the code has no words of its own.
+// in words (SystemErrorWords, or a system's own), empty where it has none.
 struct SystemErrorMeaning {
   ErrorNumber number;
-  const char* text;
+  std::string_view words;
 };
 
 // Throws RunTimeError for `action` on `path` (empty: no file concerned)

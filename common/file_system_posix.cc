@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -18,13 +19,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "common/file_system.h"
 #include "common/file_system_detail.h"
 #include "common/run_time_error.h"
-#include "conversion/convert_file.h"
 
 namespace holvane {
 
@@ -33,44 +34,40 @@ namespace {
 using namespace file_layer;  // the words of actions and refusals
 
 SystemErrorMeaning Meaning(int error) {
+  const auto words = [error] { return SystemErrorWords(static_cast<std::errc>(error)); };
   switch (error) {
     case ENOENT:
-      return {ErrorNumber::kFileNotFound, "файл не найден"};
+      return {ErrorNumber::kFileNotFound, words()};
     case ENOTDIR:
-      return {ErrorNumber::kPathNotFound, "путь не найден"};
+      return {ErrorNumber::kPathNotFound, words()};
     case EACCES:
     case EPERM:
-      return {ErrorNumber::kPermissionDenied, "доступ запрещён"};
     case EROFS:
-      return {ErrorNumber::kPermissionDenied, "файловая система только для чтения"};
+      return {ErrorNumber::kPermissionDenied, words()};
     case ENOSPC:
-      return {ErrorNumber::kDiskFull, "нет места на диске"};
+    case EFBIG:
+      return {ErrorNumber::kDiskFull, words()};
     case EDQUOT:
       return {ErrorNumber::kDiskFull, "превышена дисковая квота"};
-    case EFBIG:
-      return {ErrorNumber::kDiskFull, "файл слишком велик"};
     case EIO:
-      return {ErrorNumber::kDeviceIo, "ошибка ввода-вывода"};
+      return {ErrorNumber::kDeviceIo, words()};
     case EISDIR:
-      return {ErrorNumber::kPathFileAccess, kFolder.data()};
+    case ELOOP:
+    case ENAMETOOLONG:
+    case EMFILE:
+    case ENFILE:
+      return {ErrorNumber::kPathFileAccess, words()};
     case ENXIO:
       // What open(2) says of a socket, of a named pipe opened to write with
       // no reader, and of a device with nothing behind it: never of a
       // regular file.
-      return {ErrorNumber::kPathFileAccess, kNotRegularFile.data()};
-    case ELOOP:
-      return {ErrorNumber::kPathFileAccess, kSymbolicLink.data()};
-    case ENAMETOOLONG:
-      return {ErrorNumber::kPathFileAccess, "слишком длинное имя"};
-    case EMFILE:
-    case ENFILE:
-      return {ErrorNumber::kPathFileAccess, "слишком много открытых файлов"};
+      return {ErrorNumber::kPathFileAccess, kNotRegularFile};
     case ENOMEM:
-      return {ErrorNumber::kOutOfMemory, "недостаточно памяти"};
+      return {ErrorNumber::kOutOfMemory, words()};
     case EEXIST:
-      return {ErrorNumber::kFileAlreadyExists, kAlreadyExists.data()};
+      return {ErrorNumber::kFileAlreadyExists, words()};
     default:
-      return {ErrorNumber::kPathFileAccess, nullptr};
+      return {ErrorNumber::kPathFileAccess, {}};
   }
 }
 
@@ -178,17 +175,17 @@ int Flock(int fd, int operation) {
   return Retried([&] { return ::flock(fd, operation); }) == 0 ? 0 : errno;
 }
 
-// Whether the name `path` leads to the file `held` describes: false when
+// Whether the name `path` leads to the file `file` describes: false when
 // the name is gone, or another file has it. Throws for `action` when it
 // cannot be told.
-bool NameLeadsTo(const std::filesystem::path& path, const struct stat& held,
+bool NameLeadsTo(const std::filesystem::path& path, const struct stat& file,
                  std::string_view action) {
   struct stat named {};
   if (Retried([&] { return ::lstat(path.c_str(), &named); }) != 0) {
     if (errno == ENOENT) return false;
     Fail(action, path, errno);
   }
-  return named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+  return named.st_dev == file.st_dev && named.st_ino == file.st_ino;
 }
 
 class PosixReadableFile final : public ReadableFile {
@@ -332,25 +329,6 @@ class StandardOutputFile final : public WritableFile {
   void Close() override {}
 };
 
-// Holds the temporary file open: the conversion writes and reads it through
-// this descriptor's copies, not by name again.
-class PosixConversionLock final : public ConversionLock {
- public:
-  PosixConversionLock(std::filesystem::path temporary, Descriptor fd, bool created)
-      : temporary_(std::move(temporary)), fd_(std::move(fd)), created_(created) {}
-
-  bool CreatedTemporary() const override { return created_; }
-
-  const std::filesystem::path& temporary() const { return temporary_; }
-  int fd() const { return fd_.get(); }
-
- private:
-  std::filesystem::path temporary_;
-  // Closing the last descriptor of the open file releases the lock.
-  Descriptor fd_;
-  bool created_;
-};
-
 struct OpenedFile {
   Descriptor fd;
   struct stat info;
@@ -430,16 +408,46 @@ Descriptor Duplicate(int fd, const std::filesystem::path& path, std::string_view
   return copy;
 }
 
-// The lock when it holds `temporary` open itself, else nothing: a lock of
-// another layer's, or of another file, is written and read by name.
-PosixConversionLock* HolderOf(ConversionLock& lock, const std::filesystem::path& temporary) {
-  auto* held = dynamic_cast<PosixConversionLock*>(&lock);
-  return held != nullptr && held->temporary() == temporary ? held : nullptr;
-}
-
 mode_t ModeLessUmask(std::filesystem::perms permissions) {
   return static_cast<mode_t>(permissions) & 07777 & ~ProcessUmask();
 }
+
+// The lock is the temporary file's own flock, and the descriptor that holds
+// it is the way to the file: the conversion writes and reads it through
+// copies of that descriptor, never by name again, so it is the very file the
+// lock made sure of; only its removal goes by name, the lock still held.
+class PosixConversionLock final : public ConversionLock {
+ public:
+  PosixConversionLock(std::filesystem::path temporary, Descriptor fd, bool created)
+      : temporary_(std::move(temporary)), fd_(std::move(fd)), created_(created) {}
+
+  bool CreatedTemporary() const override { return created_; }
+
+  std::unique_ptr<WritableFile> CreateTemporary(std::filesystem::perms permissions) override {
+    struct stat info {};
+    if (Status(fd_.get(), info) != 0) Fail(kCreateAction, temporary_, errno);
+    PrepareForWriting(fd_.get(), info, temporary_, ModeLessUmask(permissions));
+    return std::make_unique<PosixWritableFile>(temporary_,
+                                               Duplicate(fd_.get(), temporary_, kCreateAction));
+  }
+
+  std::unique_ptr<ReadableFile> OpenTemporary() override {
+    Descriptor fd = Duplicate(fd_.get(), temporary_, kOpenAction);
+    struct stat info {};
+    if (Status(fd.get(), info) != 0) Fail(kOpenAction, temporary_, errno);
+    return std::make_unique<PosixReadableFile>(temporary_, std::move(fd), info);
+  }
+
+  void RemoveTemporary() override {
+    if (::unlink(temporary_.c_str()) != 0) Fail(kRemoveAction, temporary_, errno);
+  }
+
+ private:
+  std::filesystem::path temporary_;
+  // Closing the last descriptor of the open file releases the lock.
+  Descriptor fd_;
+  bool created_;
+};
 
 class PosixFileSystem final : public FileSystem {
  public:
@@ -482,28 +490,6 @@ class PosixFileSystem final : public FileSystem {
       Descriptor hold = Duplicate(fd.get(), path, kCreateAction);
       return std::make_unique<PosixWritableFile>(path, std::move(fd), std::move(hold));
     }
-  }
-
-  std::unique_ptr<WritableFile> CreateTemporary(ConversionLock& lock,
-                                                const std::filesystem::path& temporary,
-                                                std::filesystem::perms permissions) override {
-    PosixConversionLock* held = HolderOf(lock, temporary);
-    if (held == nullptr) return FileSystem::CreateTemporary(lock, temporary, permissions);
-    struct stat info {};
-    if (Status(held->fd(), info) != 0) Fail(kCreateAction, temporary, errno);
-    PrepareForWriting(held->fd(), info, temporary, ModeLessUmask(permissions));
-    return std::make_unique<PosixWritableFile>(temporary,
-                                               Duplicate(held->fd(), temporary, kCreateAction));
-  }
-
-  std::unique_ptr<ReadableFile> OpenTemporary(ConversionLock& lock,
-                                              const std::filesystem::path& temporary) override {
-    PosixConversionLock* held = HolderOf(lock, temporary);
-    if (held == nullptr) return FileSystem::OpenTemporary(lock, temporary);
-    Descriptor fd = Duplicate(held->fd(), temporary, kOpenAction);
-    struct stat info {};
-    if (Status(fd.get(), info) != 0) Fail(kOpenAction, temporary, errno);
-    return std::make_unique<PosixReadableFile>(temporary, std::move(fd), info);
   }
 
   void Remove(const std::filesystem::path& path) override {
@@ -578,14 +564,16 @@ class PosixFileSystem final : public FileSystem {
     if (::unlink(from.c_str()) != 0) Fail(kRemoveAction, from, errno);
   }
 
-  std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+  // flock, not fcntl: its lock belongs to the open file, so two threads of
+  // one process, each with its own, exclude each other too. The lock goes
+  // with the name that is written, whatever becomes of the input's name
+  // meanwhile (an editor that saves by renaming a new file over it).
+  std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path&,
+                                                 const std::filesystem::path& temporary,
                                                  LockWait wait) override {
-    const std::filesystem::path temporary = TemporaryPathFor(input);
     for (;;) {
       bool created = false;
       Descriptor fd = OpenToLock(temporary, created);
-      // flock, not fcntl: its lock belongs to the open file, so two threads of
-      // one process, each with its own, exclude each other too.
       const int operation = wait == LockWait::kWait ? LOCK_EX : LOCK_EX | LOCK_NB;
       const int error = Flock(fd.get(), operation);
       if (error == EWOULDBLOCK && wait == LockWait::kDontWait) return nullptr;
@@ -642,6 +630,35 @@ FileSystem& DefaultFileSystem() {
   SetFileSizeSignalAside();
   static PosixFileSystem file_system;
   return file_system;
+}
+
+std::optional<FolderIdentity> IdentityOf(const std::filesystem::path& folder) {
+  struct stat info {};
+  if (::stat(folder.c_str(), &info) != 0) return std::nullopt;
+  return FolderIdentity(info.st_dev, info.st_ino);
+}
+
+bool Missing(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) != 0 && errno == ENOENT;
+}
+
+std::uintptr_t PageSize() { return static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE)); }
+
+void ReleasePages(std::uintptr_t start, std::size_t length) {
+  ::madvise(reinterpret_cast<void*>(start), length, MADV_DONTNEED);
+}
+
+void PreferLargePages(const void* start, std::size_t length) {
+  // A large page is 2 MiB or more and only whole aligned ones are given, so a
+  // smaller buffer gains little; it is also most likely in the heap, whose
+  // mapping the advice would split.
+  constexpr std::size_t kWorthAdvising = 8 << 20;
+  if (length < kWorthAdvising) return;
+  const std::uintptr_t page = PageSize();
+  const auto first = (reinterpret_cast<std::uintptr_t>(start) + page - 1) / page * page;
+  const auto end = (reinterpret_cast<std::uintptr_t>(start) + length) / page * page;
+  if (end > first) ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }
 
 }  // namespace holvane

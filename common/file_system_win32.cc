@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -23,38 +24,40 @@ namespace {
 
 using namespace file_layer;  // the words of actions and refusals
 
+// Windows' codes, told in the words of the condition each means (a path
+// that leads nowhere as ENOTDIR is told), save those only Windows has.
 SystemErrorMeaning Meaning(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
-      return {ErrorNumber::kFileNotFound, "файл не найден"};
+      return {ErrorNumber::kFileNotFound, SystemErrorWords(std::errc::no_such_file_or_directory)};
     case ERROR_PATH_NOT_FOUND:
     case ERROR_BAD_NETPATH:
-      return {ErrorNumber::kPathNotFound, "путь не найден"};
+      return {ErrorNumber::kPathNotFound, SystemErrorWords(std::errc::not_a_directory)};
     case ERROR_ACCESS_DENIED:
-      return {ErrorNumber::kPermissionDenied, "доступ запрещён"};
+      return {ErrorNumber::kPermissionDenied, SystemErrorWords(std::errc::permission_denied)};
     case ERROR_WRITE_PROTECT:
       return {ErrorNumber::kPermissionDenied, "диск защищён от записи"};
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return {ErrorNumber::kDiskFull, "нет места на диске"};
+      return {ErrorNumber::kDiskFull, SystemErrorWords(std::errc::no_space_on_device)};
     case ERROR_FILE_TOO_LARGE:
-      return {ErrorNumber::kDiskFull, "файл слишком велик"};
+      return {ErrorNumber::kDiskFull, SystemErrorWords(std::errc::file_too_large)};
     case ERROR_SHARING_VIOLATION:
       return {ErrorNumber::kPathFileAccess, "файл занят другой программой"};
     case ERROR_LOCK_VIOLATION:
       return {ErrorNumber::kPathFileAccess, "часть файла заблокирована другой программой"};
     case ERROR_FILENAME_EXCED_RANGE:
-      return {ErrorNumber::kPathFileAccess, "слишком длинное имя"};
+      return {ErrorNumber::kPathFileAccess, SystemErrorWords(std::errc::filename_too_long)};
     case ERROR_TOO_MANY_OPEN_FILES:
-      return {ErrorNumber::kPathFileAccess, "слишком много открытых файлов"};
+      return {ErrorNumber::kPathFileAccess, SystemErrorWords(std::errc::too_many_files_open)};
     case ERROR_NOT_ENOUGH_MEMORY:
     case ERROR_OUTOFMEMORY:
-      return {ErrorNumber::kOutOfMemory, "недостаточно памяти"};
+      return {ErrorNumber::kOutOfMemory, SystemErrorWords(std::errc::not_enough_memory)};
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
-      return {ErrorNumber::kFileAlreadyExists, kAlreadyExists.data()};
+      return {ErrorNumber::kFileAlreadyExists, SystemErrorWords(std::errc::file_exists)};
     default:
-      return {ErrorNumber::kDeviceIo, nullptr};
+      return {ErrorNumber::kDeviceIo, {}};
   }
 }
 
@@ -266,30 +269,6 @@ DWORD LockLastByte(HANDLE handle, LockWait wait) {
   return ::LockFileEx(handle, flags, 0, 1, 0, &where) ? 0 : ::GetLastError();
 }
 
-class Win32ConversionLock final : public ConversionLock {
- public:
-  Win32ConversionLock(Handle handle, bool locked) : handle_(std::move(handle)), locked_(locked) {}
-  ~Win32ConversionLock() override {
-    // Closing the handle releases the lock too, but only when the system
-    // gets to it; the next conversion should not wait for that.
-    if (locked_) {
-      OVERLAPPED where{};
-      where.Offset = kLockedOffsetLow;
-      where.OffsetHigh = kLockedOffsetHigh;
-      ::UnlockFileEx(handle_.get(), 0, 1, 0, &where);
-    }
-  }
-
-  // The lock is the input's: it makes no temporary file.
-  bool CreatedTemporary() const override { return false; }
-
- private:
-  // Held open for the conversion: it shares no deletion, so the input's
-  // name stays the file locked.
-  Handle handle_;
-  bool locked_;
-};
-
 struct OpenedFile {
   Handle handle;
   BY_HANDLE_FILE_INFORMATION info;
@@ -368,6 +347,79 @@ bool DeletePending(HANDLE handle, const std::filesystem::path& path) {
   return standard.DeletePending != FALSE;
 }
 
+// FileSystem::CreateForWriting, which has no permission bits to give here.
+std::unique_ptr<WritableFile> CreateFileForWriting(const std::filesystem::path& path) {
+  // OPEN_ALWAYS, not CREATE_ALWAYS: the file is emptied only once it is
+  // known to be safe to. FILE_FLAG_OPEN_REPARSE_POINT opens a symbolic
+  // link or junction itself instead of its target, so it can be refused.
+  // No security attributes: a new file gets its folder's access rules.
+  Handle handle(::CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle.is_open()) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ACCESS_DENIED) {
+      if (const auto why = FolderOrLink(path)) Refuse(kCreateAction, path, *why);
+    }
+    Fail(kCreateAction, path, error);
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileType(handle.get()) != FILE_TYPE_DISK) {
+    Refuse(kCreateAction, path, kNotRegularFile);
+  }
+  if (!::GetFileInformationByHandle(handle.get(), &info)) {
+    Fail(kCreateAction, path, ::GetLastError());
+  }
+  if (const auto why = NotRegular(info)) Refuse(kCreateAction, path, *why);
+  if (info.nNumberOfLinks > 1) Refuse(kCreateAction, path, kOtherHardLinks);
+  if (LengthOf(info) > 0 && !::SetEndOfFile(handle.get())) {
+    Fail(kCreateAction, path, ::GetLastError());
+  }
+  return std::make_unique<Win32WritableFile>(path, std::move(handle));
+}
+
+// The lock is the input's: a handle kept open until the lock goes, which
+// shares no deletion, so the input's name cannot be removed or given to
+// another file meanwhile. The temporary file is made, read and removed by
+// name when asked.
+class Win32ConversionLock final : public ConversionLock {
+ public:
+  Win32ConversionLock(std::filesystem::path temporary, Handle handle, bool locked)
+      : temporary_(std::move(temporary)), handle_(std::move(handle)), locked_(locked) {}
+  ~Win32ConversionLock() override {
+    // Closing the handle releases the lock too, but only when the system
+    // gets to it; the next conversion should not wait for that.
+    if (locked_) {
+      OVERLAPPED where{};
+      where.Offset = kLockedOffsetLow;
+      where.OffsetHigh = kLockedOffsetHigh;
+      ::UnlockFileEx(handle_.get(), 0, 1, 0, &where);
+    }
+  }
+
+  // The lock is the input's: it makes no temporary file.
+  bool CreatedTemporary() const override { return false; }
+
+  std::unique_ptr<WritableFile> CreateTemporary(std::filesystem::perms) override {
+    return CreateFileForWriting(temporary_);
+  }
+
+  std::unique_ptr<ReadableFile> OpenTemporary() override {
+    OpenedFile file = OpenRegularFile(temporary_);
+    return std::make_unique<Win32ReadableFile>(temporary_, std::move(file.handle),
+                                               LengthOf(file.info), PermissionsOf(file.info));
+  }
+
+  void RemoveTemporary() override {
+    if (!::DeleteFileW(temporary_.c_str())) Fail(kRemoveAction, temporary_, ::GetLastError());
+  }
+
+ private:
+  std::filesystem::path temporary_;
+  Handle handle_;
+  bool locked_;
+};
+
 // Ends a search of a folder's entries.
 class FolderSearch {
  public:
@@ -390,33 +442,7 @@ class Win32FileSystem final : public FileSystem {
 
   std::unique_ptr<WritableFile> CreateForWriting(const std::filesystem::path& path,
                                                  std::filesystem::perms) override {
-    // OPEN_ALWAYS, not CREATE_ALWAYS: the file is emptied only once it is
-    // known to be safe to. FILE_FLAG_OPEN_REPARSE_POINT opens a symbolic
-    // link or junction itself instead of its target, so it can be refused.
-    // No security attributes: a new file gets its folder's access rules.
-    Handle handle(::CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!handle.is_open()) {
-      const DWORD error = ::GetLastError();
-      if (error == ERROR_ACCESS_DENIED) {
-        if (const auto why = FolderOrLink(path)) Refuse(kCreateAction, path, *why);
-      }
-      Fail(kCreateAction, path, error);
-    }
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (::GetFileType(handle.get()) != FILE_TYPE_DISK) {
-      Refuse(kCreateAction, path, kNotRegularFile);
-    }
-    if (!::GetFileInformationByHandle(handle.get(), &info)) {
-      Fail(kCreateAction, path, ::GetLastError());
-    }
-    if (const auto why = NotRegular(info)) Refuse(kCreateAction, path, *why);
-    if (info.nNumberOfLinks > 1) Refuse(kCreateAction, path, kOtherHardLinks);
-    if (LengthOf(info) > 0 && !::SetEndOfFile(handle.get())) {
-      Fail(kCreateAction, path, ::GetLastError());
-    }
-    return std::make_unique<Win32WritableFile>(path, std::move(handle));
+    return CreateFileForWriting(path);
   }
 
   // CREATE_NEW fails for a name that anything has, a symbolic link or a
@@ -527,6 +553,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                 const std::filesystem::path& temporary,
                                                  LockWait wait) override {
     OpenedFile file = OpenRegularFile(input);
     // On a synchronous handle LockFileEx waits until the lock is had, unless
@@ -538,7 +565,7 @@ class Win32FileSystem final : public FileSystem {
       if (!LockingUnsupported(error)) Fail(kLockAction, input, error);
       locked = false;
     }
-    return std::make_unique<Win32ConversionLock>(std::move(file.handle), locked);
+    return std::make_unique<Win32ConversionLock>(temporary, std::move(file.handle), locked);
   }
 };
 
@@ -569,5 +596,31 @@ FileSystem& DefaultFileSystem() {
   static Win32FileSystem file_system;
   return file_system;
 }
+
+std::optional<FolderIdentity> IdentityOf(const std::filesystem::path& folder) {
+  // FILE_FLAG_BACKUP_SEMANTICS opens a folder; no access is asked, only its
+  // attributes.
+  const Handle handle(::CreateFileW(folder.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle.is_open()) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+  return FolderIdentity(info.dwVolumeSerialNumber,
+                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
+}
+
+bool Missing(const std::filesystem::path& path) {
+  if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// Windows' heap gives no safe way to hand pages back or ask for large ones.
+std::uintptr_t PageSize() { return 4096; }
+
+void ReleasePages(std::uintptr_t, std::size_t) {}
+
+void PreferLargePages(const void*, std::size_t) {}
 
 }  // namespace holvane

@@ -18,7 +18,6 @@
 
 #include "common/file_system.h"
 #include "common/run_time_error.h"
-#include "common/whole_file.h"
 #include "tests/test_support.h"
 
 namespace holvane {
@@ -26,6 +25,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace ::holvane::testing;  // the test kit and its GoogleTest helpers
+
+// The name a conversion gives the temporary file of `input`.
+fs::path TemporaryOf(const fs::path& input) {
+  fs::path temporary = input;
+  temporary += ".tmp";
+  return temporary;
+}
 
 // The folder's name and the files' names have Cyrillic letters in them, which
 // only a path kept wide all the way reaches.
@@ -115,7 +121,7 @@ TEST(Win32FileSystemTest, InputIsReadAndLockedUnchanged) {
   WriteFileBytes(input, bytes);
   const auto written = fs::last_write_time(input);
   {
-    auto lock = DefaultFileSystem().LockConversion(input, LockWait::kWait);
+    auto lock = DefaultFileSystem().LockConversion(input, TemporaryOf(input), LockWait::kWait);
     EXPECT_EQ(ReadWholeFile(input), bytes);
   }
   EXPECT_EQ(ReadFileBytes(input), bytes);
@@ -133,16 +139,19 @@ TEST(Win32FileSystemTest, LockedInputMakesASecondLockWait) {
   const fs::path other = dir / kFolderName / u8"другой.wvl";
   WriteFileBytes(input, "locked");
   WriteFileBytes(other, "other");
-  auto lock = DefaultFileSystem().LockConversion(input, LockWait::kWait);
-  EXPECT_NE(DefaultFileSystem().LockConversion(other, LockWait::kDontWait), nullptr);
-  EXPECT_EQ(DefaultFileSystem().LockConversion(input, LockWait::kDontWait), nullptr);
+  auto lock = DefaultFileSystem().LockConversion(input, TemporaryOf(input), LockWait::kWait);
+  EXPECT_NE(DefaultFileSystem().LockConversion(other, TemporaryOf(other), LockWait::kDontWait),
+            nullptr);
+  EXPECT_EQ(DefaultFileSystem().LockConversion(input, TemporaryOf(input), LockWait::kDontWait),
+            nullptr);
 
   std::atomic<bool> started = false;
   std::atomic<bool> finished = false;
   std::optional<RunTimeError> error;
   std::thread second([&] {
     started = true;
-    error = RunTimeErrorOf([&] { DefaultFileSystem().LockConversion(input, LockWait::kWait); });
+    error = RunTimeErrorOf(
+        [&] { DefaultFileSystem().LockConversion(input, TemporaryOf(input), LockWait::kWait); });
     finished = true;
   });
   while (!started) std::this_thread::yield();

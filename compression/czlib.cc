@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "common/memory_advice.h"
+#include "common/file_system.h"
 #include "common/run_time_error.h"
 
 namespace holvane {
@@ -84,7 +84,7 @@ std::string TakeOutput(std::uint8_t* buffer, std::int32_t length) {
   const auto size = static_cast<std::size_t>(length);
   std::string output;
   output.reserve(size);
-  const auto page = memory_advice::PageSize();
+  const auto page = PageSize();
   const auto start = reinterpret_cast<std::uintptr_t>(buffer);
   std::uintptr_t released = (start + page - 1) / page * page;
   for (std::size_t done = 0; done < size;) {
@@ -93,7 +93,7 @@ std::string TakeOutput(std::uint8_t* buffer, std::int32_t length) {
     done += take;
     const std::uintptr_t copied = (start + done) / page * page;
     if (size > kPiece && copied > released) {
-      memory_advice::ReleasePages(released, copied - released);
+      ReleasePages(released, copied - released);
       released = copied;
     }
   }

@@ -13,7 +13,7 @@
 #include <string>
 #include <utility>
 
-#include "common/memory_advice.h"
+#include "common/file_system.h"
 #include "compression/inflate.h"
 
 namespace holvane::internal {
@@ -40,7 +40,7 @@ class KeptOutput {
     if (size_ == output_.size()) {
       if (output_.capacity() < expected_) {
         output_.reserve(expected_);
-        memory_advice::PreferLargePages(output_.data(), output_.capacity());
+        PreferLargePages(output_.data(), output_.capacity());
       }
       // Filled a step ahead of the decoder and overwritten by it while the
       // step is still in the cache. Steps double from the first, so a small

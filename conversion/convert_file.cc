@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/file_system.h"
 #include "common/run_time_error.h"
-#include "common/whole_file.h"
 #include "conversion/record_stream.h"
 
 namespace holvane {
@@ -120,7 +120,8 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
   // temporary and output files, so it waits and starts afresh after it. The
   // input is read only once the lock is held, so that the conversion that
   // waited reads the input as the one before left it, perhaps saved anew.
-  const std::unique_ptr<ConversionLock> lock = file_system.LockConversion(input, LockWait::kWait);
+  const std::unique_ptr<ConversionLock> lock =
+      file_system.LockConversion(input, temporary, LockWait::kWait);
   std::string content;
   std::filesystem::perms input_permissions{};
   try {
@@ -132,21 +133,22 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
   } catch (...) {
     // Nothing is written for an input that cannot be read or decompressed:
     // the temporary file the lock made goes again (the lock still held), one
-    // an earlier run left stays as it was. The failure is the one to report.
+    // an earlier run left stays as it was. The failure is the one to report,
+    // whatever it is (memory running out included), thrown on as it is.
     if (lock->CreatedTemporary()) {
       try {
-        file_system.Remove(temporary);
+        lock->RemoveTemporary();
       } catch (const RunTimeError&) {
       }
     }
     throw;
   }
 
-  WriteWholeFile(*file_system.CreateTemporary(*lock, temporary, kTemporaryPermissions), content);
+  WriteWholeFile(*lock->CreateTemporary(kTemporaryPermissions), content);
   content = std::string();  // the temporary file holds it from here on
 
   {
-    auto source = file_system.OpenTemporary(*lock, temporary);
+    auto source = lock->OpenTemporary();
     auto target = file_system.CreateForWriting(OutputPathFor(input, form),
                                                OutputPermissions(input_permissions));
     try {
@@ -163,7 +165,7 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
     target->Close();
     source->Close();
   }
-  file_system.Remove(temporary);
+  lock->RemoveTemporary();
 }
 
 void ConvertContent(std::string content, WritableFile& target, std::optional<cZLIB>& zlib,

@@ -316,7 +316,8 @@ TEST(ConvertFileTest, ConversionOfALockedInputWaitsForTheLock) {
   TempDir dir;
   WriteFileBytes(dir / "game.wvl", ZlibCompress(RecordStream(SampleEntries())));
   WriteFileBytes(dir / "other.wvl", ZlibCompress(RecordStream({{"other", 0}})));
-  auto lock = DefaultFileSystem().LockConversion(dir / "game.wvl", LockWait::kWait);
+  auto lock =
+      DefaultFileSystem().LockConversion(dir / "game.wvl", dir / "game.wvl.tmp", LockWait::kWait);
   // Another input is not held up by this one's lock.
   ASSERT_FALSE(Convert(dir, "other.wvl").has_value());
 
@@ -358,16 +359,16 @@ TEST(ConversionLockTest, WaiterEndsUpLockingWhatTheNameHolds) {
   TempDir dir;
   const fs::path input = dir / "game.wvl";
   const fs::path temporary = TemporaryPathFor(input);
-  auto first = DefaultFileSystem().LockConversion(input, LockWait::kWait);
+  auto first = DefaultFileSystem().LockConversion(input, temporary, LockWait::kWait);
   ASSERT_TRUE(first->CreatedTemporary());
-  EXPECT_EQ(DefaultFileSystem().LockConversion(input, LockWait::kDontWait), nullptr);
+  EXPECT_EQ(DefaultFileSystem().LockConversion(input, temporary, LockWait::kDontWait), nullptr);
 
   std::atomic<pid_t> tid = 0;
   std::atomic<bool> finished = false;
   std::unique_ptr<ConversionLock> second;
   std::thread waiter([&] {
     tid = ::gettid();
-    second = DefaultFileSystem().LockConversion(input, LockWait::kWait);
+    second = DefaultFileSystem().LockConversion(input, temporary, LockWait::kWait);
     finished = true;
   });
   const std::optional<bool> waiting = SeenWaitingInFlock(tid, finished);
@@ -380,7 +381,7 @@ TEST(ConversionLockTest, WaiterEndsUpLockingWhatTheNameHolds) {
   ASSERT_NE(second, nullptr);
   EXPECT_TRUE(fs::exists(temporary));
   EXPECT_TRUE(second->CreatedTemporary());
-  EXPECT_EQ(DefaultFileSystem().LockConversion(input, LockWait::kDontWait), nullptr);
+  EXPECT_EQ(DefaultFileSystem().LockConversion(input, temporary, LockWait::kDontWait), nullptr);
 #endif
 }
 

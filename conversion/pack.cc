@@ -135,6 +135,8 @@ void PackWriter::Write(const std::filesystem::path& output, std::string_view pac
     }
     throw;
   } catch (...) {
+    // Any other failure (memory running out) goes on as it is, after the
+    // same tidying.
     RemoveUnlessHeldQuietly(temporary, file_system_);
     throw;
   }
@@ -148,7 +150,8 @@ void PackWriter::Write(const std::filesystem::path& output, std::string_view pac
         temporary, output,
         replace ? FileSystem::RenameMode::kReplace : FileSystem::RenameMode::kKeepExisting);
   } catch (...) {
-    // Removed while still held, so the name is certain to be this pack's.
+    // Removed while still held, so the name is certain to be this pack's;
+    // every failure, memory's included, goes on as it is.
     try {
       file_system_.Remove(temporary);
     } catch (const RunTimeError&) {

@@ -12,7 +12,6 @@
 #include <system_error>
 #include <utility>
 
-#include "conversion/convert_file.h"
 #include "tests/test_kit_system.h"
 
 namespace holvane::testing {
@@ -265,12 +264,24 @@ class MemoryWritable final : public WritableFile {
   std::shared_ptr<void> hold_;
 };
 
+// Writes, reads and removes the temporary file by name in the files it
+// belongs to.
 class MemoryLock final : public ConversionLock {
  public:
-  explicit MemoryLock(bool created) : created_(created) {}
+  MemoryLock(FileSystem& files, std::filesystem::path temporary, bool created)
+      : files_(files), temporary_(std::move(temporary)), created_(created) {}
   bool CreatedTemporary() const override { return created_; }
+  std::unique_ptr<WritableFile> CreateTemporary(std::filesystem::perms permissions) override {
+    return files_.CreateForWriting(temporary_, permissions);
+  }
+  std::unique_ptr<ReadableFile> OpenTemporary() override {
+    return files_.OpenForReading(temporary_);
+  }
+  void RemoveTemporary() override { files_.Remove(temporary_); }
 
  private:
+  FileSystem& files_;
+  std::filesystem::path temporary_;
   bool created_;
 };
 
@@ -347,11 +358,11 @@ void MemoryFileSystem::Rename(const std::filesystem::path& from, const std::file
   files_[to] = std::move(moved);
 }
 
-std::unique_ptr<ConversionLock> MemoryFileSystem::LockConversion(const std::filesystem::path& input,
-                                                                 LockWait) {
-  const auto [it, created] = files_.try_emplace(
-      TemporaryPathFor(input), File{std::make_shared<std::string>(), kOwnerReadWrite, {}});
-  return std::make_unique<MemoryLock>(created);
+std::unique_ptr<ConversionLock> MemoryFileSystem::LockConversion(
+    const std::filesystem::path&, const std::filesystem::path& temporary, LockWait) {
+  const auto [it, created] =
+      files_.try_emplace(temporary, File{std::make_shared<std::string>(), kOwnerReadWrite, {}});
+  return std::make_unique<MemoryLock>(*this, temporary, created);
 }
 
 // ---------------------------------------------------------------------------
@@ -426,6 +437,31 @@ class FaultyFileSystem::Writable final : public WritableFile {
   bool limited_;
 };
 
+// The lock of the layer below, whose calls on the temporary file go through
+// the faults as the calls by name would.
+class FaultyFileSystem::Lock final : public ConversionLock {
+ public:
+  Lock(FaultyFileSystem* owner, std::filesystem::path temporary,
+       std::unique_ptr<ConversionLock> lock)
+      : owner_(owner), temporary_(std::move(temporary)), lock_(std::move(lock)) {}
+  bool CreatedTemporary() const override { return lock_->CreatedTemporary(); }
+  std::unique_ptr<WritableFile> CreateTemporary(std::filesystem::perms permissions) override {
+    return owner_->Create(temporary_, [&] { return lock_->CreateTemporary(permissions); });
+  }
+  std::unique_ptr<ReadableFile> OpenTemporary() override {
+    return owner_->Open(temporary_, [&] { return lock_->OpenTemporary(); });
+  }
+  void RemoveTemporary() override {
+    owner_->Call(FileCall::kRemove, temporary_);
+    lock_->RemoveTemporary();
+  }
+
+ private:
+  FaultyFileSystem* owner_;
+  std::filesystem::path temporary_;
+  std::unique_ptr<ConversionLock> lock_;
+};
+
 FaultyFileSystem& FaultyFileSystem::Fail(FileCall call, int nth, FileFilter files,
                                          ErrorNumber number, std::string cause) {
   rules_.push_back({call, nth, std::move(files), number, std::move(cause)});
@@ -461,15 +497,23 @@ void FaultyFileSystem::Call(FileCall call, const std::filesystem::path& path) {
   }
 }
 
-std::unique_ptr<ReadableFile> FaultyFileSystem::OpenForReading(const std::filesystem::path& path) {
+std::unique_ptr<ReadableFile> FaultyFileSystem::Open(
+    const std::filesystem::path& path, const std::function<std::unique_ptr<ReadableFile>()>& open) {
   Call(FileCall::kOpenForReading, path);
   std::optional<std::int64_t> delivered;
   if (delivered_ && Matches(shortened_files_, path)) delivered = delivered_;
-  return std::make_unique<Readable>(this, path, base_.OpenForReading(path), delivered);
+  return std::make_unique<Readable>(this, path, open(), delivered);
 }
 
-std::unique_ptr<WritableFile> FaultyFileSystem::Made(const std::filesystem::path& path,
-                                                     std::unique_ptr<WritableFile> made) {
+std::unique_ptr<ReadableFile> FaultyFileSystem::OpenForReading(const std::filesystem::path& path) {
+  return Open(path, [&] { return base_.OpenForReading(path); });
+}
+
+std::unique_ptr<WritableFile> FaultyFileSystem::Create(
+    const std::filesystem::path& path, const std::function<std::unique_ptr<WritableFile>()>& make) {
+  Call(FileCall::kCreateForWriting, path);
+  if (on_create_) on_create_(path);
+  std::unique_ptr<WritableFile> made = make();
   Call(FileCall::kCreatedForWriting, path);
   const bool limited = room_.has_value() && Matches(room_files_, path);
   return std::make_unique<Writable>(this, path, std::move(made), limited);
@@ -477,16 +521,12 @@ std::unique_ptr<WritableFile> FaultyFileSystem::Made(const std::filesystem::path
 
 std::unique_ptr<WritableFile> FaultyFileSystem::CreateForWriting(
     const std::filesystem::path& path, std::filesystem::perms permissions) {
-  Call(FileCall::kCreateForWriting, path);
-  if (on_create_) on_create_(path);
-  return Made(path, base_.CreateForWriting(path, permissions));
+  return Create(path, [&] { return base_.CreateForWriting(path, permissions); });
 }
 
 std::unique_ptr<WritableFile> FaultyFileSystem::CreateNewForWriting(
     const std::filesystem::path& path, std::filesystem::perms permissions) {
-  Call(FileCall::kCreateForWriting, path);
-  if (on_create_) on_create_(path);
-  return Made(path, base_.CreateNewForWriting(path, permissions));
+  return Create(path, [&] { return base_.CreateNewForWriting(path, permissions); });
 }
 
 void FaultyFileSystem::Remove(const std::filesystem::path& path) {
@@ -511,10 +551,12 @@ void FaultyFileSystem::Rename(const std::filesystem::path& from, const std::file
   base_.Rename(from, to, mode);
 }
 
-std::unique_ptr<ConversionLock> FaultyFileSystem::LockConversion(const std::filesystem::path& input,
-                                                                 LockWait wait) {
+std::unique_ptr<ConversionLock> FaultyFileSystem::LockConversion(
+    const std::filesystem::path& input, const std::filesystem::path& temporary, LockWait wait) {
   Call(FileCall::kLockConversion, input);
-  return base_.LockConversion(input, wait);
+  std::unique_ptr<ConversionLock> lock = base_.LockConversion(input, temporary, wait);
+  if (lock == nullptr) return nullptr;
+  return std::make_unique<Lock>(this, temporary, std::move(lock));
 }
 
 }  // namespace holvane::testing

@@ -170,6 +170,7 @@ class MemoryFileSystem final : public FileSystem {
   void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
               RenameMode mode) override;
   std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                 const std::filesystem::path& temporary,
                                                  LockWait wait) override;
 
  private:
@@ -258,13 +259,16 @@ class FaultyFileSystem final : public FileSystem {
   std::vector<std::filesystem::path> ListFolder(const std::filesystem::path& folder) override;
   void Rename(const std::filesystem::path& from, const std::filesystem::path& to,
               RenameMode mode) override;
-  // Its faults concern `input`, the call's argument.
+  // Its faults concern `input`; the lock's calls on the temporary file are
+  // counted and failed as the calls that open, create and remove it by name.
   std::unique_ptr<ConversionLock> LockConversion(const std::filesystem::path& input,
+                                                 const std::filesystem::path& temporary,
                                                  LockWait wait) override;
 
  private:
   class Readable;
   class Writable;
+  class Lock;
   struct Rule {
     FileCall call;
     int nth;
@@ -276,10 +280,15 @@ class FaultyFileSystem final : public FileSystem {
 
   // Counts the call and throws if a fault is set for it.
   void Call(FileCall call, const std::filesystem::path& path);
-  // The file `made` by the layer below, through the faults of the check
-  // after its making, and wrapped.
-  std::unique_ptr<WritableFile> Made(const std::filesystem::path& path,
-                                     std::unique_ptr<WritableFile> made);
+  // The file `path`, made by `make` from the layer below once the call has
+  // passed the faults, through the faults of the check after its making, and
+  // wrapped.
+  std::unique_ptr<WritableFile> Create(const std::filesystem::path& path,
+                                       const std::function<std::unique_ptr<WritableFile>()>& make);
+  // The file `path`, opened by `open` from the layer below once the call has
+  // passed the faults, and wrapped.
+  std::unique_ptr<ReadableFile> Open(const std::filesystem::path& path,
+                                     const std::function<std::unique_ptr<ReadableFile>()>& open);
   static bool Matches(const FileFilter& files, const std::filesystem::path& path) {
     return !files || files(path);
   }

@@ -17,8 +17,8 @@ inline constexpr std::int32_t kGzipMemberMode = 31;
 // Compresses and decompresses byte strings in place and computes their
 // checksums through a zlib binding. A byte string is held as its bytes.
 //
-// The object holds nothing but the binding it calls, so one object serves any
-// number of calls in any order.
+// The object keeps nothing from one call to the next, so one object serves
+// any number of calls in any order.
 //
 // CompressString and UncompressString never throw. They return:
 //   0   success, or nothing to do (an empty Data);
@@ -64,9 +64,9 @@ class cZLIB {
 // Which of cZLIB's in-place methods gave a result.
 enum class ZlibMethod { kCompressString, kUncompressString };
 
-// A result of `method` other than 0, in the words of the program's messages:
-// a run-time error as "ошибка выполнения N" (for UncompressString, 7 and 6
-// say first what ran out); -1 as a refusal of the zlib stream.
+// A result of `method` other than 0 in the words of the program's messages:
+// "ошибка выполнения N" for a run-time error N (UncompressString's 7 and 6
+// first say what ran out), and zlib's refusal for -1.
 std::string DescribeZlibResult(ZlibMethod method, std::int32_t result);
 
 }  // namespace holvane

@@ -11,7 +11,7 @@
 #include "cli/report.h"
 #include "common/file_identity.h"
 #include "listing/listing.h"
-#include "text/native_name.h"
+#include "text/names.h"
 
 namespace holvane::cli {
 

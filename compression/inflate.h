@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Internal to compression/ and its tests: zlib's inflate as the program's
-// binding and cZLIB's attempts use it. Not part of the core's interface.
+// Internal to compression/, its tests and the binding's fuzz target: zlib's
+// inflate as the program's binding and cZLIB's attempts use it. Not part of
+// the core's interface.
 #ifndef HOLVANE_COMPRESSION_INFLATE_H_
 #define HOLVANE_COMPRESSION_INFLATE_H_
 
@@ -20,7 +21,8 @@ std::int32_t InflateInto(std::uint8_t* dest, std::int32_t& dest_length, const st
                          std::int32_t source_length, int mode);
 
 // The longest output kept from the one decoding; longer outputs are decoded
-// again into the attempt that fits.
+// again into the attempt that fits. The tests and the fuzz target also pass 0
+// to reach that way on short streams.
 inline constexpr std::int64_t kKeptOutput = std::int64_t{1} << 30;
 
 // The attempts of one decompression through the program's zlib. Construction

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "cli/console.h"
-#include "text/utf16.h"
+#include "text/unicode.h"
 
 namespace holvane::cli {
 

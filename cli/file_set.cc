@@ -11,7 +11,7 @@
 #include "common/file_system.h"
 #include "common/run_time_error.h"
 #include "listing/listing.h"
-#include "text/native_name.h"
+#include "text/names.h"
 
 namespace holvane::cli {
 

@@ -7,7 +7,7 @@
 
 #include "cli/options.h"
 #include "cli/program.h"
-#include "text/utf16.h"
+#include "text/unicode.h"
 
 // The arguments come as UTF-16, the paths made from them as they are; their
 // UTF-8 serves the options only. (Standard output's reader gone away ends

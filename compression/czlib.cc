@@ -6,15 +6,16 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "common/file_system.h"
 #include "common/run_time_error.h"
+#include "compression/inflate.h"
 
 namespace holvane {
 
 namespace {
 
-constexpr std::int32_t kGzipMode = 31;
 constexpr std::int32_t kGzipHeaderLength = 10;
 constexpr std::int32_t kBufferTooSmall = -5;
 constexpr std::int32_t kBindingFailed = -1;
@@ -48,10 +49,11 @@ const std::uint8_t* BytesOf(const std::string& data) {
   return reinterpret_cast<const std::uint8_t*>(data.data());
 }
 
-// The error trap of the two in-place methods: every failure becomes the
-// number of its run-time error, and Data has not been touched by then.
+// The result code of one of the two in-place methods: what `body` returns,
+// or the number of the run-time error that stopped it (Data has not been
+// touched by then).
 template <typename Body>
-std::int32_t Trapped(Body&& body) noexcept {
+std::int32_t ResultCodeOf(Body&& body) noexcept {
   try {
     return body();
   } catch (const RunTimeError& error) {
@@ -102,9 +104,9 @@ std::string TakeOutput(std::uint8_t* buffer, std::int32_t length) {
 
 }  // namespace
 
-cZLIB::cZLIB() : cZLIB(DefaultZlibBinding()) {}
+cZLIB::cZLIB() : binding_(&DefaultZlibBinding()), decodes_once_(true) {}
 
-cZLIB::cZLIB(ZlibBinding& binding) : binding_(&binding) {}
+cZLIB::cZLIB(ZlibBinding& binding) : binding_(&binding), decodes_once_(false) {}
 
 std::int32_t cZLIB::GetAdler32(std::string Data) const {
   const std::int32_t start = binding_->adler32(0, nullptr, 0);
@@ -117,7 +119,7 @@ std::int32_t cZLIB::GetCRC32(std::string Data) const {
 }
 
 std::int32_t cZLIB::CompressString(std::string& Data, std::int32_t Mode) const {
-  return Trapped([&]() -> std::int32_t {
+  return ResultCodeOf([&]() -> std::int32_t {
     const std::int32_t n = LengthOf(Data);
     if (n == 0) return 0;
     const std::int32_t bound = binding_->compressBound(n);
@@ -138,13 +140,13 @@ std::int32_t cZLIB::CompressString(std::string& Data, std::int32_t Mode) const {
 }
 
 std::int32_t cZLIB::UncompressString(std::string& Data, std::int32_t Mode) const {
-  return Trapped([&]() -> std::int32_t {
+  return ResultCodeOf([&]() -> std::int32_t {
     const std::int32_t n = LengthOf(Data);
     if (n == 0) return 0;
     const std::uint8_t* input = BytesOf(Data);
 
     std::int32_t size = 0;
-    if (Mode == kGzipMode) {
+    if (Mode == kGzipMemberMode) {
       // The header's fixed fields must be there; their values are zlib's to
       // judge.
       if (n < kGzipHeaderLength) {
@@ -158,19 +160,24 @@ std::int32_t cZLIB::UncompressString(std::string& Data, std::int32_t Mode) const
       size = CheckedMultiply(3, n);
     }
 
-    // Each attempt decompresses into a new buffer; the binding may carry what
-    // it learned about the stream from one attempt to the next, or hand over
-    // an output it already holds instead of filling a buffer.
-    const auto attempts = binding_->beginUncompression(input, n, Mode);
+    // Each attempt decompresses into a new buffer. The program's zlib
+    // decodes the stream once first and answers each attempt from what that
+    // showed, handing over the output it kept instead of filling a buffer.
+    std::optional<internal::InflateAttempts> attempts;
+    if (decodes_once_) attempts.emplace(input, n, Mode, internal::kKeptOutput);
     for (;;) {
-      if (auto output = attempts->takeOutput(size)) {
-        CheckOutputLength(size, static_cast<std::int32_t>(output->size()));
-        Data = std::move(*output);
-        return 0;
+      if (attempts) {
+        if (auto output = attempts->TakeOutput(size)) {
+          CheckOutputLength(size, static_cast<std::int32_t>(output->size()));
+          Data = std::move(*output);
+          return 0;
+        }
       }
       std::int32_t output_length = size;
       auto buffer = MakeBuffer(size);
-      const std::int32_t result = attempts->uncompress(buffer.get(), output_length);
+      const std::int32_t result =
+          attempts ? attempts->Uncompress(buffer.get(), output_length)
+                   : binding_->uncompress(buffer.get(), output_length, input, n, Mode);
       if (result == kBufferTooSmall) {
         size = CheckedAdd(size, n);
         continue;
@@ -181,6 +188,25 @@ std::int32_t cZLIB::UncompressString(std::string& Data, std::int32_t Mode) const
       return 0;
     }
   });
+}
+
+std::string DescribeZlibResult(ZlibMethod method, std::int32_t result) {
+  if (result < 0) {
+    return method == ZlibMethod::kCompressString ? "zlib отказался его сжимать"
+                                                 : "это не поток zlib, или он повреждён";
+  }
+  const std::string number = "ошибка выполнения " + std::to_string(result);
+  if (method == ZlibMethod::kCompressString) return number;
+  // The results a person can act on, in words; the number stays beside
+  // them, as the one the wrapper documents.
+  switch (static_cast<ErrorNumber>(result)) {
+    case ErrorNumber::kOutOfMemory:
+      return "недостаточно памяти для распакованного содержимого (" + number + ")";
+    case ErrorNumber::kOverflow:
+      return "содержимое слишком велико для 32-битных размеров (" + number + ")";
+    default:
+      return number;
+  }
 }
 
 }  // namespace holvane

@@ -9,11 +9,16 @@
 
 namespace holvane {
 
+// The Mode of a zlib stream (RFC 1950), the form the program's files hold.
+inline constexpr std::int32_t kZlibStreamMode = 15;
+// The Mode of a gzip member (RFC 1952).
+inline constexpr std::int32_t kGzipMemberMode = 31;
+
 // Compresses and decompresses byte strings in place and computes their
 // checksums through a zlib binding. A byte string is held as its bytes.
 //
-// The object holds nothing but the binding it calls, so one object serves any
-// number of calls in any order.
+// The object keeps nothing from one call to the next, so one object serves
+// any number of calls in any order.
 //
 // CompressString and UncompressString never throw. They return:
 //   0   success, or nothing to do (an empty Data);
@@ -25,8 +30,11 @@ namespace holvane {
 // On any result but 0, Data is left exactly as it was.
 class cZLIB {
  public:
+  // Through the program's zlib; each stream is decoded once and every
+  // attempt answered from that (internal::InflateAttempts).
   cZLIB();
-  // `binding` must outlive the object.
+  // Every attempt a call of `binding.uncompress`; `binding` must outlive the
+  // object.
   explicit cZLIB(ZlibBinding& binding);
 
   // The Adler-32 checksum of Data's bytes (1 for an empty Data), its 32 bits
@@ -50,7 +58,16 @@ class cZLIB {
 
  private:
   ZlibBinding* binding_;
+  bool decodes_once_;
 };
+
+// Which of cZLIB's in-place methods gave a result.
+enum class ZlibMethod { kCompressString, kUncompressString };
+
+// A result of `method` other than 0 in the words of the program's messages:
+// "ошибка выполнения N" for a run-time error N (UncompressString's 7 and 6
+// first say what ran out), and zlib's refusal for -1.
+std::string DescribeZlibResult(ZlibMethod method, std::int32_t result);
 
 }  // namespace holvane
 

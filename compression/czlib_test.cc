@@ -437,5 +437,29 @@ TEST(CZlibChecksumTest, BindingFailurePropagates) {
   EXPECT_THROW(zlib.GetCRC32("abc"), RunTimeError);
 }
 
+// The messages of the conversion and of the pack both word the results
+// through this one function, so each wording is asserted here once.
+TEST(CZlibResultTest, DescribesEachResultForItsMethod) {
+  struct Case {
+    ZlibMethod method;
+    std::int32_t result;
+    std::string words;
+  };
+  const Case cases[] = {
+      {ZlibMethod::kUncompressString, 7,
+       "недостаточно памяти для распакованного содержимого (ошибка выполнения 7)"},
+      {ZlibMethod::kUncompressString, 6,
+       "содержимое слишком велико для 32-битных размеров (ошибка выполнения 6)"},
+      {ZlibMethod::kUncompressString, 9, "ошибка выполнения 9"},
+      {ZlibMethod::kUncompressString, -1, "это не поток zlib, или он повреждён"},
+      {ZlibMethod::kCompressString, 7, "ошибка выполнения 7"},
+      {ZlibMethod::kCompressString, 48, "ошибка выполнения 48"},
+      {ZlibMethod::kCompressString, -1, "zlib отказался его сжимать"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DescribeZlibResult(c.method, c.result), c.words) << c.result;
+  }
+}
+
 }  // namespace
 }  // namespace holvane

@@ -4,15 +4,10 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
-#include <memory>
-#include <optional>
-#include <string>
 
 #include "common/run_time_error.h"
 #include "compression/inflate.h"
-#include "compression/learning_uncompression.h"
 
 namespace holvane {
 
@@ -76,45 +71,9 @@ class SystemZlibBinding final : public ZlibBinding {
                           std::int32_t source_length, std::int32_t mode) override {
     return internal::InflateInto(dest, dest_length, source, source_length, mode);
   }
-
-  std::unique_ptr<Uncompression> beginUncompression(const std::uint8_t* source,
-                                                    std::int32_t source_length,
-                                                    std::int32_t mode) override {
-    return internal::BeginLearningUncompression(source, source_length, mode, internal::kKeptOutput);
-  }
 };
 
 }  // namespace
-
-namespace {
-
-class PlainUncompression final : public ZlibBinding::Uncompression {
- public:
-  PlainUncompression(ZlibBinding& binding, const std::uint8_t* source, std::int32_t source_length,
-                     std::int32_t mode)
-      : binding_(binding), source_(source), source_length_(source_length), mode_(mode) {}
-
-  std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length) override {
-    return binding_.uncompress(dest, dest_length, source_, source_length_, mode_);
-  }
-
- private:
-  ZlibBinding& binding_;
-  const std::uint8_t* source_;
-  std::int32_t source_length_;
-  std::int32_t mode_;
-};
-
-}  // namespace
-
-std::optional<std::string> ZlibBinding::Uncompression::takeOutput(std::int32_t) {
-  return std::nullopt;
-}
-
-std::unique_ptr<ZlibBinding::Uncompression> ZlibBinding::beginUncompression(
-    const std::uint8_t* source, std::int32_t source_length, std::int32_t mode) {
-  return std::make_unique<PlainUncompression>(*this, source, source_length, mode);
-}
 
 ZlibBinding& DefaultZlibBinding() {
   static SystemZlibBinding binding;

@@ -3,9 +3,6 @@
 #define HOLVANE_COMPRESSION_ZLIB_BINDING_H_
 
 #include <cstdint>
-#include <memory>
-#include <optional>
-#include <string>
 
 namespace holvane {
 
@@ -51,30 +48,6 @@ class ZlibBinding {
   virtual std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length,
                                   const std::uint8_t* source, std::int32_t source_length,
                                   std::int32_t mode) = 0;
-
-  // The attempts of one decompression: uncompress() calls that all pass the
-  // same source, unchanged in between, and the same mode, each into a new
-  // buffer. Every call answers exactly as uncompress() would, but what one
-  // attempt learned about the stream may make the next one cheaper.
-  class Uncompression {
-   public:
-    virtual ~Uncompression() = default;
-    virtual std::int32_t uncompress(std::uint8_t* dest, std::int32_t& dest_length) = 0;
-
-    // The output an attempt with a buffer of `dest_length` bytes would get
-    // with Z_OK, handed over without such a buffer when this object already
-    // holds it (and then no longer holds it); nothing otherwise, and the
-    // attempt is made with uncompress(). May learn the stream to answer. By
-    // default nothing.
-    virtual std::optional<std::string> takeOutput(std::int32_t dest_length);
-  };
-
-  // Begins the attempts on `source`, which must stay unchanged and alive
-  // until the returned object is gone. By default every attempt is a plain
-  // uncompress() call.
-  virtual std::unique_ptr<Uncompression> beginUncompression(const std::uint8_t* source,
-                                                            std::int32_t source_length,
-                                                            std::int32_t mode);
 };
 
 // The binding over the zlib the program is linked with.

@@ -7,8 +7,7 @@
 
 #include "text/code_page_1251.h"
 #include "text/escapes.h"
-#include "text/hex.h"
-#include "text/utf8.h"
+#include "text/unicode.h"
 
 namespace holvane {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "common/run_time_error.h"
-#include "text/hex.h"
+#include "text/escapes.h"
 
 namespace holvane {
 

@@ -16,7 +16,7 @@
 #include "common/run_time_error.h"
 #include "text/code_page_1251.h"
 #include "text/escapes.h"
-#include "text/utf8.h"
+#include "text/unicode.h"
 
 namespace holvane {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "compression/learning_uncompression.h"
+#include "compression/inflate.h"
 #include "compression/zlib_binding.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/test_kit.h"
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // is kept for the attempt that fits, or that attempt decodes again, and
   // whether each attempt is first offered the kept output.
   const std::uint8_t choice = size > 0 ? data[size - 1] : 0;
-  const auto attempts = holvane::internal::BeginLearningUncompression(
+  holvane::internal::InflateAttempts attempts(
       source, n, read->mode, (choice >> 2) & 1 ? holvane::internal::kKeptOutput : 0);
   const bool offer = (choice >> 3) & 1;
   for (const std::int32_t capacity : SizesFor(n, m, choice)) {
@@ -107,15 +107,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         },
         capacity);
     if (offer) {
-      if (const auto output = attempts->takeOutput(capacity)) {
+      if (const auto output = attempts.TakeOutput(capacity)) {
         Check(single.code == 0 && *output == single.output);
         continue;
       }
     }
-    const Answer attempt =
-        Run([&](std::uint8_t* dest,
-                std::int32_t& length) { return attempts->uncompress(dest, length); },
-            capacity);
+    const Answer attempt = Run(
+        [&](std::uint8_t* dest, std::int32_t& length) { return attempts.Uncompress(dest, length); },
+        capacity);
     Check(attempt.code == single.code);
     Check(attempt.output == single.output);
     if (single.code == 0) {

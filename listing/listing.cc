@@ -7,9 +7,8 @@
 #include <string_view>
 #include <utility>
 
-#include "listing/folder_reading.h"
 #include "text/names.h"
-#include "text/utf16.h"
+#include "text/unicode.h"
 
 namespace holvane::listing {
 

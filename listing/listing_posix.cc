@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "common/run_time_error.h"
-#include "listing/folder_reading.h"
+#include "listing/listing.h"
 
 namespace holvane::listing {
 

@@ -9,10 +9,9 @@
 #include <utility>
 
 #include "common/run_time_error.h"
-#include "listing/folder_reading.h"
+#include "listing/listing.h"
 #include "text/names.h"
-#include "text/utf16.h"
-#include "text/utf8.h"
+#include "text/unicode.h"
 
 namespace holvane::listing {
 

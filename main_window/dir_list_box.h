@@ -11,7 +11,7 @@
 #include "main_window/change_event.h"
 #include "main_window/drives.h"
 #include "main_window/host.h"
-#include "text/native_name.h"
+#include "text/names.h"
 
 namespace holvane::ui {
 

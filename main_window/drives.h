@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "text/native_name.h"
+#include "text/names.h"
 
 namespace holvane::ui {
 

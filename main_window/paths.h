@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "text/native_name.h"
+#include "text/names.h"
 
 namespace holvane::ui {
 

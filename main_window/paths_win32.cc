@@ -6,7 +6,7 @@
 #include <string>
 
 #include "main_window/paths.h"
-#include "text/utf16.h"
+#include "text/unicode.h"
 
 namespace holvane::ui {
 

@@ -13,7 +13,7 @@
 #include <iconv.h>
 #endif
 
-#include "text/utf8.h"
+#include "text/unicode.h"
 
 namespace holvane::text {
 namespace {

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "text/escapes.h"
 
-#include "text/hex.h"
-
 namespace holvane::text {
 
 namespace {

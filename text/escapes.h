@@ -3,6 +3,7 @@
 #define HOLVANE_TEXT_ESCAPES_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,21 @@ std::string EscapeOf(unsigned char byte);
 // written is read otherwise, and a hand-made escape that names a byte
 // exactly is taken.
 std::size_t ReadEscape(std::string_view text, unsigned char& byte);
+
+// Hexadecimal digits, as the escapes, messages and file names write them.
+enum class HexCase { kLower, kUpper };
+
+// `value` in hexadecimal, most significant digit first, with at least
+// `at_least` digits (leading zeros) and more where `value` needs them:
+// HexDigits(0x1B, 2, kLower) is "1b", HexDigits(0x1F600, 4, kUpper) "1F600".
+inline std::string HexDigits(std::uint64_t value, std::size_t at_least, HexCase letters) {
+  const char* digits = letters == HexCase::kUpper ? "0123456789ABCDEF" : "0123456789abcdef";
+  std::string out;
+  for (std::uint64_t rest = value; rest != 0 || out.size() < at_least; rest >>= 4) {
+    out.insert(out.begin(), digits[rest & 0xF]);
+  }
+  return out;
+}
 
 }  // namespace holvane::text
 

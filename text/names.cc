@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "text/code_page_1251.h"
-#include "text/utf8.h"
+#include "text/unicode.h"
 
 namespace holvane::text {
 
@@ -85,6 +85,9 @@ bool Wildcard::Matches(std::string_view name) const {
   return Matches(std::u32string_view(characters));
 }
 
+// By code point, digits come before letters and Latin before Cyrillic. The
+// bytes last make no two names of a folder equal, so the order never depends
+// on the order they were read.
 void AppendSortKey(std::u32string_view characters, std::string_view name, std::string& key) {
   // At most four bytes a character (a number's count takes no more than its
   // digits would), one for the end, then the name.

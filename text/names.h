@@ -2,17 +2,25 @@
 #ifndef HOLVANE_TEXT_NAMES_H_
 #define HOLVANE_TEXT_NAMES_H_
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace holvane::text {
+
+// A name or path as the system gives it and takes it back: bytes on POSIX,
+// UTF-16 code units on Windows (std::filesystem::path's own string type, so
+// that `folder / name` opens exactly the entry read). Every file is opened
+// by these, never by a text converted from them.
+using NativeName = std::filesystem::path::string_type;
+using NativeNameView = std::basic_string_view<std::filesystem::path::value_type>;
 
 // A file name is bytes, and files are always opened by those bytes. For
 // showing, ordering and matching, a name stands for characters: its own when
 // it is valid UTF-8, otherwise its bytes read in code page 1251 (the names
 // given on the machines the files come from). So every name has characters,
 // and no name is left out of a list for the bytes it holds. (A Windows name
-// is UTF-16 instead: see utf16.h.)
+// is UTF-16 instead: see unicode.h.)
 
 // The characters `name` stands for, in `characters` (what it held is
 // replaced). Returns whether `name` is valid UTF-8.
@@ -48,16 +56,12 @@ class Wildcard {
 };
 
 // Appends to `key` bytes whose order (std::string's, unsigned bytes) is the
-// order names are listed in, for the name `name` whose characters are
-// `characters`:
-// - a run of ASCII digits counts as one number, compared by value, so "2"
-//   comes before "10", and leading zeros do not count;
-// - other characters compare by code point with letter case ignored
-//   (FoldCase), so digits come before letters and Latin before Cyrillic;
-// - a name that is the start of another comes first;
-// - names equal so far compare by their bytes, so that no two names of a
-//   folder are equal and the order never depends on the order they were read.
-// `name` holds no zero byte, as no file name does.
+// order names are listed in, for `name` whose characters are `characters`:
+// a run of ASCII digits counts as one number, by value ("2" before "10",
+// leading zeros not counting); other characters compare by code point with
+// letter case ignored (FoldCase); a name that is the start of another comes
+// first; names equal so far compare by their bytes. `name` holds no zero
+// byte, as no file name does.
 void AppendSortKey(std::u32string_view characters, std::string_view name, std::string& key);
 
 // The sort key of `name` alone.

@@ -4,8 +4,8 @@
 #include <cstddef>
 
 #include "text/code_page_1251.h"
-#include "text/hex.h"
-#include "text/utf8.h"
+#include "text/escapes.h"
+#include "text/unicode.h"
 
 namespace holvane::text {
 

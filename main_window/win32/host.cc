@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "main_window/win32/host.h"
 
-#include "text/utf16.h"
+#include "text/unicode.h"
 
 namespace holvane::ui {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "text/utf16.h"
+#include "text/unicode.h"
 
 namespace holvane::ui {
 

@@ -8,7 +8,7 @@
 
 #include "main_window/paths.h"
 #include "main_window/win32/logical_drives.h"
-#include "text/utf16.h"
+#include "text/unicode.h"
 
 namespace holvane::ui {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "tests/window_test_kit.h"
-#include "text/utf16.h"
+#include "text/unicode.h"
 
 namespace holvane::ui {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "text/utf16.h"
+#include "text/unicode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "text/utf16.h"
+#include "text/unicode.h"
 
-#include "text/utf8.h"
+#include <cstdint>
 
 namespace holvane::text {
 
@@ -10,6 +10,25 @@ namespace {
 bool IsSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 }  // namespace
+
+void AppendUtf8(char32_t code_point, std::string& out) {
+  const auto c = static_cast<std::uint32_t>(code_point);
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
 
 void DecodeUtf16(std::wstring_view units, std::u32string& characters) {
   characters.clear();

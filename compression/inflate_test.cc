@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "compression/learning_uncompression.h"
+#include "compression/inflate.h"
 
 #include <gtest/gtest.h>
 
@@ -37,9 +37,9 @@ std::string FiveToOne() {
 }
 
 // The attempts of one decompression must answer every buffer exactly as a
-// single uncompress call does, whatever they learned from the attempts before:
+// single uncompress call does, whatever the one decoding showed:
 // the same code, and on success the same length and bytes.
-TEST(ZlibBindingAttemptsTest, AnswerAsSingleCallsDo) {
+TEST(InflateAttemptsTest, AnswerAsSingleCallsDo) {
   const std::string payload = FiveToOne();
   const std::string zlib_stream = ZlibDeflate(payload, 15);
   const std::string gzip_member = ZlibDeflate(payload, 31);
@@ -84,13 +84,12 @@ TEST(ZlibBindingAttemptsTest, AnswerAsSingleCallsDo) {
         {2 * m, m, m - 1, 1, m},
         {m / 2, m / 2, m, m / 2},
     };
-    // Outputs kept while learning, and none kept: libdeflate's way; each
+    // Outputs kept from the one decoding, and none kept: libdeflate's way; each
     // attempt first offered the kept output, as UncompressString does, or not.
     for (const std::int64_t kept : {internal::kKeptOutput, std::int64_t{0}})
       for (const bool offer : {true, false})
         for (const auto& sequence : sequences) {
-          const auto attempts =
-              internal::BeginLearningUncompression(BytesOf(c.source), n, c.mode, kept);
+          internal::InflateAttempts attempts(BytesOf(c.source), n, c.mode, kept);
           bool handed_over = false;
           for (std::size_t i = 0; i < sequence.size(); ++i) {
             const std::int32_t capacity = std::max(sequence[i], 0);
@@ -99,7 +98,7 @@ TEST(ZlibBindingAttemptsTest, AnswerAsSingleCallsDo) {
                          " with " + std::to_string(capacity) + " bytes");
             const Outcome single = Uncompress(c.source, capacity, c.mode);
             if (offer) {
-              if (const auto output = attempts->takeOutput(capacity)) {
+              if (const auto output = attempts.TakeOutput(capacity)) {
                 ASSERT_EQ(single.code, 0);
                 ASSERT_TRUE(*output == single.output);
                 handed_over = true;
@@ -110,7 +109,7 @@ TEST(ZlibBindingAttemptsTest, AnswerAsSingleCallsDo) {
             }
             const Outcome attempt = UncompressWith(
                 [&](std::uint8_t* dest, std::int32_t& length) {
-                  return attempts->uncompress(dest, length);
+                  return attempts.Uncompress(dest, length);
                 },
                 capacity);
             ASSERT_EQ(attempt.code, single.code);
@@ -124,7 +123,7 @@ TEST(ZlibBindingAttemptsTest, AnswerAsSingleCallsDo) {
 // The cases above only test something if they reach the paths they are
 // meant for: a valid stream that needs several attempts, and the small
 // window, which a single call accepts.
-TEST(ZlibBindingAttemptsTest, CasesReachTheirPaths) {
+TEST(InflateAttemptsTest, CasesReachTheirPaths) {
   const std::string payload = FiveToOne();
   const std::string stream = ZlibDeflate(payload, 15);
   EXPECT_GT(payload.size(), 4 * stream.size());

@@ -64,7 +64,7 @@ class DirListBox {
   // Throws RunTimeError when the folder cannot be listed; nothing has changed
   // then. When Change's handler fails, the list goes back to the folder it
   // showed and the failure passes on.
-  void setPath(const std::filesystem::path& path);
+  void SetPath(const std::filesystem::path& path);
 
   int ListCount() const { return static_cast<int>(entries_.size()); }
   // Entry `index`, 0 to ListCount() - 1, as the view shows it.

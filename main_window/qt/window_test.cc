@@ -247,7 +247,7 @@ TEST(QtWindow, DoubleClickOnAFileOnlySelectsIt) {
   const std::set<fs::path> before = Listing(a.path());
   QtWindow window({"/", a.path().string()}, a.path(), &host);
   Show(window);
-  window.form().File1.setSelected(0, true);
+  window.form().File1.SetSelected(0, true);
   EXPECT_EQ(SelectedIndexes(window), QList<int>{0});
 
   QListWidgetItem* item = window.File1->item(1);

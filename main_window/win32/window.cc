@@ -213,12 +213,14 @@ void Win32Window::ShowSelected(int index, bool selected) {
 LRESULT CALLBACK Win32Window::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr || !self->form_) return DefWindowProcW(window, message, wparam, lparam);
-  // No failure may unwind through the system's frames; the logic reports
-  // its own, and whatever else is left is reported here.
+  // No failure may unwind through the system's frames. The logic reports a
+  // folder or drive that cannot be listed itself, so what comes this far is
+  // a failure of the window's own (memory run out, say): fatal, as in the
+  // logic, not a folder to blame.
   try {
     return self->Handle(message, wparam, lparam);
   } catch (...) {
-    ReportUntrappedError(self->host_);
+    self->host_.ReportFatalError();
     return 0;
   }
 }

@@ -23,7 +23,6 @@
 #include "bench/window_bench.h"
 #include "main_window/qt/file_list.h"
 #include "main_window/qt/host.h"
-#include "main_window/qt/mounted_drives.h"
 #include "main_window/qt/window.h"
 
 namespace {

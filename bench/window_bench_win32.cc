@@ -21,7 +21,6 @@
 #include <string_view>
 
 #include "bench/window_bench.h"
-#include "main_window/win32/logical_drives.h"
 #include "main_window/win32/window.h"
 
 namespace {

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QStorageInfo>
 #include <QTreeWidgetItemIterator>
 #include <filesystem>
 #include <memory>
@@ -298,6 +299,33 @@ INSTANTIATE_TEST_SUITE_P(Keys, QtWindowEnter, ::testing::Values(Qt::Key_Return, 
                          [](const ::testing::TestParamInfo<Qt::Key>& info) {
                            return info.param == Qt::Key_Return ? "Return" : "Enter";
                          });
+
+// The drives QStorageInfo reports, as the window lists them.
+using Drives = std::vector<std::string>;
+
+// This machine's volumes as Qt reports them: whatever they are, the root
+// comes first and every drive is an absolute folder that is there.
+TEST(DrivesMounted, RootFirstThenFoldersThatExist) {
+  const Drives drives = MountedDrives();
+  ASSERT_FALSE(drives.empty());
+  EXPECT_EQ(drives.front(), "/");
+  for (const std::string& drive : drives) {
+    EXPECT_TRUE(drive.starts_with('/')) << drive;
+    EXPECT_TRUE(std::filesystem::is_directory(drive)) << drive;
+  }
+}
+
+TEST(DrivesDescribeVolume, TakesQtsFieldsAndTheRootPathsBytes) {
+  const Volume root = DescribeVolume(QStorageInfo::root());
+  EXPECT_EQ(root.root_path, "/");
+  EXPECT_TRUE(root.valid);
+  EXPECT_TRUE(root.ready);
+  EXPECT_EQ(root.type, QStorageInfo::root().fileSystemType().toStdString());
+
+  const Volume none = DescribeVolume(QStorageInfo());
+  EXPECT_FALSE(none.valid);
+  EXPECT_EQ(SelectDrives({none}), Drives{"/"});
+}
 
 }  // namespace
 }  // namespace holvane::ui

@@ -100,6 +100,11 @@ int RunMessageLoop(Win32Window& window);
 // returns WM_QUIT's status if one came (it is not put back).
 std::optional<int> DispatchQueued(Win32Window& window);
 
+// SelectDrives over the drive letters GetLogicalDriveStringsW gives, each
+// ready when its volume answers GetVolumeInformationW (an empty CD drive does
+// not, and asks no one to insert a disk): this machine's drives.
+std::vector<text::NativeName> LogicalDrives();
+
 }  // namespace holvane::ui
 
 #endif  // HOLVANE_MAIN_WINDOW_WIN32_WINDOW_H_

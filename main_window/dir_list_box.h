@@ -70,8 +70,9 @@ class DirListBox {
   // Entry `index`, 0 to ListCount() - 1, as the view shows it.
   const DirListEntry& List(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
 
-  // The user opened entry `index`: the list moves to that exact folder, and
-  // a failure is reported instead of passed on.
+  // The user opened entry `index`: the list moves to that exact folder. A
+  // failure is reported, never passed on: a folder that cannot be listed by
+  // Host::ReportFolderUnavailable, any other by Host::ReportFatalError.
   void Open(int index);
 
   // Raised after Path has changed, inside the write that changed it.

@@ -54,7 +54,8 @@ class DriveListBox {
   // in view, as the user chose it).
   void DroppingDown();
   // The user chose entry `index`, which the view already shows: as
-  // SetDrive, but a failure that comes back is reported, not passed on.
+  // SetDrive, but a failure that comes back is reported as DirListBox::Open
+  // reports it, not passed on.
   void Chosen(int index);
 
   // Raised after a different drive has been chosen.

@@ -59,17 +59,20 @@ class Win32Window final : private DriveListView, private DirListView, private Fi
   void ShowFiles(const std::vector<std::string_view>& names) override;
   void ShowSelected(int index, bool selected) override;
 
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  void Command(int id, int code);
+  // The window class's procedure: HandleMessage on the window's object.
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // WM_COMMAND: notification `code` from the control with the id `id`.
+  void HandleCommand(int id, int code);
   // Tells the logic which files the list box shows selected now.
   void TellSelection();
   // Command1 pressed, by a click or by Enter while it has the focus.
   void PressCommand1();
   void DrawFolder(const DRAWITEMSTRUCT& item);
-  int Scale(int twips) const;
-  HWND Create(DWORD style_ex, const wchar_t* window_class, const wchar_t* text, DWORD style, int id,
-              const design::TwipRect& rect);
+  // `twips` in pixels at the system's DPI.
+  int Pixels(int twips) const;
+  HWND CreateControl(DWORD style_ex, const wchar_t* window_class, const wchar_t* text, DWORD style,
+                     int id, const design::TwipRect& rect);
 
   Win32Host own_host_;
   Host& host_;

@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
   const WhenShownAndIdle idle(window, [&] {
     window.File1->selectAll();
     window.Command1->click();
-    QCoreApplication::exit(host.Verdict(window.form().File1.ListCount()));
+    QCoreApplication::exit(host.Verdict(window.Form().File1.ListCount()));
   });
   return QApplication::exec();
 }

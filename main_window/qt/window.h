@@ -44,7 +44,7 @@ class QtWindow : public QWidget {
   QPushButton* const Command1;
 
   // What the window shows, and its handlers.
-  frmMain& form() { return form_; }
+  frmMain& Form() { return form_; }
 
  protected:
   void showEvent(QShowEvent* event) override;

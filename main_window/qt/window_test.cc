@@ -49,7 +49,7 @@ QStringList Entries(const QtFileList* list) {
 QList<int> SelectedIndexes(QtWindow& window) {
   QList<int> indexes;
   for (int i = 0; i < window.File1->count(); ++i) {
-    EXPECT_EQ(window.form().File1.Selected(i), window.File1->item(i)->isSelected()) << i;
+    EXPECT_EQ(window.Form().File1.Selected(i), window.File1->item(i)->isSelected()) << i;
     if (window.File1->item(i)->isSelected()) indexes.append(i);
   }
   return indexes;
@@ -182,7 +182,7 @@ TEST(QtWindow, DriveListIsReadAgainWhenItDropsDown) {
 
   QTest::keyClick(window.Drive1, Qt::Key_Down);
   EXPECT_EQ(window.Drive1->currentIndex(), 2);
-  EXPECT_EQ(window.form().Dir1.Path(), b.path());
+  EXPECT_EQ(window.Form().Dir1.Path(), b.path());
   EXPECT_EQ(Entries(window.File1), QStringList{"b.wvl"});
   EXPECT_EQ(host.messages, Texts());
 }
@@ -215,11 +215,11 @@ TEST_P(QtWindowOpening, OpeningAFolderMovesBothLists) {
   EXPECT_EQ(window.Dir1->currentItem(), two);
   QTest::keyClick(window.Dir1, Qt::Key_Down);
   EXPECT_EQ(window.Dir1->currentItem(), item);
-  EXPECT_EQ(window.form().Dir1.Path(), a.path());
+  EXPECT_EQ(window.Form().Dir1.Path(), a.path());
   EXPECT_EQ(Entries(window.File1), QStringList{"top.wvl"});
 
   OpenByUser(window.Dir1, item, GetParam());
-  EXPECT_EQ(window.form().Dir1.Path(), one);
+  EXPECT_EQ(window.Form().Dir1.Path(), one);
   EXPECT_EQ(Entries(window.File1), QStringList{QString::fromUtf8("Привет.wvl")});
   QTreeWidgetItem* nested = DirItem(window.Dir1, QStringLiteral("nested"));
   ASSERT_NE(nested, nullptr);
@@ -231,7 +231,7 @@ TEST_P(QtWindowOpening, OpeningAFolderMovesBothLists) {
   QTreeWidgetItem* parent = DirItem(window.Dir1, Q(a.path().filename()));
   ASSERT_NE(parent, nullptr);
   OpenByUser(window.Dir1, parent, GetParam());
-  EXPECT_EQ(window.form().Dir1.Path(), a.path());
+  EXPECT_EQ(window.Form().Dir1.Path(), a.path());
   EXPECT_EQ(Entries(window.File1), QStringList{"top.wvl"});
   EXPECT_EQ(host.messages, Texts());
 }
@@ -248,7 +248,7 @@ TEST(QtWindow, DoubleClickOnAFileOnlySelectsIt) {
   const std::set<fs::path> before = Listing(a.path());
   QtWindow window({"/", a.path().string()}, a.path(), &host);
   Show(window);
-  window.form().File1.SetSelected(0, true);
+  window.Form().File1.SetSelected(0, true);
   EXPECT_EQ(SelectedIndexes(window), QList<int>{0});
 
   QListWidgetItem* item = window.File1->item(1);

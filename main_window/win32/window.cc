@@ -360,7 +360,7 @@ namespace {
 
 // One message through the window's keyboard navigation, or to its window.
 void Dispatch(Win32Window& window, MSG& message) {
-  if (IsDialogMessageW(window.handle(), &message)) return;
+  if (IsDialogMessageW(window.Handle(), &message)) return;
   TranslateMessage(&message);
   DispatchMessageW(&message);
 }

@@ -42,7 +42,7 @@ class Win32Window final : private DriveListView, private DirListView, private Fi
   // Shows the window (ShowWindow's `show`) with the focus on Drive1.
   void Show(int show = SW_SHOWNORMAL);
 
-  HWND handle() const { return window_; }
+  HWND Handle() const { return window_; }
   // The controls, as the tests reach them.
   HWND Drive1() const { return drive1_; }
   HWND Dir1() const { return dir1_; }
@@ -50,7 +50,7 @@ class Win32Window final : private DriveListView, private DirListView, private Fi
   HWND Command1() const { return command1_; }
 
   // What the window shows, and its handlers.
-  frmMain& form() { return *form_; }
+  frmMain& Form() { return *form_; }
 
  private:
   void ShowDrives(const std::vector<std::string>& names, int chosen) override;

@@ -93,7 +93,7 @@ void BM_FileListBoxSetPath(benchmark::State& state) {
   const auto view = std::make_unique<holvane::ui::QtFileList>();
   holvane::ui::FileListBox list("/", *view);
   view->Attach(list);
-  for (auto _ : state) list.setPath(folder);
+  for (auto _ : state) list.SetPath(folder);
   if (list.ListCount() != kFiles || view->count() != kFiles) {
     state.SkipWithError("not every file was listed");
   }

@@ -23,7 +23,6 @@
 #include "bench/window_bench.h"
 #include "main_window/qt/file_list.h"
 #include "main_window/qt/host.h"
-#include "main_window/qt/mounted_drives.h"
 #include "main_window/qt/window.h"
 
 namespace {
@@ -87,7 +86,7 @@ int main(int argc, char** argv) {
   const WhenShownAndIdle idle(window, [&] {
     window.File1->selectAll();
     window.Command1->click();
-    QCoreApplication::exit(host.Verdict(window.form().File1.ListCount()));
+    QCoreApplication::exit(host.Verdict(window.Form().File1.ListCount()));
   });
   return QApplication::exec();
 }

@@ -21,7 +21,6 @@
 #include <string_view>
 
 #include "bench/window_bench.h"
-#include "main_window/win32/logical_drives.h"
 #include "main_window/win32/window.h"
 
 namespace {
@@ -49,10 +48,10 @@ int Run(std::wstring_view mode, const wchar_t* folder, int show) {
   if (!ShowAndWaitIdle(window, show)) return 1;
   // Every file selected as the list box reports a selection of the user's.
   SendMessageW(window.File1(), LB_SETSEL, TRUE, -1);
-  SendMessageW(window.handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window.File1()), LBN_SELCHANGE),
+  SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window.File1()), LBN_SELCHANGE),
                reinterpret_cast<LPARAM>(window.File1()));
   SendMessageW(window.Command1(), BM_CLICK, 0, 0);
-  return host.Verdict(window.form().File1.ListCount());
+  return host.Verdict(window.Form().File1.ListCount());
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include "main_window/dir_list_box.h"
 
 #include <algorithm>
-#include <exception>
 #include <system_error>
 #include <utility>
 
@@ -28,7 +27,7 @@ DirListBox::DirListBox(DriveSource drives, const std::filesystem::path& start_fo
   Show();
 }
 
-void DirListBox::setPath(const std::filesystem::path& path) { ChangeTo(Resolve(path)); }
+void DirListBox::SetPath(const std::filesystem::path& path) { ChangeTo(Resolve(path)); }
 
 std::filesystem::path DirListBox::Resolve(const std::filesystem::path& path) const {
   std::filesystem::path folder = AbsoluteFolder(path);
@@ -68,8 +67,10 @@ void DirListBox::Open(int index) {
   const std::filesystem::path folder = entries_[static_cast<std::size_t>(index)].path;
   try {
     ChangeTo(folder);
-  } catch (const std::exception&) {
-    ReportUntrappedError(host_);
+  } catch (const RunTimeError&) {
+    host_.ReportFolderUnavailable();
+  } catch (...) {
+    host_.ReportFatalError();
   }
 }
 

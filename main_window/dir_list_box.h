@@ -64,14 +64,15 @@ class DirListBox {
   // Throws RunTimeError when the folder cannot be listed; nothing has changed
   // then. When Change's handler fails, the list goes back to the folder it
   // showed and the failure passes on.
-  void setPath(const std::filesystem::path& path);
+  void SetPath(const std::filesystem::path& path);
 
   int ListCount() const { return static_cast<int>(entries_.size()); }
   // Entry `index`, 0 to ListCount() - 1, as the view shows it.
   const DirListEntry& List(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
 
-  // The user opened entry `index`: the list moves to that exact folder, and
-  // a failure is reported instead of passed on.
+  // The user opened entry `index`: the list moves to that exact folder. A
+  // failure is reported, never passed on: a folder that cannot be listed by
+  // Host::ReportFolderUnavailable, any other by Host::ReportFatalError.
   void Open(int index);
 
   // Raised after Path has changed, inside the write that changed it.

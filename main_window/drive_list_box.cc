@@ -2,9 +2,9 @@
 #include "main_window/drive_list_box.h"
 
 #include <algorithm>
-#include <exception>
 #include <utility>
 
+#include "common/run_time_error.h"
 #include "main_window/paths.h"
 
 namespace holvane::ui {
@@ -53,7 +53,7 @@ int DriveListBox::IndexOf(const std::filesystem::path& drive) const {
   return -1;
 }
 
-void DriveListBox::setDrive(const std::filesystem::path& drive) {
+void DriveListBox::SetDrive(const std::filesystem::path& drive) {
   const int index = IndexOf(drive);
   if (index < 0) return;
   view_.ShowChosen(index);
@@ -64,8 +64,10 @@ void DriveListBox::Chosen(int index) {
   if (index < 0 || index >= ListCount()) return;
   try {
     Choose(index);
-  } catch (const std::exception&) {
-    ReportUntrappedError(host_);
+  } catch (const RunTimeError&) {
+    host_.ReportFolderUnavailable();
+  } catch (...) {
+    host_.ReportFatalError();
   }
 }
 

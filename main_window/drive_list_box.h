@@ -36,13 +36,13 @@ class DriveListBox {
   DriveListBox(DriveSource drives, const std::filesystem::path& start_folder, DriveListView& view,
                Host& host);
 
-  // The chosen drive's root, as DirListBox::setPath accepts it; empty
+  // The chosen drive's root, as DirListBox::SetPath accepts it; empty
   // when none is chosen.
   std::filesystem::path Drive() const;
 
   // Chooses `drive`, one of the listed ones, raising Change when it differs
   // from the chosen one. A failure of Change's handler passes to the caller.
-  void setDrive(const std::filesystem::path& drive);
+  void SetDrive(const std::filesystem::path& drive);
 
   int ListCount() const { return static_cast<int>(names_.size()); }
   // The shown name of entry `index`, 0 to ListCount() - 1.
@@ -54,7 +54,8 @@ class DriveListBox {
   // in view, as the user chose it).
   void DroppingDown();
   // The user chose entry `index`, which the view already shows: as
-  // setDrive, but a failure that comes back is reported, not passed on.
+  // SetDrive, but a failure that comes back is reported as DirListBox::Open
+  // reports it, not passed on.
   void Chosen(int index);
 
   // Raised after a different drive has been chosen.

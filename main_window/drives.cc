@@ -11,6 +11,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Which volumes are drives, on Linux. A volume that is not valid and ready (a
+// share whose server has gone, say) is left out until it answers again. The
+// file systems that count live on a disk, a removable medium or a network
+// share (kDriveTypes); proc, sysfs, tmpfs, devtmpfs, cgroup, overlay,
+// squashfs and the like do not. A volume in or under a folder where the
+// system keeps its own mounts (kSystemFolders) is left out, except under
+// /run/media, where removable media go; "in or under" goes part by part, so
+// /devices is not under /dev, nor /run/mediax under /run/media. A read-only
+// volume (a CD, a write-protected stick) counts: its files can be read and
+// listed, though their texts cannot be written beside them. The root counts
+// whatever it is, even when the volumes lack it.
+//
+// On Windows every volume with a drive letter counts, whatever it holds (a
+// disk, a CD, a stick, a network share), its root spelled "C:\" however the
+// system gave it ("C:/", "c:\"). A volume mounted only in a folder is reached
+// through the folders of the drive that holds that folder.
+
 // File systems that live on a disk, a removable medium or a network share.
 constexpr std::string_view kDriveTypes[] = {
     "ext2",  "ext3",    "ext4",     "xfs",     "btrfs",   "vfat", "msdos", "exfat", "ntfs",

@@ -14,13 +14,9 @@ namespace holvane::ui {
 // The systems whose drives differ: which volumes count as drives and how a
 // drive is named. The rules for each are pure functions that take the system
 // as a parameter, so that both can be checked anywhere; kThisPlatform is the
-// one the program runs on.
+// one the program runs on (set by the system's part of paths.h).
 enum class Platform { kLinux, kWindows };
-#ifdef _WIN32
-inline constexpr Platform kThisPlatform = Platform::kWindows;
-#else
-inline constexpr Platform kThisPlatform = Platform::kLinux;
-#endif
+extern const Platform kThisPlatform;
 
 // What the drive list asks of one mounted volume, as a view learns it from
 // its system (QStorageInfo, GetLogicalDriveStringsW, ...).
@@ -36,34 +32,14 @@ struct Volume {
   bool read_only = false;
 };
 
-// The volumes a person would call drives, by their root paths.
-//
-// On Linux: the root file system always, whatever it is and even when
-// `volumes` lacks it, and besides it every volume that is
-//   - valid and ready: a share whose server has gone, say, is left out until
-//     it answers again;
-//   - mounted at an absolute path;
-//   - of a file system that lives on a disk, a removable medium or a network
-//     share (ext2/3/4, xfs, btrfs, vfat, exfat, ntfs, iso9660, udf, nfs,
-//     cifs, ... ; not proc, sysfs, tmpfs, devtmpfs, cgroup, overlay,
-//     squashfs, ...);
-//   - not mounted in or under a folder where the system keeps its own mounts:
-//     /proc, /sys, /dev, /run (but /run/media, where removable media go,
-//     counts), /snap, /var/lib/docker, /var/lib/containers, /var/lib/snapd.
-//     A folder that merely begins like one (/devices, /run/mediax) is not in
-//     it.
-// A read-only volume (a CD, a write-protected stick) counts: its files can be
-// read and listed, though their texts cannot be written beside them.
-// The root comes first, then the others in byte order of their root paths,
-// each once.
-//
-// On Windows: every valid and ready volume with a drive letter, whatever it
-// holds (a disk, a CD, a stick, a network share), as the root of that letter
-// in capitals with a backslash ("C:\" for "C:/" or "c:\"); in the order
-// of the letters, each once. A volume mounted only in a folder is left out:
-// it is reached through the folders of the drive that holds that folder.
-//
-// Pure: it looks at nothing but `volumes`.
+// The volumes a person would call drives, by their root paths, each once.
+// On Linux: the root first, always, then in byte order every valid and ready
+// volume mounted at an absolute path, of a file system on a disk, a medium or
+// a network share, and outside the folders the system keeps its own mounts in
+// (/proc, /sys, /dev, /run but /run/media, ...); read-only ones count.
+// On Windows: every valid and ready volume with a drive letter, as "C:\" in
+// capitals, in the order of the letters; one mounted only in a folder is
+// left out. Pure: it looks at nothing but `volumes`.
 std::vector<text::NativeName> SelectDrives(const std::vector<Volume>& volumes,
                                            Platform platform = kThisPlatform);
 

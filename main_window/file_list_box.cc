@@ -11,14 +11,14 @@ namespace holvane::ui {
 FileListBox::FileListBox(const std::filesystem::path& start_folder, FileListView& view)
     : view_(view) {
   try {
-    setPath(start_folder);
+    SetPath(start_folder);
   } catch (const RunTimeError&) {
     path_ = AbsoluteFolder(start_folder);
     view_.ShowFiles({});
   }
 }
 
-void FileListBox::setPath(const std::filesystem::path& folder) {
+void FileListBox::SetPath(const std::filesystem::path& folder) {
   std::filesystem::path absolute = AbsoluteFolder(folder);
   files_ = listing::ListFiles(absolute, listing::kFilePattern);
   selected_.assign(files_.size(), false);
@@ -42,7 +42,7 @@ bool FileListBox::Selected(int index) const {
   return IsEntry(index) && selected_[static_cast<std::size_t>(index)];
 }
 
-void FileListBox::setSelected(int index, bool selected) {
+void FileListBox::SetSelected(int index, bool selected) {
   if (!IsEntry(index)) return;
   selected_[static_cast<std::size_t>(index)] = selected;
   view_.ShowSelected(index, selected);

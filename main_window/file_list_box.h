@@ -43,7 +43,7 @@ class FileListBox {
   // list is read only here: it keeps its entries and selection until Path is
   // written again. Throws RunTimeError when the folder cannot be listed; the
   // list is unchanged then.
-  void setPath(const std::filesystem::path& folder);
+  void SetPath(const std::filesystem::path& folder);
 
   std::string_view Pattern() const { return listing::kFilePattern; }
 
@@ -54,7 +54,7 @@ class FileListBox {
   // The name of entry `index` as the folder holds it: the name to open.
   std::filesystem::path FileName(int index) const;
   bool Selected(int index) const;
-  void setSelected(int index, bool selected);
+  void SetSelected(int index, bool selected);
 
   // The user changed the selection: the entries at `selected` (in any
   // order) are selected now, and only those.

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "common/run_time_error.h"
 #include "conversion/convert_file.h"
 #include "conversion/messages.h"
 
@@ -37,14 +38,22 @@ frmMain::frmMain(const DriveSource& drives, const std::filesystem::path& start_f
 }
 
 void frmMain::Drive1_Change() {
+  // A drive that cannot be listed (a card pulled out, a share whose server
+  // has gone) is the one failure the user can act on: the lists stay where
+  // they were (Dir1 rolls back) and the program goes on. Any other failure,
+  // memory run out say, is not the drive's, and the window treats it as it
+  // treats a failed conversion: it says so and ends, rather than blame the
+  // drive or carry on half-done.
   try {
-    Dir1.setPath(Drive1.Drive());
+    Dir1.SetPath(Drive1.Drive());
+  } catch (const RunTimeError&) {
+    host_.ReportDriveUnavailable();
   } catch (...) {
-    host_.ShowMessage("Диск недоступен!", MessageIcon::kExclamation);
+    host_.ReportFatalError();
   }
 }
 
-void frmMain::Dir1_Change() { File1.setPath(Dir1.Path()); }
+void frmMain::Dir1_Change() { File1.SetPath(Dir1.Path()); }
 
 void frmMain::Command1_Click() {
   try {
@@ -60,9 +69,9 @@ void frmMain::Command1_Click() {
     }
     if (count > 0) host_.ShowMessage(ConvertedCountLine(count), MessageIcon::kInformation);
   } catch (...) {
-    host_.ShowMessage("Произошла непоправимая ошибка и приложение будет закрыто!",
-                      MessageIcon::kCritical);
-    host_.EndProgram();
+    // Every failure of a conversion is fatal to the run, whatever its cause:
+    // the files before it are converted, the one it stopped on is not.
+    host_.ReportFatalError();
   }
 }
 

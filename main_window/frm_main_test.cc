@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <ostream>
 #include <set>
 #include <string>
@@ -160,19 +161,19 @@ TEST(FrmMain, DriveChoiceMovesBothLists) {
   EXPECT_EQ(window.Files(), (Texts{"Four.WVL", "three.wvl"}));
 
   // Each drive comes back to the folder last shown on it.
-  form.Drive1.setDrive(a.path());
+  form.Drive1.SetDrive(a.path());
   EXPECT_EQ(window.drive_view.chosen, 1);
   EXPECT_EQ(form.Dir1.Path(), a / "deep");
   EXPECT_EQ(window.Files(), Texts{"one.wvl"});
-  form.Drive1.setDrive(b.path());
+  form.Drive1.SetDrive(b.path());
   EXPECT_EQ(form.Dir1.Path(), b / "sub");
   EXPECT_EQ(form.File1.Path(), b / "sub");
   EXPECT_EQ(window.Files(), (Texts{"Four.WVL", "three.wvl"}));
 
   // A remembered folder that has gone since leads to the drive's root.
-  form.Drive1.setDrive(a.path());
+  form.Drive1.SetDrive(a.path());
   fs::remove_all(b / "sub");
-  form.Drive1.setDrive(b.path());
+  form.Drive1.SetDrive(b.path());
   EXPECT_EQ(form.Dir1.Path(), b.path());
   EXPECT_EQ(window.Files(), Texts{"two.wvl"});
   window.Folders();
@@ -200,7 +201,7 @@ TEST(FrmMain, DriveListIsReadAgainWhenItDropsDown) {
   EXPECT_EQ(form.Drive1.Drive(), a.path());
   EXPECT_EQ(window.drive_view.chosen, 1);
 
-  form.Drive1.setDrive(b.path());
+  form.Drive1.SetDrive(b.path());
   EXPECT_EQ(form.Dir1.Path(), b.path());
   drives->pop_back();
   form.Drive1.DroppingDown();
@@ -209,7 +210,7 @@ TEST(FrmMain, DriveListIsReadAgainWhenItDropsDown) {
   EXPECT_EQ(window.Drives(), after);
 
   // Choosing the first drive again still goes back to where it was.
-  form.Drive1.setDrive(a.path());
+  form.Drive1.SetDrive(a.path());
   EXPECT_EQ(form.Dir1.Path(), a.path());
   EXPECT_EQ(window.host.messages, Texts());
 }
@@ -220,8 +221,8 @@ TEST(FrmMain, UnreadableDriveLeavesTheListsAlone) {
   const fs::path missing = a / "no-such-drive";
   Window window({a.path().root_path(), a.path(), missing}, a.path());
   frmMain& form = window.form;
-  form.File1.setSelected(0, true);
-  form.File1.setSelected(2, true);
+  form.File1.SetSelected(0, true);
+  form.File1.SetSelected(2, true);
   const Texts folders = window.Folders();
 
   form.Drive1.Chosen(2);
@@ -241,11 +242,32 @@ TEST(FrmMain, UnreadableDriveLeavesTheListsAlone) {
   EXPECT_EQ(window.host.messages, (Texts{kDriveUnavailable, Converted(2)}));
 
   // Going back to the drive the lists are on moves nothing and says nothing.
-  form.Drive1.setDrive(a.path());
+  form.Drive1.SetDrive(a.path());
   EXPECT_EQ(form.Drive1.Drive(), a.path());
   EXPECT_EQ(form.Dir1.Path(), a.path());
   EXPECT_EQ(window.host.messages.size(), 2u);
   EXPECT_EQ(window.host.ends, 0);
+}
+
+// Only a drive that cannot be listed is "unavailable"; running out of memory
+// on the way is fatal, as for a conversion.
+TEST(FrmMain, DriveChoiceOutOfMemoryIsFatal) {
+  TempDir a;
+  TempDir b;
+  const auto failing = std::make_shared<bool>(false);
+  const std::vector<text::NativeName> drives = Native({a.path().root_path(), a.path(), b.path()});
+  Window window(DriveSource([failing, drives] {
+                  if (*failing) throw std::bad_alloc();
+                  return drives;
+                }),
+                a.path());
+  *failing = true;
+
+  window.form.Drive1.Chosen(2);
+
+  EXPECT_EQ(window.host.messages, Texts{kFatal});
+  EXPECT_EQ(window.host.ends, 1);
+  EXPECT_EQ(window.form.Dir1.Path(), a.path());
 }
 
 // Down into a folder, up through an ancestor, and into one that has gone.
@@ -304,7 +326,7 @@ TEST(FrmMain, ButtonConvertsExactlyTheSelection) {
   for (const char* name : names) WriteWvl(a / name);
   Window window({a.path().root_path(), a.path()}, a.path());
   window.Select({4, 0});
-  window.form.File1.setSelected(2, true);
+  window.form.File1.SetSelected(2, true);
 
   window.form.Command1_Click();
 
@@ -365,7 +387,7 @@ TEST_P(FrmMainFailedConversion, StopsAndEnds) {
   ASSERT_EQ(window.Files(), (Texts{"first.wvl", "second.wvl", "third.wvl"}));
   // Chosen backwards, so the order of the selection cannot stand in for the
   // order of the list.
-  for (int index : {2, 1, 0}) window.form.File1.setSelected(index, true);
+  for (int index : {2, 1, 0}) window.form.File1.SetSelected(index, true);
 
   window.form.Command1_Click();
 
@@ -423,7 +445,7 @@ TEST_P(FrmMainNames, AreShownAndOpenedByTheirBytes) {
   EXPECT_EQ(window.form.Dir1.Path(), inner);
   EXPECT_EQ(window.form.File1.Path(), inner);
   ASSERT_EQ(window.Files(), Texts{"Привет.wvl"});
-  window.form.File1.setSelected(0, true);
+  window.form.File1.SetSelected(0, true);
 
   window.form.Command1_Click();
 

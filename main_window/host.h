@@ -31,16 +31,24 @@ class Host {
   // belongs to a call that has unwound.
   virtual void EndProgram() = 0;
 
+  // The window's fixed messages, each in one place with its icon. None names
+  // the cause or the path: the window says what a person can act on.
+  // A folder a list moved to cannot be listed; the program goes on.
+  void ReportFolderUnavailable() { ShowMessage("Папка недоступна!", MessageIcon::kExclamation); }
+  // The drive chosen in the drive list cannot be listed; the program goes on.
+  void ReportDriveUnavailable() { ShowMessage("Диск недоступен!", MessageIcon::kExclamation); }
+  // Any other failure of a user's action (a conversion that failed, memory
+  // run out): says so, then EndProgram.
+  void ReportFatalError() {
+    ShowMessage(kFatalError, MessageIcon::kCritical);
+    EndProgram();
+  }
+  // The text ReportFatalError shows, also for a window that never came up.
+  static constexpr char kFatalError[] = "Произошла непоправимая ошибка и приложение будет закрыто!";
+
  protected:
   ~Host() = default;
 };
-
-// Reports a failure that left a user's action on a list without being caught
-// (a folder that cannot be listed): a message in the program's voice, after
-// which the program goes on. The message is always the same fixed text, as
-// every message of the window is: it names neither the cause nor the folder,
-// so the failure itself is not asked for.
-void ReportUntrappedError(Host& host);
 
 }  // namespace holvane::ui
 

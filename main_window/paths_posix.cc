@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
-// A path's shown text and the system's root on Linux, whose names are bytes
-// shown by text::ShownName and whose one root is "/".
+// What differs on Linux: which system this is, a path's shown text (names are
+// bytes, shown by text::ShownName) and the system's root, the one "/".
 #include <string>
 #include <string_view>
 
+#include "main_window/drives.h"
 #include "main_window/paths.h"
 #include "text/names.h"
 
 namespace holvane::ui {
+
+const Platform kThisPlatform = Platform::kLinux;
 
 std::string ShownText(const std::filesystem::path& path) {
   // '/' is the only separator, and any other byte belongs to a name.

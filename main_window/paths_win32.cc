@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
-// A path's shown text and the system's root on Windows, whose names are
-// UTF-16 and whose system lives on one drive among several.
+// What differs on Windows: which system this is, a path's shown text (names
+// are UTF-16) and the system's root, on one drive among several.
 #include <windows.h>
 
 #include <string>
 
+#include "main_window/drives.h"
 #include "main_window/paths.h"
 #include "text/unicode.h"
 
 namespace holvane::ui {
+
+const Platform kThisPlatform = Platform::kWindows;
 
 std::string ShownText(const std::filesystem::path& path) {
   return text::Utf8FromUtf16(path.native());

@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: MIT
 #include "main_window/qt/window.h"
 
+#include <QFile>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QStorageInfo>
 
 #include "main_window/design.h"
 #include "main_window/paths.h"
 #include "main_window/qt/dir_list.h"
 #include "main_window/qt/drive_list.h"
 #include "main_window/qt/file_list.h"
-#include "main_window/qt/mounted_drives.h"
 
 namespace holvane::ui {
 
@@ -92,6 +93,26 @@ QtWindow::QtWindow(const DriveSource& drives, const std::filesystem::path& start
 }
 
 QtWindow::~QtWindow() = default;
+
+Volume DescribeVolume(const QStorageInfo& storage) {
+  // Qt's own conversion to a path: the UTF-8 bytes on Linux, as
+  // QFile::encodeName gives them, and the UTF-16 on Windows. Exact for every
+  // name Qt gives back: Qt decodes a Linux name as UTF-8, so a name that is
+  // not is already lost in the QString (its bytes shown as U+FFFD), and the
+  // QString never holds a lone surrogate, the one thing the conversion
+  // refuses (it throws rather than guess).
+  return {QFile(storage.rootPath()).filesystemFileName().native(),
+          storage.fileSystemType().toStdString(), storage.isValid(), storage.isReady(),
+          storage.isReadOnly()};
+}
+
+std::vector<text::NativeName> MountedDrives() {
+  std::vector<Volume> volumes;
+  for (const QStorageInfo& storage : QStorageInfo::mountedVolumes()) {
+    volumes.push_back(DescribeVolume(storage));
+  }
+  return SelectDrives(volumes);
+}
 
 void QtWindow::showEvent(QShowEvent* event) {
   if (!shown_before_) {

@@ -10,6 +10,7 @@
 #include "main_window/qt/host.h"
 
 class QPushButton;
+class QStorageInfo;
 
 namespace holvane::ui {
 
@@ -43,7 +44,7 @@ class QtWindow : public QWidget {
   QPushButton* const Command1;
 
   // What the window shows, and its handlers.
-  frmMain& form() { return form_; }
+  frmMain& Form() { return form_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -53,6 +54,14 @@ class QtWindow : public QWidget {
   frmMain form_;
   bool shown_before_ = false;
 };
+
+// `storage` as the drive list asks of it (rootPath(), fileSystemType(),
+// isValid(), isReady(), isReadOnly()), its root path with the bytes (UTF-16 on
+// Windows) of the name the file system holds.
+Volume DescribeVolume(const QStorageInfo& storage);
+
+// SelectDrives over QStorageInfo::mountedVolumes(): this machine's drives.
+std::vector<text::NativeName> MountedDrives();
 
 }  // namespace holvane::ui
 

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QStorageInfo>
 #include <QTreeWidgetItemIterator>
 #include <filesystem>
 #include <memory>
@@ -48,7 +49,7 @@ QStringList Entries(const QtFileList* list) {
 QList<int> SelectedIndexes(QtWindow& window) {
   QList<int> indexes;
   for (int i = 0; i < window.File1->count(); ++i) {
-    EXPECT_EQ(window.form().File1.Selected(i), window.File1->item(i)->isSelected()) << i;
+    EXPECT_EQ(window.Form().File1.Selected(i), window.File1->item(i)->isSelected()) << i;
     if (window.File1->item(i)->isSelected()) indexes.append(i);
   }
   return indexes;
@@ -181,7 +182,7 @@ TEST(QtWindow, DriveListIsReadAgainWhenItDropsDown) {
 
   QTest::keyClick(window.Drive1, Qt::Key_Down);
   EXPECT_EQ(window.Drive1->currentIndex(), 2);
-  EXPECT_EQ(window.form().Dir1.Path(), b.path());
+  EXPECT_EQ(window.Form().Dir1.Path(), b.path());
   EXPECT_EQ(Entries(window.File1), QStringList{"b.wvl"});
   EXPECT_EQ(host.messages, Texts());
 }
@@ -214,11 +215,11 @@ TEST_P(QtWindowOpening, OpeningAFolderMovesBothLists) {
   EXPECT_EQ(window.Dir1->currentItem(), two);
   QTest::keyClick(window.Dir1, Qt::Key_Down);
   EXPECT_EQ(window.Dir1->currentItem(), item);
-  EXPECT_EQ(window.form().Dir1.Path(), a.path());
+  EXPECT_EQ(window.Form().Dir1.Path(), a.path());
   EXPECT_EQ(Entries(window.File1), QStringList{"top.wvl"});
 
   OpenByUser(window.Dir1, item, GetParam());
-  EXPECT_EQ(window.form().Dir1.Path(), one);
+  EXPECT_EQ(window.Form().Dir1.Path(), one);
   EXPECT_EQ(Entries(window.File1), QStringList{QString::fromUtf8("Привет.wvl")});
   QTreeWidgetItem* nested = DirItem(window.Dir1, QStringLiteral("nested"));
   ASSERT_NE(nested, nullptr);
@@ -230,7 +231,7 @@ TEST_P(QtWindowOpening, OpeningAFolderMovesBothLists) {
   QTreeWidgetItem* parent = DirItem(window.Dir1, Q(a.path().filename()));
   ASSERT_NE(parent, nullptr);
   OpenByUser(window.Dir1, parent, GetParam());
-  EXPECT_EQ(window.form().Dir1.Path(), a.path());
+  EXPECT_EQ(window.Form().Dir1.Path(), a.path());
   EXPECT_EQ(Entries(window.File1), QStringList{"top.wvl"});
   EXPECT_EQ(host.messages, Texts());
 }
@@ -247,7 +248,7 @@ TEST(QtWindow, DoubleClickOnAFileOnlySelectsIt) {
   const std::set<fs::path> before = Listing(a.path());
   QtWindow window({"/", a.path().string()}, a.path(), &host);
   Show(window);
-  window.form().File1.setSelected(0, true);
+  window.Form().File1.SetSelected(0, true);
   EXPECT_EQ(SelectedIndexes(window), QList<int>{0});
 
   QListWidgetItem* item = window.File1->item(1);
@@ -298,6 +299,33 @@ INSTANTIATE_TEST_SUITE_P(Keys, QtWindowEnter, ::testing::Values(Qt::Key_Return, 
                          [](const ::testing::TestParamInfo<Qt::Key>& info) {
                            return info.param == Qt::Key_Return ? "Return" : "Enter";
                          });
+
+// The drives QStorageInfo reports, as the window lists them.
+using Drives = std::vector<std::string>;
+
+// This machine's volumes as Qt reports them: whatever they are, the root
+// comes first and every drive is an absolute folder that is there.
+TEST(DrivesMounted, RootFirstThenFoldersThatExist) {
+  const Drives drives = MountedDrives();
+  ASSERT_FALSE(drives.empty());
+  EXPECT_EQ(drives.front(), "/");
+  for (const std::string& drive : drives) {
+    EXPECT_TRUE(drive.starts_with('/')) << drive;
+    EXPECT_TRUE(std::filesystem::is_directory(drive)) << drive;
+  }
+}
+
+TEST(DrivesDescribeVolume, TakesQtsFieldsAndTheRootPathsBytes) {
+  const Volume root = DescribeVolume(QStorageInfo::root());
+  EXPECT_EQ(root.root_path, "/");
+  EXPECT_TRUE(root.valid);
+  EXPECT_TRUE(root.ready);
+  EXPECT_EQ(root.type, QStorageInfo::root().fileSystemType().toStdString());
+
+  const Volume none = DescribeVolume(QStorageInfo());
+  EXPECT_FALSE(none.valid);
+  EXPECT_EQ(SelectDrives({none}), Drives{"/"});
+}
 
 }  // namespace
 }  // namespace holvane::ui

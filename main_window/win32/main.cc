@@ -17,9 +17,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   } catch (...) {
     // The window could not be made: there is nothing to show a message in
     // but a box of its own.
-    holvane::ui::Win32Host().ShowMessage(
-        "Произошла непоправимая ошибка и приложение будет закрыто!",
-        holvane::ui::MessageIcon::kCritical);
+    holvane::ui::Win32Host().ShowMessage(holvane::ui::Host::kFatalError,
+                                         holvane::ui::MessageIcon::kCritical);
     return 1;
   }
 }

@@ -7,7 +7,6 @@
 #include <stdexcept>
 
 #include "main_window/paths.h"
-#include "main_window/win32/logical_drives.h"
 #include "text/unicode.h"
 
 namespace holvane::ui {
@@ -82,6 +81,26 @@ RECT RectInParent(HWND control) {
   return rect;
 }
 
+// The thread's error mode for a scope: no "insert a disk" box while drives
+// are asked whether they are ready.
+class QuietDriveErrors {
+ public:
+  QuietDriveErrors() {
+    if (!SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &before_)) {
+      set_ = false;
+    }
+  }
+  ~QuietDriveErrors() {
+    if (set_) SetThreadErrorMode(before_, nullptr);
+  }
+  QuietDriveErrors(const QuietDriveErrors&) = delete;
+  QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+ private:
+  DWORD before_ = 0;
+  bool set_ = true;
+};
+
 }  // namespace
 
 Win32Window::Win32Window() : Win32Window(DriveSource(LogicalDrives), CurrentFolder()) {}
@@ -90,13 +109,13 @@ Win32Window::Win32Window(const DriveSource& drives, const std::filesystem::path&
                          Host* host)
     : host_(host != nullptr ? *host : own_host_), dpi_(ScreenDpi()), font_(MessageFont()) {
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  RegisterWindowClass(instance, &Procedure);
+  RegisterWindowClass(instance, &WindowProcedure);
 
   // The frame around a client area of the design's size: a fixed single
   // border, a caption with the system menu and the minimize box.
   constexpr DWORD kStyle =
       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  RECT frame{0, 0, Scale(design::kClientWidth), Scale(design::kClientHeight)};
+  RECT frame{0, 0, Pixels(design::kClientWidth), Pixels(design::kClientHeight)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -115,26 +134,27 @@ Win32Window::Win32Window(const DriveSource& drives, const std::filesystem::path&
   own_host_.SetOwner(window_);
 
   // In design order, which is the tab order.
-  drive1_ =
-      Create(WS_EX_CLIENTEDGE, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_GROUP, kDrive1,
-             {design::kDrive1.left, design::kDrive1.top, design::kDrive1.width,
-              design::kDrive1.height + kDropDownTwips});
-  dir1_ = Create(WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
-                 LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
-                     WS_VSCROLL | WS_BORDER,
-                 kDir1, design::kDir1);
+  drive1_ = CreateControl(WS_EX_CLIENTEDGE, WC_COMBOBOXW, L"",
+                          CBS_DROPDOWNLIST | WS_VSCROLL | WS_GROUP, kDrive1,
+                          {design::kDrive1.left, design::kDrive1.top, design::kDrive1.width,
+                           design::kDrive1.height + kDropDownTwips});
+  dir1_ = CreateControl(WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
+                        LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
+                            WS_VSCROLL | WS_BORDER,
+                        kDir1, design::kDir1);
   // The listing's order stands: LBS_SORT would sort again by the locale.
-  file1_ = Create(WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
-                  LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL | WS_VSCROLL | WS_BORDER,
-                  kFile1, design::kFile1);
-  command1_ = Create(0, WC_BUTTONW, Wide(design::kCommand1Caption).c_str(), BS_PUSHBUTTON,
-                     kCommand1, design::kCommand1);
+  file1_ =
+      CreateControl(WS_EX_CLIENTEDGE, WC_LISTBOXW, L"",
+                    LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_EXTENDEDSEL | WS_VSCROLL | WS_BORDER,
+                    kFile1, design::kFile1);
+  command1_ = CreateControl(0, WC_BUTTONW, Wide(design::kCommand1Caption).c_str(), BS_PUSHBUTTON,
+                            kCommand1, design::kCommand1);
 
   // The closed drive list's height comes from its font: its selection field
   // is made as much smaller or larger as the design's height needs.
   const int field = static_cast<int>(Send(drive1_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1)));
   const RECT closed = RectInParent(drive1_);
-  const int excess = (closed.bottom - closed.top) - Scale(design::kDrive1.height);
+  const int excess = (closed.bottom - closed.top) - Pixels(design::kDrive1.height);
   if (excess != 0 && field > excess) {
     Send(drive1_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field - excess);
   }
@@ -152,13 +172,13 @@ Win32Window::~Win32Window() {
   SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
 }
 
-int Win32Window::Scale(int twips) const { return MulDiv(twips, dpi_, 1440); }
+int Win32Window::Pixels(int twips) const { return MulDiv(twips, dpi_, 1440); }
 
-HWND Win32Window::Create(DWORD style_ex, const wchar_t* window_class, const wchar_t* text,
-                         DWORD style, int id, const design::TwipRect& rect) {
+HWND Win32Window::CreateControl(DWORD style_ex, const wchar_t* window_class, const wchar_t* text,
+                                DWORD style, int id, const design::TwipRect& rect) {
   const HWND control = CreateWindowExW(
-      style_ex, window_class, text, style | WS_CHILD | WS_VISIBLE | WS_TABSTOP, Scale(rect.left),
-      Scale(rect.top), Scale(rect.width), Scale(rect.height), window_,
+      style_ex, window_class, text, style | WS_CHILD | WS_VISIBLE | WS_TABSTOP, Pixels(rect.left),
+      Pixels(rect.top), Pixels(rect.width), Pixels(rect.height), window_,
       reinterpret_cast<HMENU>(INT_PTR{id}), GetModuleHandleW(nullptr), nullptr);
   if (control == nullptr) throw Failure("CreateWindowExW");
   if (font_) Send(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -210,23 +230,26 @@ void Win32Window::ShowSelected(int index, bool selected) {
   Send(file1_, LB_SETSEL, selected ? TRUE : FALSE, index);
 }
 
-LRESULT CALLBACK Win32Window::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK Win32Window::WindowProcedure(HWND window, UINT message, WPARAM wparam,
+                                              LPARAM lparam) {
   auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (self == nullptr || !self->form_) return DefWindowProcW(window, message, wparam, lparam);
-  // No failure may unwind through the system's frames; the logic reports
-  // its own, and whatever else is left is reported here.
+  // No failure may unwind through the system's frames. The logic reports a
+  // folder or drive that cannot be listed itself, so what comes this far is
+  // a failure of the window's own (memory run out, say): fatal, as in the
+  // logic, not a folder to blame.
   try {
-    return self->Handle(message, wparam, lparam);
+    return self->HandleMessage(message, wparam, lparam);
   } catch (...) {
-    ReportUntrappedError(self->host_);
+    self->host_.ReportFatalError();
     return 0;
   }
 }
 
-LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
-      Command(LOWORD(wparam), HIWORD(wparam));
+      HandleCommand(LOWORD(wparam), HIWORD(wparam));
       return 0;
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
@@ -252,7 +275,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(window_, message, wparam, lparam);
 }
 
-void Win32Window::Command(int id, int code) {
+void Win32Window::HandleCommand(int id, int code) {
   switch (id) {
     case kDrive1:
       if (code == CBN_DROPDOWN) {
@@ -322,7 +345,7 @@ void Win32Window::DrawFolder(const DRAWITEMSTRUCT& item) {
       static_cast<int>(Send(dir1_, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data())));
   text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
   RECT place = item.rcItem;
-  place.left += Scale(kIndentTwips) * static_cast<int>(item.itemData) + Scale(30);
+  place.left += Pixels(kIndentTwips) * static_cast<int>(item.itemData) + Pixels(30);
   const int mode = SetBkMode(item.hDC, TRANSPARENT);
   const COLORREF color =
       SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
@@ -337,7 +360,7 @@ namespace {
 
 // One message through the window's keyboard navigation, or to its window.
 void Dispatch(Win32Window& window, MSG& message) {
-  if (IsDialogMessageW(window.handle(), &message)) return;
+  if (IsDialogMessageW(window.Handle(), &message)) return;
   TranslateMessage(&message);
   DispatchMessageW(&message);
 }
@@ -361,6 +384,33 @@ std::optional<int> DispatchQueued(Win32Window& window) {
     Dispatch(window, message);
   }
   return std::nullopt;
+}
+
+std::vector<text::NativeName> LogicalDrives() {
+  std::wstring roots(64, L'\0');
+  for (;;) {
+    const DWORD size = GetLogicalDriveStringsW(static_cast<DWORD>(roots.size()), roots.data());
+    if (size == 0) return SelectDrives({});
+    if (size < roots.size()) {
+      roots.resize(size);
+      break;
+    }
+    roots.resize(size + 1);
+  }
+  const QuietDriveErrors quiet;
+  std::vector<Volume> volumes;
+  // Each root ends with a null character; the list ends with an empty one.
+  for (std::size_t at = 0; at < roots.size() && roots[at] != L'\0';) {
+    const std::wstring root(roots.c_str() + at);
+    at += root.size() + 1;
+    wchar_t file_system[MAX_PATH + 1] = {};
+    DWORD flags = 0;
+    const bool ready = GetVolumeInformationW(root.c_str(), nullptr, 0, nullptr, nullptr, &flags,
+                                             file_system, MAX_PATH + 1) != 0;
+    volumes.push_back({root, text::Utf8FromUtf16(file_system), ready, ready,
+                       ready && (flags & FILE_READ_ONLY_VOLUME) != 0});
+  }
+  return SelectDrives(volumes);
 }
 
 }  // namespace holvane::ui

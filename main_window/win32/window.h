@@ -42,7 +42,7 @@ class Win32Window final : private DriveListView, private DirListView, private Fi
   // Shows the window (ShowWindow's `show`) with the focus on Drive1.
   void Show(int show = SW_SHOWNORMAL);
 
-  HWND handle() const { return window_; }
+  HWND Handle() const { return window_; }
   // The controls, as the tests reach them.
   HWND Drive1() const { return drive1_; }
   HWND Dir1() const { return dir1_; }
@@ -50,7 +50,7 @@ class Win32Window final : private DriveListView, private DirListView, private Fi
   HWND Command1() const { return command1_; }
 
   // What the window shows, and its handlers.
-  frmMain& form() { return *form_; }
+  frmMain& Form() { return *form_; }
 
  private:
   void ShowDrives(const std::vector<std::string>& names, int chosen) override;
@@ -59,17 +59,20 @@ class Win32Window final : private DriveListView, private DirListView, private Fi
   void ShowFiles(const std::vector<std::string_view>& names) override;
   void ShowSelected(int index, bool selected) override;
 
-  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
-  void Command(int id, int code);
+  // The window class's procedure: HandleMessage on the window's object.
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  // WM_COMMAND: notification `code` from the control with the id `id`.
+  void HandleCommand(int id, int code);
   // Tells the logic which files the list box shows selected now.
   void TellSelection();
   // Command1 pressed, by a click or by Enter while it has the focus.
   void PressCommand1();
   void DrawFolder(const DRAWITEMSTRUCT& item);
-  int Scale(int twips) const;
-  HWND Create(DWORD style_ex, const wchar_t* window_class, const wchar_t* text, DWORD style, int id,
-              const design::TwipRect& rect);
+  // `twips` in pixels at the system's DPI.
+  int Pixels(int twips) const;
+  HWND CreateControl(DWORD style_ex, const wchar_t* window_class, const wchar_t* text, DWORD style,
+                     int id, const design::TwipRect& rect);
 
   Win32Host own_host_;
   Host& host_;
@@ -99,6 +102,11 @@ int RunMessageLoop(Win32Window& window);
 // Dispatches the messages already queued, as RunMessageLoop would, and
 // returns WM_QUIT's status if one came (it is not put back).
 std::optional<int> DispatchQueued(Win32Window& window);
+
+// SelectDrives over the drive letters GetLogicalDriveStringsW gives, each
+// ready when its volume answers GetVolumeInformationW (an empty CD drive does
+// not, and asks no one to insert a disk): this machine's drives.
+std::vector<text::NativeName> LogicalDrives();
 
 }  // namespace holvane::ui
 

@@ -64,7 +64,7 @@ std::vector<int> Selected(Win32Window& window) {
   const auto count = static_cast<int>(SendMessageW(window.File1(), LB_GETCOUNT, 0, 0));
   for (int i = 0; i < count; ++i) {
     const bool shown = SendMessageW(window.File1(), LB_GETSEL, i, 0) > 0;
-    EXPECT_EQ(window.form().File1.Selected(i), shown) << i;
+    EXPECT_EQ(window.Form().File1.Selected(i), shown) << i;
     if (shown) indexes.push_back(i);
   }
   return indexes;
@@ -114,12 +114,12 @@ TEST(Win32Window, LayoutAtNinetySixDpi) {
   window.Show();
   ASSERT_EQ(DispatchQueued(window), std::nullopt);
 
-  EXPECT_EQ(WindowText(window.handle()), "Holvane by Kettrin");
-  const auto style = static_cast<DWORD>(GetWindowLongPtrW(window.handle(), GWL_STYLE));
+  EXPECT_EQ(WindowText(window.Handle()), "Holvane by Kettrin");
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(window.Handle(), GWL_STYLE));
   EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
             static_cast<DWORD>(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
   RECT client{};
-  GetClientRect(window.handle(), &client);
+  GetClientRect(window.Handle(), &client);
   EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(392L, 287L));
 
   const std::pair<HWND, RECT> controls[] = {
@@ -132,7 +132,7 @@ TEST(Win32Window, LayoutAtNinetySixDpi) {
     SCOPED_TRACE(GetDlgCtrlID(control));
     RECT rect{};
     GetWindowRect(control, &rect);
-    MapWindowPoints(HWND_DESKTOP, window.handle(), reinterpret_cast<POINT*>(&rect), 2);
+    MapWindowPoints(HWND_DESKTOP, window.Handle(), reinterpret_cast<POINT*>(&rect), 2);
     EXPECT_EQ(std::make_tuple(rect.left, rect.top, rect.right, rect.bottom),
               std::make_tuple(expected.left, expected.top, expected.right, expected.bottom));
     EXPECT_NE(GetDlgCtrlID(control), IDOK);
@@ -142,7 +142,7 @@ TEST(Win32Window, LayoutAtNinetySixDpi) {
   // Centred in the work area.
   RECT frame{};
   RECT work{};
-  GetWindowRect(window.handle(), &frame);
+  GetWindowRect(window.Handle(), &frame);
   ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
   EXPECT_LE(std::abs((frame.left + frame.right) - (work.left + work.right)), 1);
   EXPECT_LE(std::abs((frame.top + frame.bottom) - (work.top + work.bottom)), 1);
@@ -183,20 +183,20 @@ TEST(Win32Window, DrivesFoldersAndCyrillicNames) {
   ASSERT_EQ(DispatchQueued(window), std::nullopt);
 
   Click(window.Dir1(), IndexOf(window.Dir1(), "Папка"), 0, true);
-  EXPECT_EQ(window.form().Dir1.Path(), folder);
+  EXPECT_EQ(window.Form().Dir1.Path(), folder);
   EXPECT_EQ(Entries(window.File1()), (Texts{"2.wvl", "10.wvl", "Ёлка.wvl"}));
 
   SetFocus(window.Dir1());
   SendMessageW(window.Dir1(), LB_SETCURSEL, IndexOf(window.Dir1(), "Вложенная"), 0);
   Key(window, VK_RETURN);
-  EXPECT_EQ(window.form().Dir1.Path(), folder / Utf8Path("Вложенная"));
+  EXPECT_EQ(window.Form().Dir1.Path(), folder / Utf8Path("Вложенная"));
   EXPECT_EQ(Entries(window.File1()), Texts());
 
   EXPECT_EQ(Entries(window.Drive1(), true).size(), 2U);
   SetFocus(window.Drive1());
   Key(window, VK_DOWN);
   EXPECT_EQ(SendMessageW(window.Drive1(), CB_GETCURSEL, 0, 0), 1);
-  EXPECT_EQ(window.form().Dir1.Path(), b.path());
+  EXPECT_EQ(window.Form().Dir1.Path(), b.path());
   EXPECT_EQ(Entries(window.File1()), Texts{"b.wvl"});
   EXPECT_EQ(host.messages, Texts());
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "conversion/text_form.h"
+#include "conversion/record_stream.h"
 
 // The terminal holvane-convert writes to: a POSIX terminal or a Windows
 // console. Each system has its own (console_posix.cc, console_win32.cc).

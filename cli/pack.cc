@@ -30,7 +30,7 @@
 #include "common/whole_file.h"
 #include "compression/czlib.h"
 #include "conversion/convert_file.h"
-#include "conversion/editable_reader.h"
+#include "conversion/editable_form.h"
 #include "text/terminal_text.h"
 
 namespace holvane::cli {

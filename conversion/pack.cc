@@ -16,7 +16,6 @@ namespace holvane {
 namespace {
 
 constexpr std::int32_t kZlibStream = 15;
-constexpr std::string_view kEditableSuffix = ".edit.txt";
 constexpr std::string_view kTemporarySuffix = ".pack.tmp";
 constexpr std::size_t kProcessPartDigits = 16;
 
@@ -64,13 +63,6 @@ void RemoveUnlessHeldQuietly(const std::filesystem::path& temporary, FileSystem&
 
 }  // namespace
 
-std::filesystem::path PackedPathFor(const std::filesystem::path& editable) {
-  const std::filesystem::path::string_type name = editable.filename().native();
-  const std::filesystem::path::string_type suffix(kEditableSuffix.begin(), kEditableSuffix.end());
-  if (name.size() <= suffix.size() || !name.ends_with(suffix)) return {};
-  return editable.parent_path() / name.substr(0, name.size() - suffix.size());
-}
-
 std::filesystem::path PackTemporaryPathFor(const std::filesystem::path& output) {
   std::filesystem::path temporary = output;
   temporary += "." + ProcessPart() + std::string(kTemporarySuffix);
@@ -99,6 +91,13 @@ std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zl
 
 PackWriter::PackWriter(FileSystem& file_system) : file_system_(file_system) {}
 
+// The temporary files of packs into `output` that died before they could
+// remove theirs (killed, the machine stopped) are those beside it named as
+// PackTemporaryPathFor names them, for any process, that no writer holds
+// (FileSystem::RemoveUnlessHeld). One a pack still running writes is left, and
+// so is everything where the file system cannot lock files. A folder is looked
+// through once, at the first write into it: a run that packs thousands of
+// files into one folder would read it thousands of times otherwise.
 void PackWriter::Write(const std::filesystem::path& output, std::string_view packed, bool replace,
                        std::filesystem::perms permissions) {
   // The temporary files of packs that died: each has its process's own

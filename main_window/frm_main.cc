@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "conversion/convert_file.h"
-#include "conversion/messages.h"
 
 namespace holvane::ui {
 

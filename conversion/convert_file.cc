@@ -8,13 +8,12 @@
 #include "common/run_time_error.h"
 #include "common/whole_file.h"
 #include "conversion/editable_form.h"
+#include "conversion/record_format.h"
 #include "conversion/record_stream.h"
 
 namespace holvane {
 
 namespace {
-
-constexpr std::int32_t kZlibStream = 15;
 
 // The temporary file holds the input's whole content, decompressed, for a look
 // after a failure: its owner's alone, whoever may read the input. (The lock
@@ -91,7 +90,8 @@ void Decompress(std::string& content, std::optional<cZLIB>& zlib,
   if (!zlib) zlib.emplace();
   // Rendering the raw bytes of a file that does not decompress would write
   // garbage, so such a file stops here, before anything is written.
-  if (const std::int32_t result = zlib->UncompressString(content, kZlibStream); result != 0) {
+  if (const std::int32_t result = zlib->UncompressString(content, record_format::kFileZlibMode);
+      result != 0) {
     NotDecompressed(input, result);
   }
 }

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "common/run_time_error.h"
+#include "conversion/record_format.h"
 #include "text/hex.h"
 
 namespace holvane {
 
 namespace {
 
-constexpr std::int32_t kZlibStream = 15;
 constexpr std::string_view kTemporarySuffix = ".pack.tmp";
 constexpr std::size_t kProcessPartDigits = 16;
 
@@ -72,7 +72,8 @@ std::filesystem::path PackTemporaryPathFor(const std::filesystem::path& output) 
 std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zlib) {
   if (!zlib) zlib.emplace();
   std::string packed = stream;
-  if (const std::int32_t result = zlib->CompressString(packed, kZlibStream); result != 0) {
+  if (const std::int32_t result = zlib->CompressString(packed, record_format::kFileZlibMode);
+      result != 0) {
     throw RunTimeError(result > 0 ? static_cast<ErrorNumber>(result) : ErrorNumber::kDeviceIo,
                        "не удаётся сжать поток записей: " +
                            (result > 0 ? "ошибка выполнения " + std::to_string(result)
@@ -81,7 +82,7 @@ std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zl
   // What is kept must read back as what was meant, by the very step that
   // will read it.
   std::string unpacked = packed;
-  const std::int32_t result = zlib->UncompressString(unpacked, kZlibStream);
+  const std::int32_t result = zlib->UncompressString(unpacked, record_format::kFileZlibMode);
   if (result != 0 || unpacked != stream) {
     throw RunTimeError(ErrorNumber::kInvalidFileFormat,
                        "проверка не прошла: сжатый поток записей не распаковывается в тот же");

@@ -213,8 +213,6 @@ std::filesystem::path PackedPathFor(const std::filesystem::path& editable) {
 }
 
 text::PackedCharacters<EditableCharacter> MakeEditableCharacters(TextEncoding encoding) {
-  // Its escape (text/escapes.h), or else the byte itself, as it is or in
-  // UTF-8.
   return text::MakePackedCharacters<EditableCharacter>([encoding](unsigned char byte) {
     std::string shown;
     if (text::IsEscaped(byte)) {

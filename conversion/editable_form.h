@@ -35,6 +35,8 @@ std::filesystem::path PackedPathFor(const std::filesystem::path& editable);
 
 // A byte as an editable line shows it: its one to four bytes.
 using EditableCharacter = std::uint64_t;
+// The table EditableCharacters holds, made anew on each call: each byte's
+// escape (text/escapes.h), or else the byte itself, as it is or in UTF-8.
 text::PackedCharacters<EditableCharacter> MakeEditableCharacters(TextEncoding encoding);
 
 // Every byte of code page 1251 as an editable line in `kEncoding` shows it,

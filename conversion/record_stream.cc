@@ -16,6 +16,11 @@
 #include "conversion/readable_form.h"
 #include "conversion/record_format.h"
 
+// The renderer: the window on the source (SourceChunk), the one parser of the
+// entries (ParseEntries), the lines gathered into appends and the retry after
+// a failed one (TextChunk), and the choice of layout. The layouts themselves,
+// what a line looks like, are each in their text form's file.
+
 namespace holvane {
 
 namespace {

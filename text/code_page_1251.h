@@ -86,6 +86,7 @@ char* PutPackedCharacters(char* out, const char* text, std::size_t n,
 
 // A byte's character in UTF-8, one to three bytes.
 using Utf8Character = std::uint32_t;
+// The table CodePage1251Utf8 holds, made anew on each call.
 PackedCharacters<Utf8Character> MakeCodePage1251Utf8();
 
 // Every byte of code page 1251 as its character in UTF-8, made once.

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/messages.h"
+#include "conversion/convert_file.h"
 #include "main_window/host.h"
 
 namespace holvane::bench {

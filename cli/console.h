@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "conversion/text_form.h"
+#include "conversion/record_stream.h"
 
 // What holvane-convert says and where: the terminal (console_posix.cc,
 // console_win32.cc), the lines on standard error and output, the progress

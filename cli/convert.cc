@@ -13,7 +13,7 @@
 #include "common/file_system.h"
 #include "compression/czlib.h"
 #include "conversion/convert_file.h"
-#include "conversion/messages.h"
+#include "conversion/editable_form.h"
 
 namespace holvane::cli {
 

@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "conversion/text_form.h"
+#include "conversion/record_stream.h"
 
 namespace holvane::cli {
 

@@ -23,7 +23,7 @@
 #include "common/run_time_error.h"
 #include "compression/czlib.h"
 #include "conversion/convert_file.h"
-#include "conversion/editable_reader.h"
+#include "conversion/editable_form.h"
 #include "conversion/pack.h"
 #include "text/terminal_text.h"
 

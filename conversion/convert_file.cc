@@ -7,13 +7,13 @@
 
 #include "common/file_system.h"
 #include "common/run_time_error.h"
+#include "conversion/editable_form.h"
+#include "conversion/record_format.h"
 #include "conversion/record_stream.h"
 
 namespace holvane {
 
 namespace {
-
-constexpr std::int32_t kZlibStream = 15;
 
 // The temporary file holds the input's whole content, decompressed, for a look
 // after a failure: its owner's alone, whoever may read the input. (The lock
@@ -23,7 +23,9 @@ constexpr std::filesystem::perms kTemporaryPermissions =
 
 // The output may be read by whoever may read the input, so a private input
 // gives a private output, and is never read-only to its owner, so that the
-// next conversion can write it again.
+// next conversion can write it again: the input's read bits and owner write
+// (rw-r--r-- for a rw-r--r-- input, rw------- for a private one), each less
+// the umask.
 std::filesystem::perms OutputPermissions(std::filesystem::perms input) {
   using std::filesystem::perms;
   return (input & (perms::owner_read | perms::group_read | perms::others_read)) |
@@ -88,7 +90,8 @@ void Decompress(std::string& content, std::optional<cZLIB>& zlib,
   if (!zlib) zlib.emplace();
   // Rendering the raw bytes of a file that does not decompress would write
   // garbage, so such a file stops here, before anything is written.
-  if (const std::int32_t result = zlib->UncompressString(content, kZlibStream); result != 0) {
+  if (const std::int32_t result = zlib->UncompressString(content, record_format::kFileZlibMode);
+      result != 0) {
     NotDecompressed(input, result);
   }
 }
@@ -103,14 +106,30 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input) {
   return WithSuffix(input, ".txt");
 }
 
-std::filesystem::path EditablePathFor(const std::filesystem::path& input) {
-  return WithSuffix(input, ".edit.txt");
-}
-
 std::filesystem::path OutputPathFor(const std::filesystem::path& input, const TextForm& form) {
   return form.layout == TextLayout::kEditable ? EditablePathFor(input) : OutputPathFor(input);
 }
 
+// The conversion is locked first (on POSIX systems the temporary file's lock,
+// which makes the file when it is missing) and stays locked until the call
+// returns or throws, so two conversions of the same input, from two threads
+// or two processes, never overlap: the second waits, then converts afresh.
+// Conversions of different inputs do not wait for each other.
+//
+// What each failure leaves:
+//   - the conversion cannot be locked: the temporary file cannot be created
+//     or opened, or is a symbolic link or not a regular file (on Windows:
+//     the input cannot be opened); nothing has been written;
+//   - the input cannot be read, or it does not decompress (kInvalidFileFormat,
+//     or the wrapper's error number, with its meaning in words for 7, out of
+//     memory, and 6, content too large for 32-bit sizes); nothing has been
+//     written: a temporary file the lock made is removed again, one left by
+//     an earlier run stays as it was, and so does an existing output;
+//   - the temporary or output file cannot be written (or given its
+//     permissions), or the record stream is malformed: the temporary file
+//     stays (empty, when writing it failed), and the output holds whole
+//     entries only, as RenderRecordStream leaves its target;
+//   - the temporary file cannot be deleted.
 void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
                  std::optional<cZLIB>& zlib, FileSystem& file_system, const TextForm& form) {
   const std::filesystem::path input = folder / entryName;
@@ -173,6 +192,10 @@ void ConvertContent(std::string content, WritableFile& target, std::optional<cZL
   Decompress(content, zlib, {});
   ContentFile source(content);
   RenderRecordStream(source, target, form);
+}
+
+std::string ConvertedCountLine(std::int64_t count) {
+  return "Файлов успешно декомпилировано: " + std::to_string(count) + ".";
 }
 
 }  // namespace holvane

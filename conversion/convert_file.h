@@ -2,13 +2,14 @@
 #ifndef HOLVANE_CONVERSION_CONVERT_FILE_H_
 #define HOLVANE_CONVERSION_CONVERT_FILE_H_
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "common/file_system.h"
 #include "compression/czlib.h"
-#include "conversion/text_form.h"
+#include "conversion/record_stream.h"
 
 namespace holvane {
 
@@ -17,55 +18,20 @@ namespace holvane {
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& input);
 std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 
-// The output of an input written in the editable layout: its whole name with
-// ".edit.txt" appended ("game.wvl" gives "game.wvl.edit.txt"), so that the
-// ".txt" stays what the window writes.
-std::filesystem::path EditablePathFor(const std::filesystem::path& input);
-
 // The output ConvertFile writes for `input` in `form`: OutputPathFor, or
-// EditablePathFor for the editable layout.
+// EditablePathFor (conversion/editable_form.h) for the editable layout.
 std::filesystem::path OutputPathFor(const std::filesystem::path& input, const TextForm& form);
 
-// Converts the file `entryName` in `folder`: decompresses its zlib stream,
-// keeps the result in the temporary file while rendering it as text into the
-// output file, OutputPathFor(input, form) (see RenderRecordStream), then
-// deletes the temporary file.
-//
-// The temporary file is its owner's alone (rw-------). The output may be read
-// by whoever may read the input, and written by its owner: the input's read
-// bits and owner write (rw-r--r-- for a rw-r--r-- input, rw------- for a
-// private one), each less the umask.
-//
-// `zlib` is the caller's one compression object; it is created here before
-// the first decompression if it does not exist yet, and kept.
-//
-// The conversion is locked first (FileSystem::LockConversion: on POSIX
-// systems the temporary file's lock, which makes the file when it is
-// missing) and stays locked until the call returns or throws, so two
-// conversions of the same input, from two threads or two processes, never
-// overlap: the second waits, then converts afresh. The input is opened and
-// read only once the lock is held, so the second reads the input as it is
-// then, even when its name has been given to another file meanwhile.
-// Conversions of different inputs do not wait for each other.
-//
+// Converts the file `entryName` in `folder`: locks the conversion
+// (FileSystem::LockConversion), decompresses the input with `zlib` (made here
+// if it does not exist yet, and kept), keeps the result in the temporary file
+// (its owner's alone) while rendering it into OutputPathFor(input, form)
+// (readable by whoever may read the input), then deletes the temporary file.
 // The input is never changed. Throws RunTimeError on the first failure, its
-// file() the input, temporary or output file the failure concerns (empty for
-// a fault inside the record stream, which the caller reports as the input's):
-//   - the conversion cannot be locked: the temporary file cannot be created
-//     or opened, or is a symbolic link or not a regular file (on Windows:
-//     the input cannot be opened); nothing has been written then;
-//   - the input cannot be read, or it does not decompress (kInvalidFileFormat,
-//     or the wrapper's error number, with its meaning in words for 7, out of
-//     memory, and 6, content too large for 32-bit sizes); nothing has been
-//     written then: a temporary file the lock made is removed again, one
-//     left by an earlier run stays as it was, and so does an existing output;
-//   - the temporary or output file cannot be written (or given its
-//     permissions), or the record stream is malformed. The temporary file
-//     stays (empty, when writing it failed), and the output holds whole
-//     entries only: every entry before a fault in the stream, or, when a
-//     write to it failed, every entry up to the last one that could be
-//     written (see RenderRecordStream);
-//   - the temporary file cannot be deleted.
+// file() the file it concerns (empty for a fault inside the record stream);
+// an input that cannot be read or decompressed writes nothing, and after a
+// failure while rendering, the temporary file stays and the output holds the
+// whole entries before it (docs/format.md, "What a break leaves").
 void ConvertFile(const std::filesystem::path& folder, const std::filesystem::path& entryName,
                  std::optional<cZLIB>& zlib, FileSystem& file_system = DefaultFileSystem(),
                  const TextForm& form = {});
@@ -79,6 +45,10 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
 // every entry before the fault.
 void ConvertContent(std::string content, WritableFile& target, std::optional<cZLIB>& zlib,
                     const TextForm& form = {});
+
+// How many files a run converted, as the window and holvane-convert both end
+// it, in UTF-8: "Файлов успешно декомпилировано: 3." (no line break).
+std::string ConvertedCountLine(std::int64_t count);
 
 }  // namespace holvane
 

@@ -9,14 +9,13 @@
 #include <vector>
 
 #include "common/run_time_error.h"
+#include "conversion/record_format.h"
 #include "text/escapes.h"
 
 namespace holvane {
 
 namespace {
 
-constexpr std::int32_t kZlibStream = 15;
-constexpr std::string_view kEditableSuffix = ".edit.txt";
 constexpr std::string_view kTemporarySuffix = ".pack.tmp";
 constexpr std::size_t kProcessPartDigits = 16;
 
@@ -64,13 +63,6 @@ void RemoveUnlessHeldQuietly(const std::filesystem::path& temporary, FileSystem&
 
 }  // namespace
 
-std::filesystem::path PackedPathFor(const std::filesystem::path& editable) {
-  const std::filesystem::path::string_type name = editable.filename().native();
-  const std::filesystem::path::string_type suffix(kEditableSuffix.begin(), kEditableSuffix.end());
-  if (name.size() <= suffix.size() || !name.ends_with(suffix)) return {};
-  return editable.parent_path() / name.substr(0, name.size() - suffix.size());
-}
-
 std::filesystem::path PackTemporaryPathFor(const std::filesystem::path& output) {
   std::filesystem::path temporary = output;
   temporary += "." + ProcessPart() + std::string(kTemporarySuffix);
@@ -80,7 +72,8 @@ std::filesystem::path PackTemporaryPathFor(const std::filesystem::path& output) 
 std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zlib) {
   if (!zlib) zlib.emplace();
   std::string packed = stream;
-  if (const std::int32_t result = zlib->CompressString(packed, kZlibStream); result != 0) {
+  if (const std::int32_t result = zlib->CompressString(packed, record_format::kFileZlibMode);
+      result != 0) {
     throw RunTimeError(result > 0 ? static_cast<ErrorNumber>(result) : ErrorNumber::kDeviceIo,
                        "не удаётся сжать поток записей: " +
                            (result > 0 ? "ошибка выполнения " + std::to_string(result)
@@ -89,7 +82,7 @@ std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zl
   // What is kept must read back as what was meant, by the very step that
   // will read it.
   std::string unpacked = packed;
-  const std::int32_t result = zlib->UncompressString(unpacked, kZlibStream);
+  const std::int32_t result = zlib->UncompressString(unpacked, record_format::kFileZlibMode);
   if (result != 0 || unpacked != stream) {
     throw RunTimeError(ErrorNumber::kInvalidFileFormat,
                        "проверка не прошла: сжатый поток записей не распаковывается в тот же");
@@ -99,6 +92,13 @@ std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zl
 
 PackWriter::PackWriter(FileSystem& file_system) : file_system_(file_system) {}
 
+// The temporary files of packs into `output` that died before they could
+// remove theirs (killed, the machine stopped) are those beside it named as
+// PackTemporaryPathFor names them, for any process, that no writer holds
+// (FileSystem::RemoveUnlessHeld). One a pack still running writes is left, and
+// so is everything where the file system cannot lock files. A folder is looked
+// through once, at the first write into it: a run that packs thousands of
+// files into one folder would read it thousands of times otherwise.
 void PackWriter::Write(const std::filesystem::path& output, std::string_view packed, bool replace,
                        std::filesystem::perms permissions) {
   // The temporary files of packs that died: each has its process's own

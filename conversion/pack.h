@@ -13,11 +13,6 @@
 
 namespace holvane {
 
-// The *.wvl file an editable text names: its name without ".edit.txt"
-// ("game.wvl.edit.txt" gives "game.wvl"); empty for a name that does not end
-// so, or is nothing else.
-std::filesystem::path PackedPathFor(const std::filesystem::path& editable);
-
 // Where WritePackedFile writes `output` before it takes the name: beside it,
 // under its whole name, then a dot, a part of this process's own (16
 // hexadecimal digits, the same for every call in one process) and
@@ -41,23 +36,13 @@ class PackWriter {
 
   // Makes `output` hold exactly `packed`, so that a failure at any point
   // leaves what was there whole: the bytes go to PackTemporaryPathFor(output),
-  // made new and held (FileSystem::CreateNewForWriting) until the call
-  // returns, are synced to the disk, and that file is renamed to `output` in
-  // one step, replacing a file there only when `replace` says so; otherwise a
-  // file that is there stays, and the call fails (kFileAlreadyExists,
-  // concerning `output`). The new file gets `permissions` less the umask. On
-  // a failure at any point, the making of the temporary file included, what
-  // this call made of it is removed again (a failure of that ignored) and the
-  // failure that stopped it is thrown.
-  //
-  // First, the temporary files of packs into `output` that died before they
-  // could remove theirs (killed, the machine stopped) are removed: those
-  // beside it named as PackTemporaryPathFor names them, for any process, that
-  // no writer holds. One a pack still running writes is left, and so is
-  // everything where the file system cannot lock files. Failures of this
-  // tidying are ignored. A folder is looked through once, at the first write
-  // into it: a run that packs thousands of files into one folder would read
-  // it thousands of times otherwise.
+  // made new and held until the call returns, are synced, and that file is
+  // renamed to `output`, replacing a file there only when `replace` says so
+  // (otherwise kFileAlreadyExists, concerning `output`). The new file gets
+  // `permissions` less the umask. On a failure, what this call made is
+  // removed and the failure thrown. First, the temporary files that dead
+  // packs into `output` left beside it are removed (docs/format.md, "Where it
+  // is written"); failures of that are ignored.
   void Write(const std::filesystem::path& output, std::string_view packed, bool replace,
              std::filesystem::perms permissions);
 

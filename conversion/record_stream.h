@@ -3,35 +3,44 @@
 #define HOLVANE_CONVERSION_RECORD_STREAM_H_
 
 #include "common/file_system.h"
-#include "conversion/text_form.h"
 
 namespace holvane {
 
+// How a rendered text is written (docs/format.md, "Text forms"). The default
+// is the program's own form, the one the window writes: the texts' code page
+// 1251 bytes as they are, and CR LF after every line.
+enum class TextEncoding {
+  kCp1251,  // the text bytes unchanged
+  kUtf8,    // the text bytes read as code page 1251 and written as UTF-8
+};
+
+// Only the line breaks the renderer adds follow it; those inside a text are
+// text.
+enum class LineBreak {
+  kCrLf,
+  kLf,
+};
+
+// What the lines are for; each layout is laid out in a file of its own.
+enum class TextLayout {
+  kReadable,  // the window's text (conversion/readable_form.h)
+  kEditable,  // for editing and packing back (conversion/editable_form.h)
+};
+
+struct TextForm {
+  TextEncoding encoding = TextEncoding::kCp1251;
+  LineBreak line_break = LineBreak::kCrLf;
+  TextLayout layout = TextLayout::kReadable;
+
+  friend bool operator==(const TextForm&, const TextForm&) = default;
+};
+
 // Renders the record stream held in `source` as text into `target`, in
-// `form`: the entries in order, each its flag's marker, its text and a line
-// break, as docs/format.md lays out the stream and its text forms.
-//
-// `source` is read at explicit positions; its length is taken once, at the
-// start, as nothing else writes it meanwhile. Every append to `target` ends
-// at an entry's end (an entry too long to gather with others is one append of
-// its own), so a target that keeps whole appends only, as WritableFile does,
-// holds whole entries only. Neither is opened or closed here.
-//
-// A failed write ends the rendering, and leaves `target` ending at the last
-// whole entry that could be written: when an append of several entries
-// gathered together fails, they are read again from `source` and appended
-// once more, each on its own, until one fails; that failure is thrown. Should
-// every one of them go through this time, the failure of the gathered append
-// is thrown all the same, and nothing after them is rendered. The entries
-// appended before that append are left as they are.
-//
-// Throws RunTimeError for a stream that breaks off, with the number, cause
-// and offset docs/format.md gives for each fault ("A stream that breaks
-// off"), and passes on the file layer's failures. Nothing is written for the
-// entry at fault, and every entry before it has been appended to `target` (as
-// far as it could be written, should writing fail as well). Only a position
-// that leaves the 32-bit range just after a flag is thrown once that flag's
-// entry is appended, as the entry is whole.
+// `form`, neither opened nor closed here. Every append to `target` ends at an
+// entry's end. The first fault of the stream or failed write ends it: it
+// throws RunTimeError with the number, cause and offset docs/format.md gives
+// ("A stream that breaks off"), or the file layer's failure, and `target`
+// then ends with the last whole entry before the fault that could be written.
 void RenderRecordStream(ReadableFile& source, WritableFile& target, const TextForm& form = {});
 
 }  // namespace holvane

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "conversion/convert_file.h"
-#include "conversion/editable_reader.h"
+#include "conversion/editable_form.h"
 #include "conversion/pack.h"
 #include "examples/example_set.h"
 #include "tests/test_support.h"

@@ -11,7 +11,7 @@
 
 #include "compression/czlib.h"
 #include "conversion/convert_file.h"
-#include "conversion/editable_reader.h"
+#include "conversion/editable_form.h"
 #include "conversion/pack.h"
 #include "tests/test_kit.h"
 

@@ -5,7 +5,6 @@
 
 #include "common/run_time_error.h"
 #include "conversion/convert_file.h"
-#include "conversion/messages.h"
 
 namespace holvane::ui {
 

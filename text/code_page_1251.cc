@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "text/unicode.h"
+
 namespace holvane::text {
 
 // clang-format off
@@ -53,6 +55,14 @@ std::optional<unsigned char> CodePage1251Byte(char32_t character) {
   const auto found = std::lower_bound(kOthers.begin(), kOthers.end(), Pair{character, 0});
   if (found == kOthers.end() || found->first != character) return std::nullopt;
   return found->second;
+}
+
+PackedCharacters<Utf8Character> MakeCodePage1251Utf8() {
+  return MakePackedCharacters<Utf8Character>([](unsigned char byte) {
+    std::string utf8;
+    AppendUtf8(CodePage1251Character(byte), utf8);
+    return utf8;
+  });
 }
 
 }  // namespace holvane::text

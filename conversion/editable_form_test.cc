@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The editable form written, read back and packed: the round trip over
 // generated record streams, and every kind of line that cannot be read.
+#include "conversion/editable_form.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +16,6 @@
 #include "common/run_time_error.h"
 #include "compression/czlib.h"
 #include "conversion/convert_file.h"
-#include "conversion/editable_reader.h"
 #include "conversion/pack.h"
 #include "tests/test_support.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "conversion/editable_reader.h"
+#include "conversion/editable_form.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,6 +13,7 @@ namespace holvane {
 
 namespace {
 
+constexpr std::string_view kEditableSuffix = ".edit.txt";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::int64_t kFlagLimit = std::int64_t{1} << 31;
 
@@ -23,14 +24,6 @@ std::string CodePointName(char32_t code_point) {
 
 std::string ByteName(unsigned char byte) {
   return "0x" + text::HexDigits(byte, 2, text::HexCase::kUpper);
-}
-
-void PutInt32(std::string& stream, std::size_t at, std::int32_t value) {
-  const auto bits = static_cast<std::uint32_t>(value);
-  const char bytes[4] = {static_cast<char>(bits & 0xFF), static_cast<char>((bits >> 8) & 0xFF),
-                         static_cast<char>((bits >> 16) & 0xFF),
-                         static_cast<char>((bits >> 24) & 0xFF)};
-  std::memcpy(stream.data() + at, bytes, sizeof bytes);
 }
 
 // A fault at the byte `at` of its line.
@@ -75,10 +68,10 @@ class LineReader {
     if (line.empty()) return Fault{0, "пустая строка: нет метки записи «+», «-» или «?»"};
     switch (line[0]) {
       case '+':
-        flag = -1;
+        flag = record_format::kTrue;
         break;
       case '-':
-        flag = 0;
+        flag = record_format::kFalse;
         break;
       case '?':
         if (auto fault = ReadFlag(line, at, flag)) return fault;
@@ -86,13 +79,15 @@ class LineReader {
       default:
         return Fault{0, "нет метки записи: строка должна начинаться с «+», «-» или «?»"};
     }
-    stream_.append(4, '\0');
+    using record_format::kFieldWidth;
+    // The length field is written once the text is read and its length known.
+    stream_.append(kFieldWidth, '\0');
     const std::size_t text = stream_.size();
     if (auto fault = ReadText(line, at, text)) return fault;
     const std::size_t length = stream_.size() - text;
-    PutInt32(stream_, entry, static_cast<std::int32_t>(length));
-    stream_.append(4, '\0');
-    PutInt32(stream_, stream_.size() - 4, flag);
+    record_format::StoreInt32(stream_.data() + entry, static_cast<std::int32_t>(length));
+    stream_.append(kFieldWidth, '\0');
+    record_format::StoreInt32(stream_.data() + stream_.size() - kFieldWidth, flag);
     if (static_cast<std::int64_t>(stream_.size()) > limits_.stream) {
       return Fault{0, "поток записей длиннее " + std::to_string(limits_.stream) +
                           " байт: столько не вмещают его 32-битные позиции"};
@@ -202,6 +197,33 @@ class LineReader {
 };
 
 }  // namespace
+
+std::filesystem::path EditablePathFor(const std::filesystem::path& input) {
+  std::filesystem::path result = input;
+  result += kEditableSuffix;
+  return result;
+}
+
+std::filesystem::path PackedPathFor(const std::filesystem::path& editable) {
+  const std::filesystem::path::string_type name = editable.filename().native();
+  const std::filesystem::path::string_type suffix(kEditableSuffix.begin(), kEditableSuffix.end());
+  if (name.size() <= suffix.size() || !name.ends_with(suffix)) return {};
+  return editable.parent_path() / name.substr(0, name.size() - suffix.size());
+}
+
+text::PackedCharacters<EditableCharacter> MakeEditableCharacters(TextEncoding encoding) {
+  return text::MakePackedCharacters<EditableCharacter>([encoding](unsigned char byte) {
+    std::string shown;
+    if (text::IsEscaped(byte)) {
+      shown = text::EscapeOf(byte);
+    } else if (encoding == TextEncoding::kUtf8) {
+      text::AppendUtf8(text::CodePage1251Character(byte), shown);
+    } else {
+      shown.assign(1, static_cast<char>(byte));
+    }
+    return shown;
+  });
+}
 
 EditableReading ReadEditable(std::string_view content, TextEncoding encoding,
                              const EditableLimits& limits) {

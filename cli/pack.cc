@@ -31,19 +31,18 @@ namespace holvane::cli {
 
 namespace {
 
-// A packed file may be read by whoever may read what it replaces, or, when
-// it is new, by whoever may read the text it comes from; and is written by
-// its owner.
+// A packed file is written as a converted one is (WrittenPermissions), from
+// what it replaces, or, when it is new, from the text it comes from; one
+// whose model cannot be asked is readable by all.
 std::filesystem::perms PackedPermissions(const std::filesystem::path& target,
                                          const std::filesystem::path& input) {
   using std::filesystem::perms;
-  constexpr perms kRead = perms::owner_read | perms::group_read | perms::others_read;
   std::error_code error;
   const std::filesystem::path& model =
       std::filesystem::exists(target, error) || input == kStandardInput ? target : input;
   const std::filesystem::file_status status = std::filesystem::status(model, error);
-  if (error || status.permissions() == perms::unknown) return kRead | perms::owner_write;
-  return (status.permissions() & kRead) | perms::owner_write;
+  return WrittenPermissions(error || status.permissions() == perms::unknown ? perms::all
+                                                                            : status.permissions());
 }
 
 // Tells of every line at fault up to the number the reader keeps, then of

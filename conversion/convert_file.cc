@@ -21,45 +21,19 @@ namespace {
 constexpr std::filesystem::perms kTemporaryPermissions =
     std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
 
-// The output may be read by whoever may read the input, so a private input
-// gives a private output, and is never read-only to its owner, so that the
-// next conversion can write it again: the input's read bits and owner write
-// (rw-r--r-- for a rw-r--r-- input, rw------- for a private one), each less
-// the umask.
-std::filesystem::perms OutputPermissions(std::filesystem::perms input) {
-  using std::filesystem::perms;
-  return (input & (perms::owner_read | perms::group_read | perms::others_read)) |
-         perms::owner_write;
-}
-
 std::filesystem::path WithSuffix(const std::filesystem::path& input, const char* suffix) {
   std::filesystem::path result = input;
   result += suffix;
   return result;
 }
 
-// The wrapper's results a person can act on, in words; the number stays
-// beside them, as the one the wrapper documents.
-std::string WrapperFailure(std::int32_t result) {
-  const std::string number = "ошибка выполнения " + std::to_string(result);
-  switch (static_cast<ErrorNumber>(result)) {
-    case ErrorNumber::kOutOfMemory:
-      return "недостаточно памяти для распакованного содержимого (" + number + ")";
-    case ErrorNumber::kOverflow:
-      return "содержимое слишком велико для 32-битных размеров (" + number + ")";
-    default:
-      return number;
-  }
-}
-
+// A positive result is the wrapper's run-time error number, kept as the
+// failure's; any other means the bytes are no zlib stream.
 [[noreturn]] void NotDecompressed(const std::filesystem::path& input, std::int32_t result) {
-  if (result > 0) {
-    throw RunTimeError(static_cast<ErrorNumber>(result),
-                       "не удаётся распаковать: " + WrapperFailure(result), std::nullopt, input);
-  }
-  throw RunTimeError(ErrorNumber::kInvalidFileFormat,
-                     "не удаётся распаковать: это не поток zlib, или он повреждён", std::nullopt,
-                     input);
+  throw RunTimeError(
+      result > 0 ? static_cast<ErrorNumber>(result) : ErrorNumber::kInvalidFileFormat,
+      "не удаётся распаковать: " + DescribeZlibResult(ZlibMethod::kUncompressString, result),
+      std::nullopt, input);
 }
 
 // Content already in memory, read as a file.
@@ -104,6 +78,14 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& input) {
 
 std::filesystem::path OutputPathFor(const std::filesystem::path& input) {
   return WithSuffix(input, ".txt");
+}
+
+std::filesystem::perms WrittenPermissions(std::filesystem::perms model) {
+  // A private input gives a private output; an output read-only to its owner
+  // would stop the next conversion.
+  using std::filesystem::perms;
+  return (model & (perms::owner_read | perms::group_read | perms::others_read)) |
+         perms::owner_write;
 }
 
 std::filesystem::path OutputPathFor(const std::filesystem::path& input, const TextForm& form) {
@@ -169,7 +151,7 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
   {
     auto source = lock->OpenTemporary();
     auto target = file_system.CreateForWriting(OutputPathFor(input, form),
-                                               OutputPermissions(input_permissions));
+                                               WrittenPermissions(input_permissions));
     try {
       RenderRecordStream(*source, *target, form);
     } catch (const RunTimeError&) {

@@ -22,6 +22,12 @@ std::filesystem::path OutputPathFor(const std::filesystem::path& input);
 // EditablePathFor (conversion/editable_form.h) for the editable layout.
 std::filesystem::path OutputPathFor(const std::filesystem::path& input, const TextForm& form);
 
+// The permissions of a file written from `model`, the file it is made from
+// or replaces: readable by whoever may read `model`, and by its owner
+// writable, so that the next run can write it again (rw-r--r-- from
+// rw-r--r--, rw------- from a private file), each less the umask when made.
+std::filesystem::perms WrittenPermissions(std::filesystem::perms model);
+
 // Converts the file `entryName` in `folder`: locks the conversion
 // (FileSystem::LockConversion), decompresses the input with `zlib` (made here
 // if it does not exist yet, and kept), keeps the result in the temporary file

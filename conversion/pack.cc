@@ -76,8 +76,7 @@ std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zl
       result != 0) {
     throw RunTimeError(result > 0 ? static_cast<ErrorNumber>(result) : ErrorNumber::kDeviceIo,
                        "не удаётся сжать поток записей: " +
-                           (result > 0 ? "ошибка выполнения " + std::to_string(result)
-                                       : std::string("zlib отказался его сжимать")));
+                           DescribeZlibResult(ZlibMethod::kCompressString, result));
   }
   // What is kept must read back as what was meant, by the very step that
   // will read it.

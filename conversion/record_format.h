@@ -12,11 +12,13 @@
 #include <cstring>
 #include <limits>
 
+#include "compression/czlib.h"
+
 namespace holvane::record_format {
 
 // The *.wvl file around the stream is one zlib stream (docs/format.md, "The
-// file"): cZLIB's Mode 15, zlib's default window.
-inline constexpr std::int32_t kFileZlibMode = 15;
+// file"), zlib's default window.
+inline constexpr std::int32_t kFileZlibMode = kZlibStreamMode;
 
 // The width of an entry's length field and of its flag field.
 inline constexpr std::int32_t kFieldWidth = 4;

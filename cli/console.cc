@@ -257,6 +257,11 @@ std::string NoFilesInTree(std::string_view pattern) {
 }
 std::string AlreadyThere() { return "файл уже есть; заменить его позволит -f (--force)"; }
 std::string OutOfMemory() { return std::string(SystemErrorWords(std::errc::not_enough_memory)); }
+std::string SystemFailed(std::string_view cause) { return Filled("сбой системы: {}", {cause}); }
+std::string Unexpected(std::string_view what) {
+  return Filled("непредвиденная ошибка ({})", {what});
+}
+std::string Unexpected() { return "непредвиденная ошибка"; }
 std::string WaitingForAnotherConversion(std::string_view name) {
   return Filled("{}: ждёт, пока закончится другое преобразование этого файла", {name});
 }

@@ -150,6 +150,12 @@ std::string NoFilesInFolderButSubfolders(std::string_view pattern);
 std::string NoFilesInTree(std::string_view pattern);
 std::string AlreadyThere();
 std::string OutOfMemory();
+// What escaped a run (see ReportingWhatEscapes): a system call's failure in
+// the words SystemFailureCause gives, an unexpected exception with its own
+// what() or without one.
+std::string SystemFailed(std::string_view cause);
+std::string Unexpected(std::string_view what);
+std::string Unexpected();
 std::string WaitingForAnotherConversion(std::string_view name);
 std::string StandardOutputFailed(std::string_view cause);
 std::string NoSpaceOnDevice();

@@ -48,13 +48,13 @@ std::string CurrentCause() {
   } catch (const RunTimeError& error) {
     return error.what();
   } catch (const std::bad_alloc&) {
-    return std::string(SystemErrorWords(std::errc::not_enough_memory));
+    return sentence::OutOfMemory();
   } catch (const std::system_error& error) {
-    return "сбой системы: " + SystemFailureCause(error.code());
+    return sentence::SystemFailed(SystemFailureCause(error.code()));
   } catch (const std::exception& error) {
-    return std::string("непредвиденная ошибка (") + error.what() + ")";
+    return sentence::Unexpected(error.what());
   } catch (...) {
-    return "непредвиденная ошибка";
+    return sentence::Unexpected();
   }
 }
 
@@ -67,9 +67,12 @@ int ReportingWhatEscapes(const std::function<int()>& body) noexcept {
     try {
       Report(CurrentCause());
     } catch (...) {
-      // Not even the line could be made: too little memory for anything.
+      // Not even the line could be made: too little memory for anything,
+      // so the words are taken as they stand, with no string made.
       std::fputs(kProgram, stderr);
-      std::fputs(": недостаточно памяти\n", stderr);
+      std::fputs(": ", stderr);
+      std::fputs(SystemErrorWords(std::errc::not_enough_memory).data(), stderr);
+      std::fputs("\n", stderr);
     }
     return 1;
   }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/run_time_error.h"
 #include "text/names.h"
 #include "text/unicode.h"
 
@@ -64,6 +65,24 @@ std::uint32_t Entries::Builder::Offset(std::size_t offset) {
   // A folder's names would need to exceed 4 GiB.
   if (offset > UINT32_MAX) throw std::length_error("folder listing too long");
   return static_cast<std::uint32_t>(offset);
+}
+
+RunTimeError UnreadableFolder(const std::filesystem::path& folder, Unreadable why) {
+  switch (why) {
+    case Unreadable::kNotFound:
+      return RunTimeError(ErrorNumber::kPathNotFound, "папка не найдена", std::nullopt, folder);
+    case Unreadable::kAccessDenied:
+      return RunTimeError(ErrorNumber::kPermissionDenied, "нет доступа к папке", std::nullopt,
+                          folder);
+    case Unreadable::kPathTooLong:
+      return RunTimeError(ErrorNumber::kPathFileAccess,
+                          "путь к папке длиннее, чем система позволяет (PATH_MAX)", std::nullopt,
+                          folder);
+    case Unreadable::kOther:
+      break;
+  }
+  return RunTimeError(ErrorNumber::kPathFileAccess, "не удаётся прочитать папку", std::nullopt,
+                      folder);
 }
 
 FolderContents ListFolder(const std::filesystem::path& folder, std::string_view pattern,

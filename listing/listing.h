@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/run_time_error.h"
 #include "text/names.h"
 
 namespace holvane::listing {
@@ -167,6 +168,14 @@ class Entries::Builder {
 // Each system has its own.
 void AppendNameSortKey(std::u32string_view characters, text::NativeNameView name,
                        std::string& scratch, std::string& keys);
+
+// Why a folder could not be read, as each system's reading tells it.
+enum class Unreadable { kNotFound, kAccessDenied, kPathTooLong, kOther };
+
+// The failure ReadFolder throws for `folder` unreadable for `why`, in the
+// words every system tells it in; the cause leaves the folder's name to
+// whoever shows it, as file().
+RunTimeError UnreadableFolder(const std::filesystem::path& folder, Unreadable why);
 
 // One reading of `folder`: the files matching `files` (none when it is
 // null), and its subfolders when `subfolders` is true. Throws as ListFolder.

@@ -16,22 +16,13 @@ namespace holvane::listing {
 
 namespace {
 
-// The cause leaves the folder's name to whoever shows it, as file().
 RunTimeError Unlistable(const std::filesystem::path& folder, int error) {
-  if (error == ENOENT || error == ENOTDIR) {
-    return RunTimeError(ErrorNumber::kPathNotFound, "папка не найдена", std::nullopt, folder);
-  }
+  if (error == ENOENT || error == ENOTDIR) return UnreadableFolder(folder, Unreadable::kNotFound);
   if (error == EACCES || error == EPERM) {
-    return RunTimeError(ErrorNumber::kPermissionDenied, "нет доступа к папке", std::nullopt,
-                        folder);
+    return UnreadableFolder(folder, Unreadable::kAccessDenied);
   }
-  if (error == ENAMETOOLONG) {
-    return RunTimeError(ErrorNumber::kPathFileAccess,
-                        "путь к папке длиннее, чем система позволяет (PATH_MAX)", std::nullopt,
-                        folder);
-  }
-  return RunTimeError(ErrorNumber::kPathFileAccess, "не удаётся прочитать папку", std::nullopt,
-                      folder);
+  if (error == ENAMETOOLONG) return UnreadableFolder(folder, Unreadable::kPathTooLong);
+  return UnreadableFolder(folder, Unreadable::kOther);
 }
 
 struct CloseDir {

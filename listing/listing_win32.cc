@@ -17,19 +17,16 @@ namespace holvane::listing {
 
 namespace {
 
-// The cause leaves the folder's name to whoever shows it, as file().
 RunTimeError Unlistable(const std::filesystem::path& folder, DWORD error) {
   if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY ||
       error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH || error == ERROR_BAD_NET_NAME ||
       error == ERROR_NOT_READY) {
-    return RunTimeError(ErrorNumber::kPathNotFound, "папка не найдена", std::nullopt, folder);
+    return UnreadableFolder(folder, Unreadable::kNotFound);
   }
   if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
-    return RunTimeError(ErrorNumber::kPermissionDenied, "нет доступа к папке", std::nullopt,
-                        folder);
+    return UnreadableFolder(folder, Unreadable::kAccessDenied);
   }
-  return RunTimeError(ErrorNumber::kPathFileAccess, "не удаётся прочитать папку", std::nullopt,
-                      folder);
+  return UnreadableFolder(folder, Unreadable::kOther);
 }
 
 struct CloseFind {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "common/run_time_error.h"
-#include "compression/zlib_binding.h"
+#include "compression/czlib.h"
 #include "tests/test_support.h"
 
 namespace holvane {

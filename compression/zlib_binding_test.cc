@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "compression/zlib_binding.h"
-
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -11,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "compression/czlib.h"
 #include "tests/test_support.h"
 
 namespace holvane {

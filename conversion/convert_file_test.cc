@@ -27,7 +27,6 @@
 #include "common/file_system.h"
 #include "common/run_time_error.h"
 #include "compression/czlib.h"
-#include "compression/zlib_binding.h"
 #include "tests/test_support.h"
 
 namespace holvane {

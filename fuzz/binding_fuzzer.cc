@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "compression/czlib.h"
 #include "compression/inflate.h"
-#include "compression/zlib_binding.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/test_kit.h"
 

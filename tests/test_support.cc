@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "compression/zlib_binding.h"
+#include "compression/czlib.h"
 
 namespace holvane::testing {
 

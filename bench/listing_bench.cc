@@ -29,7 +29,7 @@
 #include <memory>
 
 #include "main_window/file_list_box.h"
-#include "main_window/qt/file_list.h"
+#include "main_window/qt/lists.h"
 #endif
 
 namespace {

@@ -21,8 +21,8 @@
 #include <utility>
 
 #include "bench/window_bench.h"
-#include "main_window/qt/file_list.h"
 #include "main_window/qt/host.h"
+#include "main_window/qt/lists.h"
 #include "main_window/qt/window.h"
 
 namespace {

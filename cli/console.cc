@@ -12,7 +12,7 @@
 
 #include "cli/interrupts.h"
 #include "common/file_system.h"
-#include "text/terminal_text.h"
+#include "text/escapes.h"
 
 namespace holvane::cli {
 

@@ -25,7 +25,7 @@
 #include "conversion/convert_file.h"
 #include "conversion/editable_form.h"
 #include "conversion/pack.h"
-#include "text/terminal_text.h"
+#include "text/escapes.h"
 
 namespace holvane::cli {
 

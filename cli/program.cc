@@ -10,7 +10,7 @@
 #include "cli/convert.h"
 #include "cli/pack.h"
 #include "common/run_time_error.h"
-#include "text/terminal_text.h"
+#include "text/escapes.h"
 
 namespace holvane::cli {
 

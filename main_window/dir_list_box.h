@@ -9,7 +9,7 @@
 
 #include "listing/listing.h"
 #include "main_window/change_event.h"
-#include "main_window/drives.h"
+#include "main_window/drive_list_box.h"
 #include "main_window/host.h"
 #include "text/names.h"
 

@@ -8,7 +8,6 @@
 #include "compression/czlib.h"
 #include "main_window/dir_list_box.h"
 #include "main_window/drive_list_box.h"
-#include "main_window/drives.h"
 #include "main_window/file_list_box.h"
 #include "main_window/host.h"
 

@@ -15,6 +15,14 @@ namespace holvane::ui {
 // not UTF-8 would not survive the trip through one. What differs between the
 // systems is kept to the functions below that say so.
 
+// The systems whose drives differ: which volumes count as drives and how a
+// drive is named (SelectDrives, DriveName in drive_list_box.h). Those rules
+// take the system as a parameter, so that both can be checked anywhere;
+// kThisPlatform is the one the program runs on (set in paths_posix.cc or
+// paths_win32.cc).
+enum class Platform { kLinux, kWindows };
+extern const Platform kThisPlatform;
+
 // The text the lists show for `path`, in UTF-8. On Linux each of its parts
 // as text::ShownName shows a name; on Windows its UTF-16 in UTF-8.
 std::string ShownText(const std::filesystem::path& path);

@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "main_window/drives.h"
 #include "main_window/paths.h"
 #include "text/names.h"
 

@@ -5,8 +5,6 @@
 
 #include <filesystem>
 
-#include "main_window/drives.h"
-
 namespace holvane::ui {
 namespace {
 

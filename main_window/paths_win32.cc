@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "main_window/drives.h"
 #include "main_window/paths.h"
 #include "text/unicode.h"
 

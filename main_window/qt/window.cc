@@ -9,9 +9,7 @@
 
 #include "main_window/design.h"
 #include "main_window/paths.h"
-#include "main_window/qt/dir_list.h"
-#include "main_window/qt/drive_list.h"
-#include "main_window/qt/file_list.h"
+#include "main_window/qt/lists.h"
 
 namespace holvane::ui {
 

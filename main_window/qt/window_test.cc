@@ -22,9 +22,7 @@
 #include <utility>
 #include <vector>
 
-#include "main_window/qt/dir_list.h"
-#include "main_window/qt/drive_list.h"
-#include "main_window/qt/file_list.h"
+#include "main_window/qt/lists.h"
 #include "main_window/qt/test_printers.h"
 #include "tests/window_test_kit.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "main_window/drives.h"
+#include "main_window/drive_list_box.h"
 
 #include <gtest/gtest.h>
 

@@ -1,19 +1,38 @@
 // SPDX-License-Identifier: MIT
-#include "main_window/qt/dir_list.h"
+#include "main_window/qt/lists.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QStringList>
 #include <QStyle>
 
 namespace holvane::ui {
 
 namespace {
 
-// Each item's index among the entries.
+// Each folder item's index among the entries.
 constexpr int kIndexRole = Qt::UserRole;
 
 }  // namespace
+
+void QtDriveList::Attach(DriveListBox& list) {
+  list_ = &list;
+  connect(this, &QComboBox::activated, this, [this](int index) { list_->Chosen(index); });
+}
+
+void QtDriveList::ShowDrives(const std::vector<std::string>& names, int chosen) {
+  clear();
+  const QIcon icon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+  for (const std::string& name : names) addItem(icon, QString::fromStdString(name));
+  setCurrentIndex(chosen);
+}
+
+void QtDriveList::showPopup() {
+  if (list_ != nullptr) list_->DroppingDown();
+  QComboBox::showPopup();
+}
 
 QtDirList::QtDirList(QWidget* parent) : QTreeWidget(parent) {
   setHeaderHidden(true);
@@ -73,6 +92,40 @@ void QtDirList::mouseDoubleClickEvent(QMouseEvent* event) {
     return;
   }
   QTreeWidget::mouseDoubleClickEvent(event);
+}
+
+QtFileList::QtFileList(QWidget* parent) : QListWidget(parent) {
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+void QtFileList::Attach(FileListBox& list) {
+  list_ = &list;
+  connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+    std::vector<int> selected;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+      selected.push_back(index.row());
+    }
+    list_->SelectionChanged(selected);
+  });
+}
+
+// The logic's own writes are not reported back to it.
+void QtFileList::ShowFiles(const std::vector<std::string_view>& names) {
+  QStringList shown;
+  shown.reserve(static_cast<qsizetype>(names.size()));
+  for (const std::string_view name : names) {
+    shown.append(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+  }
+  const QSignalBlocker quiet(this);
+  clear();
+  // All the entries in one insertion.
+  addItems(shown);
+}
+
+void QtFileList::ShowSelected(int index, bool selected) {
+  const QSignalBlocker quiet(this);
+  if (QListWidgetItem* entry = item(index)) entry->setSelected(selected);
 }
 
 }  // namespace holvane::ui

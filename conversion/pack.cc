@@ -17,31 +17,31 @@ namespace holvane {
 namespace {
 
 constexpr std::string_view kTemporarySuffix = ".pack.tmp";
-constexpr std::size_t kProcessPartDigits = 16;
+constexpr std::size_t kProcessTagDigits = 16;
 
-// A part of the temporary file's name that is this process's own, made once:
+// The part of the temporary file's name that is this process's own, made once:
 // two packs into one name at the same time, from two processes, then never
 // write the same temporary file, whose bytes the one renamed last would
 // otherwise take over mixed.
-const std::string& ProcessPart() {
-  static const std::string part = [] {
+const std::string& ThisProcessTag() {
+  static const std::string tag = [] {
     std::random_device seed;
     const std::uint64_t value = (std::uint64_t{seed()} << 32) ^ seed();
-    return text::HexDigits(value, kProcessPartDigits, text::HexCase::kLower);
+    return text::HexDigits(value, kProcessTagDigits, text::HexCase::kLower);
   }();
-  return part;
+  return tag;
 }
 
 // The name of the file that `name`, a pack's temporary file of any process,
-// was to become: `name` less a dot, the process part and the suffix; none
+// was to become: `name` less a dot, the process tag and the suffix; none
 // for another name.
 std::optional<std::filesystem::path::string_type> PackedNameOf(
     const std::filesystem::path::string_type& name) {
-  const std::size_t tail = 1 + kProcessPartDigits + kTemporarySuffix.size();
+  const std::size_t tail = 1 + kProcessTagDigits + kTemporarySuffix.size();
   if (name.size() <= tail) return std::nullopt;
   const std::size_t dot = name.size() - tail;
   const auto digits = name.begin() + static_cast<std::ptrdiff_t>(dot + 1);
-  const auto suffix = digits + static_cast<std::ptrdiff_t>(kProcessPartDigits);
+  const auto suffix = digits + static_cast<std::ptrdiff_t>(kProcessTagDigits);
   const auto is_digit = [](auto c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
   };
@@ -65,7 +65,7 @@ void RemoveUnlessHeldQuietly(const std::filesystem::path& temporary, FileSystem&
 
 std::filesystem::path PackTemporaryPathFor(const std::filesystem::path& output) {
   std::filesystem::path temporary = output;
-  temporary += "." + ProcessPart() + std::string(kTemporarySuffix);
+  temporary += "." + ThisProcessTag() + std::string(kTemporarySuffix);
   return temporary;
 }
 

@@ -37,12 +37,17 @@ std::string WriteRecords(const std::vector<Record>& records);
 // (7F as U+2421).
 std::string CatalogueText(std::string_view cp1251);
 
+// `seconds` since 1970-01-01 00:00 UTC as a PO header's date:
+// "YYYY-MM-DD hh:mm+0000".
+std::string CatalogueDate(std::int64_t seconds);
+
 // One entry of a catalogue.
 struct CatalogueEntry {
   std::string source;                   // CatalogueText of the records' text
   std::string translation;              // UTF-8; empty: none
   std::vector<std::string> references;  // "FILE:N", N the record's number from 1
   std::vector<std::int32_t> flags;      // the records' flags, each once, as met
+  std::optional<std::string> context;   // a PO msgctxt: such an entry stands for no record
   bool fuzzy = false;
   bool obsolete = false;
   std::size_t line = 0;  // where the entry starts in what it was read from (0: made)
@@ -122,6 +127,9 @@ class Translations {
     bool matched = false;
   };
   std::unordered_map<std::string, Translation> by_source_;
+  // Entries no record can match: a source code page 1251 cannot hold, or a
+  // context.
+  std::size_t never_matched_ = 0;
 };
 
 }  // namespace holvane

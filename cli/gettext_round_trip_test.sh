@@ -71,6 +71,6 @@ msgattrib --only-fuzzy merged.po | grep -q '^#| msgid "world"$' ||
 "$program" --apply=from.po -r -q -O from game2
 [ "$(records merged)" = "$(records from)" ] || fail "--from carried over other translations than msgmerge"
 printf '%s\n' '+HeLLo' '-world!' '?7 Привет, мир' '+new text' '+tab\there' \
-  '+\x01\x1b\x7f controLs' '+\x98 no character' '+back\\sLash "quoted"' '+HeLLo' \
+  '+\x01\x1B\x7F controLs' '+\x98 no character' '+back\\sLash "quoted"' '+HeLLo' \
   '+HeLLo' '?-3 onLy here' '-#, fuzzy' '+msgid "x"' '-\x00 zero' >expected
 [ "$(records merged)" = "$(cat expected)" ] || fail "the new version holds other records than expected"

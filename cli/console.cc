@@ -218,7 +218,7 @@ constexpr char kHelp[] =
     "\n"
     "Перевод:\n"
     "  holvane-convert --pot -r -o game.pot game/\n"
-    "  msginit -i game.pot -l en -o en.po          # и перевести en.po\n"
+    "  msginit --no-translator -i game.pot -l en -o en.po   # и перевести en.po\n"
     "  holvane-convert --apply=en.po -r -O game-en/ game/\n"
     "Строка каталога, которую не прочитать, называется как КАТАЛОГ:СТРОКА:СТОЛБЕЦ:\n"
     "причина (не больше 10, затем их число); тогда ничего не пишется. В конце\n"

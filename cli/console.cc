@@ -270,6 +270,9 @@ std::string CatalogueNeedsOutput() {
 std::string ApplyNeedsOutput() {
   return "куда писать файлы: нужен -O ПАПКА, -o ВЫХОД, -c или -f (заменить на месте)";
 }
+std::string StandardInputTwice() {
+  return "стандартный ввод читается один раз: каталог из - и ПУТЬ - вместе не задаются";
+}
 std::string StdoutForOneFile(std::size_t files_given) {
   return Filled("-c пишет один файл, а их указано {}", {std::to_string(files_given)});
 }

@@ -143,6 +143,7 @@ std::string FromOnlyWithCatalogue();
 std::string CatalogueNeedsOutput();
 std::string ApplyNeedsOutput();
 std::string StdoutForOneFile(std::size_t files_given);
+std::string StandardInputTwice();
 std::string PackReadsNoFolders();
 std::string OutputAndOutputDir();
 std::string NotWithStdout(std::string_view option);

@@ -3,6 +3,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -231,6 +232,13 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<Argument>& 
     if (line_break_given) return UsageError{sentence::NotTogether("--eol", command_option)};
   }
   if (options.from && !catalogue) return UsageError{sentence::FromOnlyWithCatalogue()};
+  // Standard input is read once: by the catalogue or by a file, not both.
+  const bool catalogue_from_input =
+      (apply && options.catalogue == "-") || (options.from && *options.from == "-");
+  if (catalogue_from_input &&
+      std::find(options.paths.begin(), options.paths.end(), "-") != options.paths.end()) {
+    return UsageError{sentence::StandardInputTwice()};
+  }
   // An editable text is UTF-8 unless told otherwise, written or read.
   const bool editable = options.form.layout == TextLayout::kEditable;
   if (!encoding_given && (pack || editable)) options.form.encoding = TextEncoding::kUtf8;

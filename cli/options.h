@@ -80,6 +80,7 @@ struct UsageError {
 // folders; --from without --pot or --csv; --pot or --csv without -o or -c;
 // --apply without -O, -o, -c or -f, or with -c and more than one PATH;
 // --encoding or --eol with a catalogue's command, whose forms are fixed.
+// A catalogue and a PATH both read from standard input ("-").
 // Whether the paths exist is not checked here.
 std::variant<Options, UsageError> ParseCommandLine(const std::vector<Argument>& arguments);
 

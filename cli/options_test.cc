@@ -286,6 +286,7 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{"ApplyAndPack", {"--apply=uk.po", "--pack", "-f", "a"}, {"--apply", "--pack"}},
         RejectedCase{"ApplyFrom", {"--apply=uk.po", "--from=old.po", "-f", "a"}, {"--from"}},
         RejectedCase{"ApplyTwoToStdout", {"--apply=uk.po", "-c", "a", "b"}, {"-c", "2"}},
+        RejectedCase{"CatalogueAndFileFromInput", {"--apply=-", "-c", "-"}, {"-"}},
         RejectedCase{"ApplyTwoToOutput", {"--apply=uk.po", "-o", "x", "a", "b"}, {"-o", "2"}}),
     [](const auto& info) { return std::string(info.param.name); });
 

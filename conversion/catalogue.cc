@@ -329,6 +329,12 @@ class EntryMaker {
       Decode(content_, gathered.context, quoting_, context, nullptr);
       entry.context = std::move(context);
     }
+    // Escapes may make bytes that are not UTF-8; the file's own bytes are
+    // checked as it is read.
+    if (!Utf8(entry.source, gathered.id) || !Utf8(entry.translation, gathered.str) ||
+        (entry.context && !Utf8(*entry.context, gathered.context))) {
+      return;
+    }
     entry.fuzzy = gathered.fuzzy;
     entry.obsolete = gathered.obsolete;
     entry.references = std::move(gathered.references);
@@ -348,6 +354,25 @@ class EntryMaker {
   }
 
  private:
+  // Whether `decoded`, decoded from `spans`, is UTF-8; a fault where not.
+  bool Utf8(std::string_view decoded, const std::vector<Span>& spans) {
+    for (std::size_t at = 0; at < decoded.size();) {
+      char32_t code_point = 0;
+      const std::size_t taken = text::DecodeUtf8Character(decoded.substr(at), code_point);
+      if (taken == 0) {
+        std::vector<std::size_t> positions;
+        std::string again;
+        Decode(content_, spans, quoting_, again, &positions);
+        faults_.Add(positions[at], "escape-последовательности дают байт " +
+                                       ByteName(static_cast<unsigned char>(decoded[at])) +
+                                       " не из текста UTF-8");
+        return false;
+      }
+      at += taken;
+    }
+    return true;
+  }
+
   void CheckHeader(const std::string& header, const Gathered& gathered) {
     constexpr std::string_view kCharset = "charset=";
     std::size_t line_start = 0;

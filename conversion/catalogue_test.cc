@@ -211,6 +211,8 @@ TEST(Catalogue, EachBadLineIsToldWhereItIs) {
       {false, "# x\nmsgid \"a\"\n\n", "2:1: у msgid нет msgstr"},
       {false, "msgid \"a\"\nmsgid \"b\"\nmsgstr \"\"\n", "2:1: у msgid нет msgstr"},
       {false, "msgid \"a\xD0\"\nmsgstr \"\"\n", "1:9: байт 0xD0 не из текста UTF-8"},
+      {false, "msgid \"a\"\nmsgstr \"Ж\\320\"\n",
+       "2:10: escape-последовательности дают байт 0xD0 не из текста UTF-8"},
       {false, "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=KOI8-R\\n\"\n" + entry,
        "3:36: кодировка каталога «KOI8-R» не поддерживается: нужна UTF-8 (charset=UTF-8 в "
        "Content-Type)"},

@@ -242,9 +242,15 @@ std::size_t CheckEscape(std::string_view content, std::size_t at, std::size_t en
     return 0;
   }
   if (e == 'x') {
+    // As gettext reads it: every hexadecimal digit that follows.
     std::size_t n = 2;
-    while (at + n < end && std::isxdigit(static_cast<unsigned char>(content[at + n]))) ++n;
-    if (n > 2 && n <= 4) return n;
+    unsigned value = 0;
+    while (at + n < end && std::isxdigit(static_cast<unsigned char>(content[at + n]))) {
+      const char h = content[at + n++];
+      value = std::min(
+          0x100u, value * 16 + static_cast<unsigned>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10));
+    }
+    if (n > 2 && value <= 0xFF) return n;
     cause = n == 2 ? "после «\\x» нужны шестнадцатеричные цифры"
                    : "шестнадцатеричный код «" + std::string(content.substr(at, n)) +
                          "» больше байта (\\xFF)";

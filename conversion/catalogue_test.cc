@@ -196,6 +196,8 @@ TEST(Catalogue, EachBadLineIsToldWhereItIs) {
       {false, "msgid \"a\\400\"\nmsgstr \"\"\n",
        "1:9: восьмеричный код «\\400» больше байта (\\377)"},
       {false, "msgid \"a\\x\"\nmsgstr \"\"\n", "1:9: после «\\x» нужны шестнадцатеричные цифры"},
+      {false, "msgid \"\\x0041\\x100\"\nmsgstr \"\"\n",
+       "1:14: шестнадцатеричный код «\\x100» больше байта (\\xFF)"},
       {false, "msgid \"a\nmsgstr \"\"\n", "1:7: строка не закрыта кавычкой до конца строки"},
       {false, "msgid \"a\" x\nmsgstr \"\"\n", "1:11: лишнее после закрывающей кавычки"},
       {false, "  msgidd \"a\"\n",

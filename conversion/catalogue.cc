@@ -242,9 +242,15 @@ std::size_t CheckEscape(std::string_view content, std::size_t at, std::size_t en
     return 0;
   }
   if (e == 'x') {
+    // As gettext reads it: every hexadecimal digit that follows.
     std::size_t n = 2;
-    while (at + n < end && std::isxdigit(static_cast<unsigned char>(content[at + n]))) ++n;
-    if (n > 2 && n <= 4) return n;
+    unsigned value = 0;
+    while (at + n < end && std::isxdigit(static_cast<unsigned char>(content[at + n]))) {
+      const char h = content[at + n++];
+      value = std::min(
+          0x100u, value * 16 + static_cast<unsigned>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10));
+    }
+    if (n > 2 && value <= 0xFF) return n;
     cause = n == 2 ? "после «\\x» нужны шестнадцатеричные цифры"
                    : "шестнадцатеричный код «" + std::string(content.substr(at, n)) +
                          "» больше байта (\\xFF)";
@@ -329,6 +335,12 @@ class EntryMaker {
       Decode(content_, gathered.context, quoting_, context, nullptr);
       entry.context = std::move(context);
     }
+    // Escapes may make bytes that are not UTF-8; the file's own bytes are
+    // checked as it is read.
+    if (!Utf8(entry.source, gathered.id) || !Utf8(entry.translation, gathered.str) ||
+        (entry.context && !Utf8(*entry.context, gathered.context))) {
+      return;
+    }
     entry.fuzzy = gathered.fuzzy;
     entry.obsolete = gathered.obsolete;
     entry.references = std::move(gathered.references);
@@ -348,6 +360,25 @@ class EntryMaker {
   }
 
  private:
+  // Whether `decoded`, decoded from `spans`, is UTF-8; a fault where not.
+  bool Utf8(std::string_view decoded, const std::vector<Span>& spans) {
+    for (std::size_t at = 0; at < decoded.size();) {
+      char32_t code_point = 0;
+      const std::size_t taken = text::DecodeUtf8Character(decoded.substr(at), code_point);
+      if (taken == 0) {
+        std::vector<std::size_t> positions;
+        std::string again;
+        Decode(content_, spans, quoting_, again, &positions);
+        faults_.Add(positions[at], "escape-последовательности дают байт " +
+                                       ByteName(static_cast<unsigned char>(decoded[at])) +
+                                       " не из текста UTF-8");
+        return false;
+      }
+      at += taken;
+    }
+    return true;
+  }
+
   void CheckHeader(const std::string& header, const Gathered& gathered) {
     constexpr std::string_view kCharset = "charset=";
     std::size_t line_start = 0;

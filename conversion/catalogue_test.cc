@@ -196,6 +196,8 @@ TEST(Catalogue, EachBadLineIsToldWhereItIs) {
       {false, "msgid \"a\\400\"\nmsgstr \"\"\n",
        "1:9: восьмеричный код «\\400» больше байта (\\377)"},
       {false, "msgid \"a\\x\"\nmsgstr \"\"\n", "1:9: после «\\x» нужны шестнадцатеричные цифры"},
+      {false, "msgid \"\\x0041\\x100\"\nmsgstr \"\"\n",
+       "1:14: шестнадцатеричный код «\\x100» больше байта (\\xFF)"},
       {false, "msgid \"a\nmsgstr \"\"\n", "1:7: строка не закрыта кавычкой до конца строки"},
       {false, "msgid \"a\" x\nmsgstr \"\"\n", "1:11: лишнее после закрывающей кавычки"},
       {false, "  msgidd \"a\"\n",
@@ -211,6 +213,8 @@ TEST(Catalogue, EachBadLineIsToldWhereItIs) {
       {false, "# x\nmsgid \"a\"\n\n", "2:1: у msgid нет msgstr"},
       {false, "msgid \"a\"\nmsgid \"b\"\nmsgstr \"\"\n", "2:1: у msgid нет msgstr"},
       {false, "msgid \"a\xD0\"\nmsgstr \"\"\n", "1:9: байт 0xD0 не из текста UTF-8"},
+      {false, "msgid \"a\"\nmsgstr \"Ж\\320\"\n",
+       "2:10: escape-последовательности дают байт 0xD0 не из текста UTF-8"},
       {false, "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=KOI8-R\\n\"\n" + entry,
        "3:36: кодировка каталога «KOI8-R» не поддерживается: нужна UTF-8 (charset=UTF-8 в "
        "Content-Type)"},

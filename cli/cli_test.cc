@@ -1553,5 +1553,110 @@ TEST(CliPack, BadLinesAreToldAndNothingIsWritten) {
   EXPECT_FALSE(HoldsPackTemporary(dir.path()));
 }
 
+// ---------------------------------------------------------------------------
+// Catalogues
+
+// The record stream the *.wvl file `path` holds.
+std::string StreamOf(const fs::path& path) {
+  std::string stream;
+  EXPECT_TRUE(ZlibInflate(ReadFileBytes(path), 15, stream)) << path;
+  return stream;
+}
+
+// `text` with `from` replaced by `to` where it first stands.
+std::string Replaced(std::string text, std::string_view from, std::string_view to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << "no «" << from << "» in\n" << text;
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+// A catalogue made from a folder and its subfolder names each file below
+// it; translated (one entry fuzzy) and applied into another folder, it
+// gives the same files with the usable translation in place, every count
+// told; a file at an output name, the catalogue's too, is replaced only
+// with -f, and -f alone replaces the files where they are.
+TEST(CliCatalogue, MadeTranslatedAndAppliedReplacingOnlyWhenForced) {
+  TempDir dir;
+  fs::create_directories(dir / "game" / "sub");
+  WriteSample(dir / "game" / "a.wvl", 1);
+  WriteSample(dir / "game" / "sub" / "b.wvl", 2);
+  const std::string game = (dir / "game").string();
+  const std::string po = (dir / "uk.po").string();
+  const std::string out = (dir / "out").string();
+
+  const Result made = RunConvert({"--pot", "-r", "-o", po, game});
+  ASSERT_EQ(made.status, 0) << made.err;
+  EXPECT_EQ(made.out, "Файлов в каталоге: 2.\nСтатей в каталоге: 4, из них переведено: 0.\n");
+  std::string catalogue = ReadFileBytes(po);
+  EXPECT_TRUE(Contains(catalogue, "a.wvl:2 sub/b.wvl:2")) << catalogue;
+  EXPECT_FALSE(Contains(catalogue, game)) << catalogue;
+  catalogue =
+      Replaced(catalogue, "msgid \"Привет\"\nmsgstr \"\"", "msgid \"Привет\"\nmsgstr \"Пока\"");
+  catalogue = Replaced(catalogue, "msgid \"file 1\"\nmsgstr \"\"",
+                       "#, fuzzy\nmsgid \"file 1\"\nmsgstr \"неточно\"");
+  WriteFileBytes(po, catalogue);
+  const Result kept = RunConvert({"--pot", "-r", "-o", po, game});
+  EXPECT_EQ(kept.status, 1);
+  EXPECT_EQ(kept.err,
+            "holvane-convert: " + po + ": файл уже есть; заменить его позволит -f (--force)\n");
+  EXPECT_EQ(ReadFileBytes(po), catalogue);
+
+  const Result applied = RunConvert({"--apply=" + po, "-r", "-O", out, game});
+  ASSERT_EQ(applied.status, 0) << applied.err;
+  EXPECT_EQ(applied.out,
+            "Файлов записано с переводом: 2.\nЗаписей переведено: 2, осталось без перевода: 4, "
+            "из них пропущено как неточные: 1; статей каталога без совпадений: 0.\n");
+  for (const auto& [name, seed] : {std::pair{"a.wvl", 1}, std::pair{"sub/b.wvl", 2}}) {
+    std::vector<Entry> translated = Sample(seed);
+    translated[1].text = "\xCF\xEE\xEA\xE0";  // "Пока" in code page 1251
+    EXPECT_EQ(StreamOf(dir / "out" / name), RecordStream(translated)) << name;
+  }
+  const std::string a_translated = ReadFileBytes(dir / "out" / "a.wvl");
+
+  WriteFileBytes(dir / "out" / "a.wvl", "kept");
+  const Result refused = RunConvert({"-q", "--apply=" + po, "-r", "-O", out, game});
+  EXPECT_EQ(refused.status, 1);
+  const std::string there = ": файл уже есть; заменить его позволит -f (--force)";
+  EXPECT_EQ(FailureLines(refused.err),
+            (std::vector<std::string>{"holvane-convert: " + out + "/a.wvl" + there,
+                                      "holvane-convert: " + out + "/sub/b.wvl" + there}));
+  EXPECT_EQ(ReadFileBytes(dir / "out" / "a.wvl"), "kept");
+  const Result forced = RunConvert({"-q", "--apply=" + po, "-rf", "-O", out, game});
+  EXPECT_EQ(forced.status, 0) << forced.err;
+  EXPECT_EQ(forced.out, "");
+  EXPECT_EQ(ReadFileBytes(dir / "out" / "a.wvl"), a_translated);
+
+  const Result in_place = RunConvert({"-q", "--apply=" + po, "-f", game + "/a.wvl"});
+  EXPECT_EQ(in_place.status, 0) << in_place.err;
+  EXPECT_EQ(ReadFileBytes(dir / "game" / "a.wvl"), a_translated);
+  EXPECT_FALSE(HoldsPackTemporary(dir / "game"));
+  EXPECT_FALSE(HoldsPackTemporary(dir / "out"));
+}
+
+// A catalogue line that cannot be read is told as CATALOGUE:LINE:COLUMN,
+// column in characters, then counted, and nothing is written at all.
+TEST(CliCatalogue, BadLineIsToldAndNothingIsWritten) {
+  TempDir dir;
+  WriteSample(dir / "a.wvl", 1);
+  const std::string po_name = (dir / "uk.po").string();
+  WriteFileBytes(po_name,
+                 "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+                 "msgid \"Привет\"\nmsgstr \"Привет 日本\"\n");
+
+  const Result result =
+      RunConvert({"--apply=" + po_name, "-O", (dir / "out").string(), (dir / "a.wvl").string()});
+
+  EXPECT_EQ(result.status, 1);
+  const auto lines = FailureLines(result.err);
+  ASSERT_EQ(lines.size(), 2u) << result.err;
+  EXPECT_TRUE(lines[0].starts_with(po_name + ":5:16: ")) << lines[0];
+  EXPECT_TRUE(Contains(lines[0], "日")) << lines[0];
+  EXPECT_TRUE(Contains(lines[0], "65E5") || Contains(lines[0], "65e5")) << lines[0];
+  EXPECT_EQ(lines[1],
+            "holvane-convert: " + po_name + ": строк с ошибками всего: 1, ничего не записано");
+  EXPECT_FALSE(fs::exists(dir / "out"));
+}
+
 }  // namespace
 }  // namespace holvane

@@ -138,7 +138,9 @@ constexpr char kCopyright[] =
 
 constexpr char kUsage[] =
     "Использование: holvane-convert [ПАРАМЕТР]... ПУТЬ...\n"
-    "  или: holvane-convert --pack [-f] [-o ВЫХОД | -O ПАПКА | -c] ФАЙЛ...\n";
+    "  или: holvane-convert --pack [-f] [-o ВЫХОД | -O ПАПКА | -c] ФАЙЛ...\n"
+    "  или: holvane-convert (--pot | --csv) [-r] [--from=КАТАЛОГ] (-o ФАЙЛ | -c) ПУТЬ...\n"
+    "  или: holvane-convert --apply=КАТАЛОГ [-r] (-O ПАПКА | -o ВЫХОД | -c | -f) ПУТЬ...\n";
 
 constexpr char kHelp[] =
     "Преобразует сжатые файлы .wvl в текстовые: файл ИМЯ даёт рядом с собой ИМЯ.txt\n"
@@ -164,15 +166,30 @@ constexpr char kHelp[] =
     "                        который уже есть, заменяется только с -f\n"
     "      --pack            упаковать каждый ФАЙЛ для правки обратно в .wvl: рядом,\n"
     "                        под его именем без .edit.txt; - читает стандартный ввод\n"
-    "  -o, --output=ВЫХОД    с --pack: куда писать упакованный файл (один ФАЙЛ)\n"
+    "      --pot             написать каталог для перевода (шаблон PO gettext) из\n"
+    "                        текстов всех файлов ПУТЕЙ: статья на каждый разный\n"
+    "                        непустой текст, ссылки ФАЙЛ:N на его записи\n"
+    "      --csv             то же в CSV для электронных таблиц (UTF-8 с BOM)\n"
+    "      --from=КАТАЛОГ    с --pot или --csv: взять переводы из прежнего\n"
+    "                        каталога (PO или CSV) для тех же исходных текстов\n"
+    "      --apply=КАТАЛОГ   записать каждый файл .wvl заново, с переводами\n"
+    "                        КАТАЛОГА вместо его текстов (нет перевода, он пуст\n"
+    "                        или неточен — текст остаётся); КАТАЛОГ, чьё имя\n"
+    "                        оканчивается на .csv, читается как CSV, иначе как PO;\n"
+    "                        - читает стандартный ввод\n"
+    "  -o, --output=ВЫХОД    с --pack или --apply: куда писать файл (один ФАЙЛ);\n"
+    "                        с --pot или --csv: куда писать каталог\n"
     "  -O, --output-dir=ПАПКА\n"
     "                        с --pack: писать каждый упакованный файл в ПАПКУ под\n"
-    "                        его именем (папка создаётся, если её нет)\n"
-    "  -f, --force           с --pack: заменить файл, который уже есть (атомарно:\n"
-    "                        запись рядом, сброс на диск, переименование), и\n"
-    "                        сказать, если в нём было другое число записей;\n"
-    "                        с --editable: заменить ИМЯ.edit.txt; без -f файл,\n"
-    "                        который уже есть, не трогается\n"
+    "                        его именем (папка создаётся, если её нет); с --apply:\n"
+    "                        каждый файл под его путём относительно ПУТИ\n"
+    "  -f, --force           с --pack, --apply, --pot или --csv: заменить файл,\n"
+    "                        который уже есть (атомарно: запись рядом, сброс на\n"
+    "                        диск, переименование); с --pack ещё и сказать, если\n"
+    "                        в нём было другое число записей; --apply с одним -f\n"
+    "                        заменяет каждый файл на месте; с --editable: заменить\n"
+    "                        ИМЯ.edit.txt; без -f файл, который уже есть, не\n"
+    "                        трогается\n"
     "  -q, --quiet           не печатать число преобразованных файлов и файлов\n"
     "                        с ошибками\n"
     "  -h, --help            показать эту справку и выйти\n"
@@ -198,6 +215,15 @@ constexpr char kHelp[] =
     "Строка, которую не прочитать, называется как ФАЙЛ:СТРОКА:СТОЛБЕЦ: причина\n"
     "(не больше 10, затем их число); тогда ничего не пишется. С -c упакованные\n"
     "данные идут в стандартный вывод, но не на терминал.\n"
+    "\n"
+    "Перевод:\n"
+    "  holvane-convert --pot -r -o game.pot game/\n"
+    "  msginit --no-translator -i game.pot -l en -o en.po   # и перевести en.po\n"
+    "  holvane-convert --apply=en.po -r -O game-en/ game/\n"
+    "Строка каталога, которую не прочитать, называется как КАТАЛОГ:СТРОКА:СТОЛБЕЦ:\n"
+    "причина (не больше 10, затем их число); тогда ничего не пишется. В конце\n"
+    "печатается, сколько записей переведено, сколько осталось без перевода, сколько\n"
+    "пропущено как неточные и сколько статей каталога ни с чем не совпало.\n"
     "\n"
     "Код возврата: 0 — все файлы преобразованы; 1 — хотя бы один преобразовать\n"
     "не удалось или не удалось записать в стандартный вывод; 2 — ошибка в командной\n"
@@ -228,10 +254,28 @@ std::string UnknownOption(std::string_view option) {
 }
 std::string NoPathGiven() { return "не указан ни один файл или папка"; }
 std::string EditableWithPack() { return "--editable и --pack вместе не задаются"; }
-std::string OnlyWithPack(std::string_view option) {
-  return Filled("{} задаётся только с --pack", {option});
+std::string OnlyWith(std::string_view option, std::string_view commands) {
+  return Filled("{} задаётся только с {}", {option, commands});
 }
-std::string ForceOnlyWithPackOrEditable() { return "-f задаётся только с --pack или --editable"; }
+std::string ForceOnlyWithPackOrEditable() {
+  return "-f задаётся только с --pack, --editable, --apply, --pot или --csv";
+}
+std::string NotTogether(std::string_view option, std::string_view other) {
+  return Filled("{} и {} вместе не задаются", {option, other});
+}
+std::string FromOnlyWithCatalogue() { return "--from задаётся только с --pot или --csv"; }
+std::string CatalogueNeedsOutput() {
+  return "куда писать каталог: нужен -o ФАЙЛ или -c (стандартный вывод)";
+}
+std::string ApplyNeedsOutput() {
+  return "куда писать файлы: нужен -O ПАПКА, -o ВЫХОД, -c или -f (заменить на месте)";
+}
+std::string StandardInputTwice() {
+  return "стандартный ввод читается один раз: каталог из - и ПУТЬ - вместе не задаются";
+}
+std::string StdoutForOneFile(std::size_t files_given) {
+  return Filled("-c пишет один файл, а их указано {}", {std::to_string(files_given)});
+}
 std::string PackReadsNoFolders() { return "--pack читает файлы, а не папки: -r с ним не задаётся"; }
 std::string OutputAndOutputDir() { return "-o и -O вместе не задаются"; }
 std::string NotWithStdout(std::string_view option) {
@@ -294,6 +338,30 @@ std::string FaultyLines(std::size_t beyond_those_told, std::size_t in_all) {
 
 std::string PackedCount(std::int64_t count) {
   return Filled("Файлов упаковано: {}.", {Number(count)});
+}
+
+std::string NotDecompressed(std::string_view cause) {
+  return Filled("не удаётся распаковать: {}", {cause});
+}
+std::string OneOutputForFiles(std::size_t files) {
+  return Filled("-o и -c пишут один файл, а ПУТИ дают их {}", {std::to_string(files)});
+}
+std::string CataloguedCount(std::int64_t count) {
+  return Filled("Файлов в каталоге: {}.", {Number(count)});
+}
+std::string CatalogueSize(std::size_t entries, std::size_t translated) {
+  return Filled("Статей в каталоге: {}, из них переведено: {}.",
+                {std::to_string(entries), std::to_string(translated)});
+}
+std::string AppliedCount(std::int64_t count) {
+  return Filled("Файлов записано с переводом: {}.", {Number(count)});
+}
+std::string ApplyTotals(std::int64_t translated, std::int64_t kept, std::int64_t fuzzy,
+                        std::size_t unmatched) {
+  return Filled(
+      "Записей переведено: {}, осталось без перевода: {}, из них пропущено как неточные: {}; "
+      "статей каталога без совпадений: {}.",
+      {Number(translated), Number(kept), Number(fuzzy), std::to_string(unmatched)});
 }
 
 }  // namespace sentence

@@ -135,8 +135,15 @@ std::string UnknownOrAmbiguous(std::string_view option);
 std::string UnknownOption(std::string_view option);
 std::string NoPathGiven();
 std::string EditableWithPack();
-std::string OnlyWithPack(std::string_view option);
+// `option` given without any of `commands`, as they are listed.
+std::string OnlyWith(std::string_view option, std::string_view commands);
 std::string ForceOnlyWithPackOrEditable();
+std::string NotTogether(std::string_view option, std::string_view other);
+std::string FromOnlyWithCatalogue();
+std::string CatalogueNeedsOutput();
+std::string ApplyNeedsOutput();
+std::string StdoutForOneFile(std::size_t files_given);
+std::string StandardInputTwice();
 std::string PackReadsNoFolders();
 std::string OutputAndOutputDir();
 std::string NotWithStdout(std::string_view option);
@@ -171,6 +178,19 @@ std::string FaultyLines(std::size_t beyond_those_told, std::size_t in_all);
 
 // How many files a run of --pack packed (no line break).
 std::string PackedCount(std::int64_t count);
+
+// The catalogues (catalogue.cc): a file whose content does not decompress,
+// with the compressor's words for why; -o or -c given for PATHs that stand
+// for `files` files; how many files a catalogue was made from, how many
+// entries it has and how many translations --from gave it; how many files
+// --apply wrote, and what it did over all of them (no line breaks).
+std::string NotDecompressed(std::string_view cause);
+std::string OneOutputForFiles(std::size_t files);
+std::string CataloguedCount(std::int64_t count);
+std::string CatalogueSize(std::size_t entries, std::size_t translated);
+std::string AppliedCount(std::int64_t count);
+std::string ApplyTotals(std::int64_t translated, std::int64_t kept, std::int64_t fuzzy,
+                        std::size_t unmatched);
 
 }  // namespace sentence
 

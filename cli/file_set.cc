@@ -96,13 +96,15 @@ std::vector<std::filesystem::path> FilesToConvert(const std::filesystem::path& p
 }
 
 std::vector<std::filesystem::path> CollectFiles(const std::vector<std::filesystem::path>& paths,
-                                                bool recursive, bool& failed) {
+                                                bool recursive, bool& failed,
+                                                std::vector<std::filesystem::path>* relative) {
   std::vector<std::filesystem::path> files;
   std::set<FileKey> seen;
   FileKeys keys;
   for (const std::filesystem::path& path : paths) {
     if (path == kStandardInput) {
       files.emplace_back(path);
+      if (relative != nullptr) relative->emplace_back(path);
       continue;
     }
     if (Missing(path)) {
@@ -120,9 +122,18 @@ std::vector<std::filesystem::path> CollectFiles(const std::vector<std::filesyste
                               ? sentence::NoFilesInFolderButSubfolders(listing::kFilePattern)
                               : sentence::NoFilesInFolder(listing::kFilePattern));
     }
+    // A folder's files are named by its path and their own below it
+    // (AddFolder), so what follows that prefix is the path within it.
+    const text::NativeName prefix = (path / "").native();
     for (std::filesystem::path& file : found) {
       const std::optional<FileKey> key = keys.Of(file);
       if (key && !seen.insert(*key).second) continue;
+      if (relative != nullptr) {
+        const text::NativeName& name = file.native();
+        relative->emplace_back(file == path || name.compare(0, prefix.size(), prefix) != 0
+                                   ? file.filename()
+                                   : std::filesystem::path(name.substr(prefix.size())));
+      }
       files.push_back(std::move(file));
     }
     for (const auto& folder : unlisted) ReportFailure(folder.folder, folder.cause);

@@ -15,9 +15,12 @@ inline constexpr char kStandardInput[] = "-";
 // file named twice, also through its folder, by its folder's identity and its
 // name there. A PATH that does not exist, or a folder that cannot be listed,
 // is reported as that PATH's failure and sets `failed`; the others go on. A
-// folder that gives nothing is named in a line of its own.
-std::vector<std::filesystem::path> CollectFiles(const std::vector<std::filesystem::path>& paths,
-                                                bool recursive, bool& failed);
+// folder that gives nothing is named in a line of its own. With `relative`,
+// each file's path relative to the PATH it came from is added to it, in the
+// same order (a file given by name: its own name; "-": itself).
+std::vector<std::filesystem::path> CollectFiles(
+    const std::vector<std::filesystem::path>& paths, bool recursive, bool& failed,
+    std::vector<std::filesystem::path>* relative = nullptr);
 
 // A folder that could not be listed, and why.
 struct UnlistedFolder {

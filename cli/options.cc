@@ -3,6 +3,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -16,8 +17,12 @@ constexpr int kEncoding = 256;
 constexpr int kEol = 257;
 constexpr int kEditable = 258;
 constexpr int kPack = 259;
+constexpr int kPot = 260;
+constexpr int kCsv = 261;
+constexpr int kFrom = 262;
+constexpr int kApply = 263;
 
-constexpr std::array<option, 13> kLongOptions = {{
+constexpr std::array<option, 17> kLongOptions = {{
     {"recursive", no_argument, nullptr, 'r'},
     {"stdout", no_argument, nullptr, 'c'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -30,6 +35,10 @@ constexpr std::array<option, 13> kLongOptions = {{
     {"output", required_argument, nullptr, 'o'},
     {"output-dir", required_argument, nullptr, 'O'},
     {"force", no_argument, nullptr, 'f'},
+    {"pot", no_argument, nullptr, kPot},
+    {"csv", no_argument, nullptr, kCsv},
+    {"from", required_argument, nullptr, kFrom},
+    {"apply", required_argument, nullptr, kApply},
     {nullptr, 0, nullptr, 0},
 }};
 
@@ -107,6 +116,17 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<Argument>& 
   Options options;
   bool encoding_given = false;
   bool line_break_given = false;
+  // The option that chose the command, and the second one given, if any:
+  // one run does one thing.
+  const char* command_option = nullptr;
+  const char* second_command = nullptr;
+  const auto choose = [&](const char* option) {
+    if (command_option == nullptr) {
+      command_option = option;
+    } else if (second_command == nullptr && std::string_view(command_option) != option) {
+      second_command = option;
+    }
+  };
   // 0, not 1: getopt starts afresh, its state from an earlier call dropped.
   optind = 0;
   opterr = 0;
@@ -132,10 +152,26 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<Argument>& 
         options.version = true;
         break;
       case kEditable:
+        choose("--editable");
         options.form.layout = TextLayout::kEditable;
         break;
       case kPack:
+        choose("--pack");
         options.command = Command::kPack;
+        break;
+      case kPot:
+      case kCsv:
+        choose(result == kPot ? "--pot" : "--csv");
+        options.command = Command::kCatalogue;
+        options.catalogue_format = result == kPot ? CatalogueFormat::kPo : CatalogueFormat::kCsv;
+        break;
+      case kFrom:
+        options.from = words.PathAt(optarg);
+        break;
+      case kApply:
+        choose("--apply");
+        options.command = Command::kApply;
+        options.catalogue = words.PathAt(optarg);
         break;
       case 'f':
         options.force = true;
@@ -177,7 +213,32 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<Argument>& 
   if (!options.help && !options.version && options.paths.empty()) {
     return UsageError{sentence::NoPathGiven()};
   }
+  if (second_command != nullptr) {
+    const std::string_view first = command_option;
+    if ((first == "--editable" || first == "--pack") &&
+        (std::string_view(second_command) == "--editable" ||
+         std::string_view(second_command) == "--pack")) {
+      return UsageError{sentence::EditableWithPack()};
+    }
+    return UsageError{sentence::NotTogether(command_option, second_command)};
+  }
   const bool pack = options.command == Command::kPack;
+  const bool catalogue = options.command == Command::kCatalogue;
+  const bool apply = options.command == Command::kApply;
+  if (catalogue || apply) {
+    // A catalogue is UTF-8 with the line breaks its tools write, and a packed
+    // file holds code page 1251: neither form is the user's to choose.
+    if (encoding_given) return UsageError{sentence::NotTogether("--encoding", command_option)};
+    if (line_break_given) return UsageError{sentence::NotTogether("--eol", command_option)};
+  }
+  if (options.from && !catalogue) return UsageError{sentence::FromOnlyWithCatalogue()};
+  // Standard input is read once: by the catalogue or by a file, not both.
+  const bool catalogue_from_input =
+      (apply && options.catalogue == "-") || (options.from && *options.from == "-");
+  if (catalogue_from_input &&
+      std::find(options.paths.begin(), options.paths.end(), "-") != options.paths.end()) {
+    return UsageError{sentence::StandardInputTwice()};
+  }
   // An editable text is UTF-8 unless told otherwise, written or read.
   const bool editable = options.form.layout == TextLayout::kEditable;
   if (!encoding_given && (pack || editable)) options.form.encoding = TextEncoding::kUtf8;
@@ -185,11 +246,13 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<Argument>& 
   // that match a line's end by its system's break.
   if (!line_break_given && editable) options.form.line_break = SystemLineBreak();
   const char* const output_option = options.output ? "-o" : "-O";
-  if (pack && editable) return UsageError{sentence::EditableWithPack()};
-  if (!pack && (options.output || options.output_dir)) {
-    return UsageError{sentence::OnlyWithPack(output_option)};
+  if (options.output && !(pack || catalogue || apply)) {
+    return UsageError{sentence::OnlyWith("-o", "--pack, --apply, --pot, --csv")};
   }
-  if (!pack && !editable && options.force) {
+  if (options.output_dir && !(pack || apply)) {
+    return UsageError{sentence::OnlyWith("-O", "--pack, --apply")};
+  }
+  if (!pack && !editable && !catalogue && !apply && options.force) {
     return UsageError{sentence::ForceOnlyWithPackOrEditable()};
   }
   if (pack && options.recursive) return UsageError{sentence::PackReadsNoFolders()};
@@ -197,8 +260,21 @@ std::variant<Options, UsageError> ParseCommandLine(const std::vector<Argument>& 
   if ((options.output || options.output_dir) && options.to_stdout) {
     return UsageError{sentence::NotWithStdout(output_option)};
   }
-  if (options.output && options.paths.size() > 1) {
+  if ((catalogue || apply) && options.force && options.to_stdout) {
+    return UsageError{sentence::NotWithStdout("-f")};
+  }
+  if (catalogue && !options.output && !options.to_stdout && !options.help && !options.version) {
+    return UsageError{sentence::CatalogueNeedsOutput()};
+  }
+  if (apply && !options.output && !options.output_dir && !options.to_stdout && !options.force &&
+      !options.help && !options.version) {
+    return UsageError{sentence::ApplyNeedsOutput()};
+  }
+  if (!catalogue && options.output && options.paths.size() > 1) {
     return UsageError{sentence::OutputForOneFile(options.paths.size())};
+  }
+  if (apply && options.to_stdout && options.paths.size() > 1) {
+    return UsageError{sentence::StdoutForOneFile(options.paths.size())};
   }
   return options;
 }

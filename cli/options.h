@@ -23,8 +23,11 @@ struct Argument {
 };
 
 // What a run does with its PATHs. Each command has its file (convert.cc,
-// pack.cc) and its case in Main.
-enum class Command { kConvert, kPack };
+// pack.cc, catalogue.cc) and its case in Main.
+enum class Command { kConvert, kPack, kCatalogue, kApply };
+
+// How --pot and --csv write a catalogue.
+enum class CatalogueFormat { kPo, kCsv };
 
 struct Options {
   Command command = Command::kConvert;
@@ -44,6 +47,12 @@ struct Options {
   // goes into, by its name. Each as given, even empty; none when not given.
   std::optional<std::filesystem::path> output;
   std::optional<std::filesystem::path> output_dir;
+  // --pot or --csv (kCatalogue): the form of the catalogue written, and with
+  // --from, the catalogue whose translations it takes. --apply (kApply): the
+  // catalogue applied. "-" is standard input.
+  CatalogueFormat catalogue_format = CatalogueFormat::kPo;
+  std::optional<std::filesystem::path> from;
+  std::filesystem::path catalogue;
   // The PATHs in the order given; "-" stands for standard input.
   std::vector<std::filesystem::path> paths;
 
@@ -63,11 +72,16 @@ struct UsageError {
 // own letters before the value: ASCII, as long in every form). --help or
 // --version needs no PATH; anything else needs at least one. An unknown
 // option, a missing or unknown value is a UsageError naming it (and, for a
-// value, the accepted ones). So are options that do not go together:
-// --editable with --pack; -o, -O without --pack; -f without --pack or
-// --editable; -o with -c, -O or more than one PATH; -O with -c; -r with
-// --pack, which reads files, not folders. Whether the paths exist is not
-// checked here.
+// value, the accepted ones). So are options that do not go together: two of
+// --editable, --pack, --pot, --csv, --apply; -o without --pack, --apply,
+// --pot or --csv; -O without --pack or --apply; -f without a command that
+// writes beside or over a file; -o with -c, -O or (but for a catalogue) more
+// than one PATH; -O or -f with -c; -r with --pack, which reads files, not
+// folders; --from without --pot or --csv; --pot or --csv without -o or -c;
+// --apply without -O, -o, -c or -f, or with -c and more than one PATH;
+// --encoding or --eol with a catalogue's command, whose forms are fixed.
+// A catalogue and a PATH both read from standard input ("-").
+// Whether the paths exist is not checked here.
 std::variant<Options, UsageError> ParseCommandLine(const std::vector<Argument>& arguments);
 
 }  // namespace holvane::cli

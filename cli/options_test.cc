@@ -63,6 +63,9 @@ TEST_P(OptionsAccepted, GivesTheOptionsAndPathsInOrder) {
   EXPECT_EQ(options->output_dir, c.expected.output_dir);
   EXPECT_TRUE(options->form == c.expected.form);
   EXPECT_EQ(options->paths, c.expected.paths);
+  EXPECT_EQ(options->catalogue_format, c.expected.catalogue_format);
+  EXPECT_EQ(options->from, c.expected.from);
+  EXPECT_EQ(options->catalogue, c.expected.catalogue);
 }
 
 const TextForm kUtf8Lf{TextEncoding::kUtf8, LineBreak::kLf};
@@ -157,7 +160,34 @@ INSTANTIATE_TEST_SUITE_P(
               o.force = true;
               o.form = {TextEncoding::kUtf8, LineBreak::kCrLf, TextLayout::kEditable};
               o.paths = {"a"};
-            })}),
+            })},
+        AcceptedCase{
+            "CatalogueOfTwoPaths", {"--csv", "-ro", "t.csv", "a", "b"}, With([](Options& o) {
+              o.command = Command::kCatalogue;
+              o.catalogue_format = CatalogueFormat::kCsv;
+              o.recursive = true;
+              o.output = "t.csv";
+              o.paths = {"a", "b"};
+            })},
+        AcceptedCase{
+            "CatalogueFromAnother", {"--pot", "--from=old.po", "-c", "a"}, With([](Options& o) {
+              o.command = Command::kCatalogue;
+              o.from = "old.po";
+              o.to_stdout = true;
+              o.paths = {"a"};
+            })},
+        AcceptedCase{"ApplyInPlace", {"--apply", "uk.po", "-rf", "a", "b"}, With([](Options& o) {
+                       o.command = Command::kApply;
+                       o.catalogue = "uk.po";
+                       o.recursive = o.force = true;
+                       o.paths = {"a", "b"};
+                     })},
+        AcceptedCase{"ApplyIntoFolder", {"--apply=-", "-O", "out", "a"}, With([](Options& o) {
+                       o.command = Command::kApply;
+                       o.catalogue = "-";
+                       o.output_dir = "out";
+                       o.paths = {"a"};
+                     })}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A path, and a path an option's value names, is made from the argument as
@@ -242,7 +272,22 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{"OutputDirWithStdout", {"--pack", "-c", "--output-dir=y", "a"}, {"-O", "-c"}},
         RejectedCase{"OutputWithStdout", {"--pack", "-c", "-o", "x", "a"}, {"-o", "-c"}},
         RejectedCase{"OutputForTwo", {"--pack", "-o", "x", "a", "b"}, {"-o", "2"}},
-        RejectedCase{"PackRecursive", {"--pack", "-r", "a"}, {"-r"}}),
+        RejectedCase{"PackRecursive", {"--pack", "-r", "a"}, {"-r"}},
+        RejectedCase{"CatalogueWithoutOutput", {"--pot", "a"}, {"-o", "-c"}},
+        RejectedCase{"CatalogueIntoFolder", {"--csv", "-O", "x", "a"}, {"-O", "--apply"}},
+        RejectedCase{"CatalogueForcedToStdout", {"--pot", "-fc", "a"}, {"-f", "-c"}},
+        RejectedCase{"TwoCatalogues", {"--pot", "--csv", "-c", "a"}, {"--pot", "--csv"}},
+        RejectedCase{"CatalogueInAnEncoding",
+                     {"--pot", "--encoding=cp1251", "-c", "a"},
+                     {"--encoding", "--pot"}},
+        RejectedCase{"FromWithoutCatalogue", {"--from=old.po", "a"}, {"--from", "--pot"}},
+        RejectedCase{"ApplyWithoutOutput", {"--apply=uk.po", "-r", "a"}, {"-O", "-o", "-c", "-f"}},
+        RejectedCase{"ApplyWithoutCatalogue", {"a", "--apply"}, {"--apply"}},
+        RejectedCase{"ApplyAndPack", {"--apply=uk.po", "--pack", "-f", "a"}, {"--apply", "--pack"}},
+        RejectedCase{"ApplyFrom", {"--apply=uk.po", "--from=old.po", "-f", "a"}, {"--from"}},
+        RejectedCase{"ApplyTwoToStdout", {"--apply=uk.po", "-c", "a", "b"}, {"-c", "2"}},
+        RejectedCase{"CatalogueAndFileFromInput", {"--apply=-", "-c", "-"}, {"-"}},
+        RejectedCase{"ApplyTwoToOutput", {"--apply=uk.po", "-o", "x", "a", "b"}, {"-o", "2"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

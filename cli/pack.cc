@@ -31,35 +31,6 @@ namespace holvane::cli {
 
 namespace {
 
-// A packed file is written as a converted one is (WrittenPermissions), from
-// what it replaces, or, when it is new, from the text it comes from; one
-// whose model cannot be asked is readable by all.
-std::filesystem::perms PackedPermissions(const std::filesystem::path& target,
-                                         const std::filesystem::path& input) {
-  using std::filesystem::perms;
-  std::error_code error;
-  const std::filesystem::path& model =
-      std::filesystem::exists(target, error) || input == kStandardInput ? target : input;
-  const std::filesystem::file_status status = std::filesystem::status(model, error);
-  return WrittenPermissions(error || status.permissions() == perms::unknown ? perms::all
-                                                                            : status.permissions());
-}
-
-// Tells of every line at fault up to the number the reader keeps, then of
-// the rest in one line; returns whether there were any.
-bool ReportedFaults(const std::filesystem::path& file, const EditableReading& reading) {
-  if (reading.fault_count == 0) return false;
-  const std::string name = text::Escaped(file.native());
-  std::string lines;
-  for (const LineFault& fault : reading.faults) {
-    lines += text::Escaped(FaultLine(name, fault), text::Backslashes::kKept) + "\n";
-  }
-  WriteText(stderr, lines);
-  ReportFailure(file, sentence::FaultyLines(reading.fault_count - reading.faults.size(),
-                                            reading.fault_count));
-  return true;
-}
-
 // Counts the lines written to it: in the editable layout with LF, one for
 // each record.
 class LineCounter final : public WritableFile {
@@ -101,6 +72,30 @@ std::filesystem::path TargetFor(const std::filesystem::path& file,
 }
 
 }  // namespace
+
+std::filesystem::perms PackedPermissions(const std::filesystem::path& target,
+                                         const std::filesystem::path& input) {
+  using std::filesystem::perms;
+  std::error_code error;
+  const std::filesystem::path& model =
+      std::filesystem::exists(target, error) || input == kStandardInput ? target : input;
+  const std::filesystem::file_status status = std::filesystem::status(model, error);
+  return WrittenPermissions(error || status.permissions() == perms::unknown ? perms::all
+                                                                            : status.permissions());
+}
+
+bool ReportedFaults(const std::filesystem::path& file, const std::vector<LineFault>& faults,
+                    std::size_t fault_count) {
+  if (fault_count == 0) return false;
+  const std::string name = text::Escaped(file.native());
+  std::string lines;
+  for (const LineFault& fault : faults) {
+    lines += text::Escaped(FaultLine(name, fault), text::Backslashes::kKept) + "\n";
+  }
+  WriteText(stderr, lines);
+  ReportFailure(file, sentence::FaultyLines(fault_count - faults.size(), fault_count));
+  return true;
+}
 
 int RunPack(const Options& options) {
   const std::filesystem::path output = options.output.value_or(std::filesystem::path());
@@ -148,7 +143,7 @@ int RunPack(const Options& options) {
     std::string content = from_input ? ReadStandardInput() : ReadWholeFile(file);
     const EditableReading reading = ReadEditable(content, options.form.encoding);
     content = std::string();  // the stream holds it from here on
-    if (ReportedFaults(file, reading)) return false;
+    if (ReportedFaults(file, reading.faults, reading.fault_count)) return false;
     const std::string packed = PackRecordStream(reading.stream, zlib);
     if (options.to_stdout) {
       standard_output->Append(packed);

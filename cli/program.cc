@@ -7,6 +7,7 @@
 #include <utility>
 #include <variant>
 
+#include "cli/catalogue.h"
 #include "cli/convert.h"
 #include "cli/pack.h"
 #include "common/run_time_error.h"
@@ -25,8 +26,8 @@ int Main(const std::vector<Argument>& arguments) {
     WriteText(stdout, options.help ? sentence::Help() : sentence::Version());
     return StatusOnceWritten(0);
   }
-  // A new command adds its case here, its file beside convert.cc and pack.cc,
-  // and runs its files through FileLoop.
+  // A new command adds its case here, its file beside convert.cc, pack.cc and
+  // catalogue.cc, and runs its files through FileLoop.
   int status = 1;
   switch (options.command) {
     case Command::kConvert:
@@ -34,6 +35,12 @@ int Main(const std::vector<Argument>& arguments) {
       break;
     case Command::kPack:
       status = RunPack(options);
+      break;
+    case Command::kCatalogue:
+      status = RunCatalogue(options);
+      break;
+    case Command::kApply:
+      status = RunApply(options);
       break;
   }
   return StatusOnceWritten(status);

@@ -2,6 +2,10 @@
 #ifndef HOLVANE_CONVERSION_RECORD_STREAM_H_
 #define HOLVANE_CONVERSION_RECORD_STREAM_H_
 
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
 #include "common/file_system.h"
 
 namespace holvane {
@@ -42,6 +46,12 @@ struct TextForm {
 // ("A stream that breaks off"), or the file layer's failure, and `target`
 // then ends with the last whole entry before the fault that could be written.
 void RenderRecordStream(ReadableFile& source, WritableFile& target, const TextForm& form = {});
+
+// Hands each entry of `stream`, a whole record stream in memory, to
+// `visit(flag, text)` in order, with the renderer's parser: the first fault
+// throws the RunTimeError RenderRecordStream gives, after the entries before it.
+void ForEachRecord(std::string_view stream,
+                   const std::function<void(std::int32_t, std::string_view)>& visit);
 
 }  // namespace holvane
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Writes the fuzz targets' seed corpora, made from the bundled examples:
 //   holvane_make_seeds FOLDER   → FOLDER/uncompress, FOLDER/binding, FOLDER/render, FOLDER/convert,
-//                                 FOLDER/editable
+//                                 FOLDER/editable, FOLDER/catalogue
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "compression/czlib.h"
+#include "conversion/catalogue.h"
 #include "conversion/convert_file.h"
 #include "examples/example_set.h"
 #include "tests/test_kit.h"
@@ -61,6 +62,32 @@ int main(int argc, char** argv) {
   }
   Write(root / "editable", "faults",
         std::string(1, '\0') + "+ok\n*\n\n?\n?99999999999 x\n?1x\n+\\q\n+\x01\n+\xFF\n+\xC3\xA9\n");
+  // The examples' catalogue as PO and CSV (the target's first byte), as a
+  // template and translated, and lines of every kind of fault.
+  holvane::CatalogueBuilder builder;
+  for (std::size_t i = 0; i < streams.size(); ++i) {
+    builder.AddFile("examples/" + std::to_string(i) + ".wvl", holvane::ReadRecords(streams[i]));
+  }
+  std::vector<holvane::CatalogueEntry> translated = builder.entries();
+  for (std::size_t i = 0; i < translated.size(); ++i) {
+    translated[i].translation = translated[i].source;
+    translated[i].fuzzy = i % 3 == 1;
+    translated[i].obsolete = i % 5 == 4;
+  }
+  const std::string date = holvane::CatalogueDate(0);
+  Write(root / "catalogue", "template.po", '\0' + holvane::WritePo(builder.entries(), date));
+  Write(root / "catalogue", "translated.po", '\0' + holvane::WritePo(translated, date));
+  Write(root / "catalogue", "template.csv", '\1' + holvane::WriteCsv(builder.entries()));
+  Write(root / "catalogue", "translated.csv", '\1' + holvane::WriteCsv(translated));
+  Write(root / "catalogue", "faults.po",
+        std::string(1, '\0') +
+            "msgctxt \"c\"\nmsgid \"a\\x41\\101\"\nmsgstr \"\xE2\x9C\x93\"\nmsgid_plural \"p\"\n"
+            "#~ msgid \"o\"\n#~ msgstr \"\"\nmsgid \"\\q\nbad\n\"x\"\nmsgid \"\"\nmsgstr "
+            "\"Content-Type: text/plain; charset=KOI8-R\\n\"\n");
+  Write(root / "catalogue", "faults.csv",
+        std::string(1, '\1') +
+            "\xEF\xBB\xBFsource,target,fuzzy\r\n\"a\r\nb\",\"\\q\"\r\nx\"y,z\r\n"
+            "\"a\"b,c\r\nk,\xE2\x9C\x93\r\n\"open\r\n");
   // The failures the rendering knows: cut in a text, a negative length.
   streams.push_back(streams[0].substr(0, streams[0].size() / 2));
   streams.push_back(Int32Bytes(-1) + "abcd" + Int32Bytes(0));

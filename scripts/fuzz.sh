@@ -8,13 +8,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh fuzz
 build=${BUILD_DIR:-build-fuzz}
-declare -A default_runs=([uncompress]=2000000 [binding]=1000000 [render]=500000 [convert]=250000 [editable]=1000000)
+declare -A default_runs=([uncompress]=2000000 [binding]=1000000 [render]=500000 [convert]=250000 [editable]=1000000
+  [catalogue]=1000000)
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DHOLVANE_FUZZ=ON -DHOLVANE_GUI=OFF \
   -DBUILD_TESTING=OFF -DHOLVANE_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" --target holvane_make_seeds uncompress_fuzzer binding_fuzzer render_fuzzer convert_fuzzer \
-  editable_fuzzer
+  editable_fuzzer catalogue_fuzzer
 rm -rf "$build/seeds" && "$build/fuzz/holvane_make_seeds" "$build/seeds"
-for target in uncompress binding render convert editable; do
+for target in uncompress binding render convert editable catalogue; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   runs=${RUNS:-${default_runs[$target]}}

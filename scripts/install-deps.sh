@@ -3,7 +3,7 @@
 # Installs what Holvane needs on Debian 12, by set: any of
 #
 #   run      building and running the programs (the default)
-#   test     run's, and what the tests and the benchmarks need
+#   test     run's, and what the tests and the benchmarks need (gettext: the catalogues' round trip)
 #   clang    test's, and clang (scripts/test-clang.sh)
 #   fuzz     test's, and clang with libFuzzer (scripts/fuzz.sh)
 #   package  run's, and what builds and checks the .deb (scripts/package.sh)
@@ -18,7 +18,7 @@ set -euo pipefail
 
 run=(cmake ninja-build g++ pkg-config zlib1g-dev libdeflate-dev qt6-base-dev)
 test=("${run[@]}" git clang-format-14 python3 libgtest-dev libgmock-dev libbenchmark-dev
-  appstream desktop-file-utils)
+  appstream desktop-file-utils gettext)
 clang=("${test[@]}" clang)
 fuzz=("${test[@]}" clang libfuzzer-14-dev)
 package=("${run[@]}" dpkg-dev file)

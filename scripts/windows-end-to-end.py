@@ -11,8 +11,13 @@ checks what it writes against a reading of the files made here with Python's own
 - that file's editable form, edited here as a Windows editor saves it (a byte-order mark, CR
   LF), packed back: refused over the original without --force, then replacing it, the new
   file's stream the edited one and its text the edited text;
+- a catalogue of a Cyrillic folder and its subfolder made as CSV, translated here (every text
+  with " [T]" after it), applied into another folder, converted back and compared; the same
+  translations carried into a PO catalogue by --from give the same files;
 - `--version` and an unknown option (exit status 2).
 """
+import csv
+import io
 import os
 import shutil
 import struct
@@ -63,6 +68,61 @@ def wine(exe, *args, cwd):
 def fail(message):
     print("windows-end-to-end: " + message, file=sys.stderr)
     sys.exit(1)
+
+
+def translate(exe, work, examples):
+    """A catalogue made, translated, applied, converted back and compared."""
+    game = os.path.join(work, "Игра")
+    os.makedirs(os.path.join(game, "часть"))
+    files = [os.path.join(game, n) for n in examples] + [os.path.join(game, "часть", examples[0])]
+    for path in files:
+        shutil.copy(os.path.join(ROOT, "examples", os.path.basename(path)), path)
+    run = wine(exe, "-q", "--csv", "-r", "-o", "игра.csv", "Игра", cwd=work)
+    if run.returncode != 0:
+        fail(f"--csv: status {run.returncode}\n{run.stderr.decode('utf-8', 'replace')}")
+    with open(os.path.join(work, "игра.csv"), "rb") as f:
+        data = f.read()
+    if not data.startswith(b"\xef\xbb\xbf"):
+        fail("the CSV catalogue has no byte-order mark")
+    rows = list(csv.reader(io.StringIO(data.decode("utf-8-sig"), newline="")))
+    header = rows[0]
+    source, target, references = (header.index(c) for c in ("source", "target", "references"))
+    if not any(("часть/" + examples[0] + ":") in row[references] for row in rows[1:]):
+        fail("the references do not name the subfolder's file by its path with '/'")
+    for row in rows[1:]:
+        row[target] = row[source] + " [T]"
+    out = io.StringIO(newline="")
+    csv.writer(out, lineterminator="\r\n").writerows(rows)
+    with open(os.path.join(work, "игра.csv"), "wb") as f:
+        f.write(out.getvalue().encode("utf-8-sig"))
+
+    run = wine(exe, "-q", "--apply=игра.csv", "-r", "-O", "Перевод", "Игра", cwd=work)
+    if run.returncode != 0:
+        fail(f"--apply: status {run.returncode}\n{run.stderr.decode('utf-8', 'replace')}")
+    for path in files:
+        relative = os.path.relpath(path, game)
+        with open(path, "rb") as f:
+            expected = [(t + b" [T]" if t else t, flag) for t, flag in entries(zlib.decompress(f.read()))]
+        translated = os.path.join(work, "Перевод", relative)
+        with open(translated, "rb") as f:
+            if zlib.decompress(f.read()) != record_stream(expected):
+                fail(f"{relative}: the applied file does not hold the translated records")
+        run = wine(exe, "-c", translated, cwd=work)
+        if run.returncode != 0 or run.stdout != render(record_stream(expected)):
+            fail(f"{relative}: the applied file does not convert back to the translated text")
+
+    run = wine(exe, "-q", "--pot", "--from=игра.csv", "-r", "-o", "игра.po", "Игра", cwd=work)
+    if run.returncode != 0:
+        fail(f"--pot --from: status {run.returncode}\n{run.stderr.decode('utf-8', 'replace')}")
+    run = wine(exe, "-q", "--apply=игра.po", "-r", "-O", "Перевод PO", "Игра", cwd=work)
+    if run.returncode != 0:
+        fail(f"--apply of the PO: status {run.returncode}\n{run.stderr.decode('utf-8', 'replace')}")
+    for path in files:
+        relative = os.path.relpath(path, game)
+        with open(os.path.join(work, "Перевод", relative), "rb") as a, \
+                open(os.path.join(work, "Перевод PO", relative), "rb") as b:
+            if a.read() != b.read():
+                fail(f"{relative}: the PO catalogue --from made applies otherwise than the CSV")
 
 
 def main():
@@ -134,13 +194,16 @@ def main():
         if run.returncode != 0 or not run.stdout.startswith(lines[0][:1] + new_text.encode()):
             fail(f"the packed file does not convert to the edited text: status {run.returncode}")
 
+        translate(exe, work, examples)
+
         run = wine(exe, "--version", cwd=work)
         if run.returncode != 0 or not run.stdout:
             fail(f"--version: status {run.returncode}")
         run = wine(exe, "--no-such-option", cwd=work)
         if run.returncode != 2:
             fail(f"an unknown option: status {run.returncode}, not 2")
-    print(f"windows-end-to-end: {len(examples) + 4} conversions, an edit packed back and 2 option checks under Wine passed")
+    print(f"windows-end-to-end: {len(examples) + 4} conversions, an edit packed back, a catalogue "
+          "applied and 2 option checks under Wine passed")
 
 
 if __name__ == "__main__":

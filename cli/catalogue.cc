@@ -1,0 +1,261 @@
+// SPDX-License-Identifier: MIT
+// The runs of --pot, --csv and --apply: catalogues of the files' texts made,
+// and applied back onto the files.
+#include "cli/catalogue.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "cli/console.h"
+#include "cli/file_set.h"
+#include "cli/pack.h"
+#include "cli/program.h"
+#include "common/file_system.h"
+#include "common/run_time_error.h"
+#include "compression/czlib.h"
+#include "conversion/catalogue.h"
+#include "conversion/pack.h"
+#include "conversion/record_format.h"
+#include "text/escapes.h"
+#include "text/names.h"
+
+namespace holvane::cli {
+
+namespace {
+
+// The POT-Creation-Date: SOURCE_DATE_EPOCH's moment when it holds a number
+// of seconds, so that the same files give the same bytes in a reproducible
+// build; otherwise now. Always in UTC, written as gettext writes it.
+std::string CreationDate() {
+  using namespace std::chrono;
+  sys_seconds moment = floor<seconds>(system_clock::now());
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr) {
+    const std::string_view given = epoch;
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), value);
+    if (error == std::errc() && end == given.data() + given.size() && !given.empty()) {
+      moment = sys_seconds(seconds(value));
+    }
+  }
+  const sys_days day = floor<days>(moment);
+  const year_month_day date(day);
+  const hh_mm_ss time(moment - day);
+  char text[40];
+  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld+0000", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<long>(time.hours().count()), static_cast<long>(time.minutes().count()));
+  return text;
+}
+
+// The record stream `file` holds ("-": standard input), decompressed as a
+// conversion decompresses it.
+std::string RecordStreamOf(const std::filesystem::path& file, std::optional<cZLIB>& zlib) {
+  std::string content = file == kStandardInput ? ReadStandardInput() : ReadWholeFile(file);
+  if (!zlib) zlib.emplace();
+  if (const std::int32_t result = zlib->UncompressString(content, record_format::kFileZlibMode);
+      result != 0) {
+    throw RunTimeError(
+        result > 0 ? static_cast<ErrorNumber>(result) : ErrorNumber::kInvalidFileFormat,
+        sentence::NotDecompressed(DescribeZlibResult(ZlibMethod::kUncompressString, result)),
+        std::nullopt, file);
+  }
+  return content;
+}
+
+// A file's name in a reference: its path below its PATH in UTF-8 (a name
+// that is not UTF-8 read as code page 1251, as the lists show it), with '/'
+// between folders on every system, so that a catalogue made on one applies
+// on the other.
+std::string ReferenceName(const std::filesystem::path& relative) {
+  const std::u8string generic = relative.generic_u8string();
+  return text::ShownName(std::string(generic.begin(), generic.end()));
+}
+
+// Whether the catalogue `name` is read as CSV: a name ending in ".csv", in
+// any letter case.
+bool IsCsv(const std::filesystem::path& name) {
+  const std::u8string extension = name.extension().generic_u8string();
+  std::string lower(extension.begin(), extension.end());
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+  return lower == ".csv";
+}
+
+// The entries of the catalogue `name`, read whole; none, after telling of
+// every line at fault or of why it could not be read at all.
+std::optional<std::vector<CatalogueEntry>> ReadCatalogue(const std::filesystem::path& name) {
+  CatalogueReading reading;
+  try {
+    const std::string content = name == kStandardInput ? ReadStandardInput() : ReadWholeFile(name);
+    reading = IsCsv(name) ? ReadCsv(content) : ReadPo(content);
+  } catch (const RunTimeError& error) {
+    ReportFailure(error.file().empty() ? name : error.file(), error.what());
+    return std::nullopt;
+  }
+  if (ReportedFaults(name, reading.faults, reading.fault_count)) return std::nullopt;
+  return std::move(reading.entries);
+}
+
+// Where a count line goes: standard output, unless what the run writes goes
+// there.
+std::FILE* CountStream(bool text_on_stdout) { return text_on_stdout ? stderr : stdout; }
+
+}  // namespace
+
+int RunCatalogue(const Options& options) {
+  const bool text_on_stdout = options.to_stdout;
+  FileLoop loop(!text_on_stdout && IsTerminal(stderr));
+  // A catalogue there holds a translator's work: it is refused before any
+  // file is read, not after.
+  if (options.output && !options.force && NameTaken(*options.output)) {
+    ReportFailure(*options.output, sentence::AlreadyThere());
+    return 1;
+  }
+  std::vector<CatalogueEntry> previous;
+  if (options.from) {
+    std::optional<std::vector<CatalogueEntry>> read = ReadCatalogue(*options.from);
+    if (!read) return 1;
+    previous = std::move(*read);
+  }
+  bool a_path_failed = false;
+  std::vector<std::filesystem::path> relative;
+  const std::vector<std::filesystem::path> files =
+      CollectFiles(options.paths, options.recursive, a_path_failed, &relative);
+  CatalogueBuilder builder;
+  std::optional<cZLIB> zlib;
+  std::size_t next = 0;  // the loop takes the files in order, each once
+  const auto add = [&](const std::filesystem::path& file) {
+    const std::filesystem::path& below = relative[next++];
+    builder.AddFile(ReferenceName(below), ReadRecords(RecordStreamOf(file, zlib)));
+    return true;
+  };
+  int status = loop.Run(files, add, {sentence::CataloguedCount, text_on_stdout, options.quiet},
+                        a_path_failed);
+  if (status == kReaderGoneStatus) return status;
+  const std::size_t translated = options.from ? builder.TakeTranslations(previous) : 0;
+  const std::string catalogue = options.catalogue_format == CatalogueFormat::kCsv
+                                    ? WriteCsv(builder.entries())
+                                    : WritePo(builder.entries(), CreationDate());
+  try {
+    if (options.to_stdout) {
+      StandardOutput()->Append(catalogue);
+    } else {
+      const std::filesystem::path& output = *options.output;
+      loop.Begin(output);
+      PackWriter(loop.files())
+          .Write(output, catalogue, options.force,
+                 PackedPermissions(output, std::filesystem::path(kStandardInput)));
+      loop.End();
+    }
+  } catch (const StandardOutputClosed&) {
+    return kReaderGoneStatus;
+  } catch (const RunTimeError& error) {
+    ReportFailure(error.file().empty() ? *options.output : error.file(), error.what());
+    return 1;
+  }
+  if (!options.quiet) {
+    WriteText(CountStream(text_on_stdout),
+              sentence::CatalogueSize(builder.entries().size(), translated) + "\n");
+  }
+  return status;
+}
+
+int RunApply(const Options& options) {
+  if (options.to_stdout && IsTerminal(stdout)) {
+    Report(sentence::CompressedDataToTerminal());
+    return 1;
+  }
+  FileLoop loop(!options.to_stdout && IsTerminal(stderr));
+  const std::optional<std::vector<CatalogueEntry>> entries = ReadCatalogue(options.catalogue);
+  if (!entries) return 1;
+  Translations translations(*entries);
+  bool a_path_failed = false;
+  std::vector<std::filesystem::path> relative;
+  const std::vector<std::filesystem::path> files =
+      CollectFiles(options.paths, options.recursive, a_path_failed, &relative);
+  if ((options.output || options.to_stdout) && files.size() > 1) {
+    return UsageFailure(sentence::OneOutputForFiles(files.size()));
+  }
+  const std::unique_ptr<WritableFile> standard_output = StandardOutput();
+  std::optional<cZLIB> zlib;
+  PackWriter writer(loop.files());
+  ApplyCounts totals;
+  // Two files of one relative name from two PATHs would be written into one
+  // file of -O, the second over the first.
+  std::set<std::filesystem::path> written;
+  std::size_t next = 0;
+  const auto apply = [&](const std::filesystem::path& file) {
+    const std::filesystem::path& below = relative[next++];
+    std::filesystem::path target;
+    if (options.output) {
+      target = *options.output;
+    } else if (options.output_dir) {
+      target = *options.output_dir / below;
+    } else if (!options.to_stdout) {
+      target = file;  // -f alone: the file replaced where it is
+    }
+    if (!options.to_stdout && (file == kStandardInput && !options.output)) {
+      loop.ClearProgress();
+      ReportFailure(file, sentence::StandardInputNeedsOutput());
+      return false;
+    }
+    if (!options.to_stdout && written.contains(target.lexically_normal())) {
+      loop.ClearProgress();
+      ReportFailure(file, sentence::PackedTwiceInto(text::Escaped(target.native())));
+      return false;
+    }
+    if (!options.to_stdout && !options.force && NameTaken(target)) {
+      loop.ClearProgress();
+      ReportFailure(target, sentence::AlreadyThere());
+      return false;
+    }
+    ApplyCounts counts;
+    const std::vector<Record> records =
+        translations.Apply(ReadRecords(RecordStreamOf(file, zlib)), counts);
+    const std::string packed = PackRecordStream(WriteRecords(records), zlib);
+    if (options.to_stdout) {
+      standard_output->Append(packed);
+    } else {
+      if (options.output_dir) {
+        std::error_code error;
+        std::filesystem::create_directories(target.parent_path(), error);
+        if (error) {
+          loop.ClearProgress();
+          ReportFailure(target.parent_path(), sentence::FolderNotCreated());
+          return false;
+        }
+      }
+      loop.Begin(file);
+      writer.Write(target, packed, options.force, PackedPermissions(target, file));
+      loop.End();
+      written.insert(target.lexically_normal());
+    }
+    totals.translated += counts.translated;
+    totals.kept += counts.kept;
+    totals.fuzzy += counts.fuzzy;
+    return true;
+  };
+  const int status = loop.Run(
+      files, apply, {sentence::AppliedCount, options.to_stdout, options.quiet}, a_path_failed);
+  if (status != kReaderGoneStatus && !options.quiet) {
+    WriteText(CountStream(options.to_stdout),
+              sentence::ApplyTotals(totals.translated, totals.kept, totals.fuzzy,
+                                    translations.Unmatched()) +
+                  "\n");
+  }
+  return status;
+}
+
+}  // namespace holvane::cli

@@ -1,0 +1,1101 @@
+// SPDX-License-Identifier: MIT
+#include "conversion/catalogue.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <utility>
+
+#include "conversion/record_format.h"
+#include "conversion/record_stream.h"
+#include "text/code_page_1251.h"
+#include "text/escapes.h"
+#include "text/unicode.h"
+
+// Catalogues (docs/format.md, "Catalogues"). Both readers find their faults
+// as byte offsets into the whole catalogue and turn them into a line and a
+// column only when one is told, so the common path keeps no positions. A
+// translation's characters are checked against code page 1251 as it is read,
+// and only one that fails is decoded again with the position of each byte.
+
+namespace holvane {
+
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr char32_t kControlPictures = 0x2400;
+constexpr char32_t kDeletePicture = 0x2421;
+constexpr unsigned char kNoCharacter = 0x98;
+
+std::string CodePointName(char32_t code_point) {
+  return "U+" + text::HexDigits(code_point, 4, text::HexCase::kUpper);
+}
+
+std::string ByteName(unsigned char byte) {
+  return "0x" + text::HexDigits(byte, 2, text::HexCase::kUpper);
+}
+
+bool IsControl(unsigned char byte) {
+  return (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') || byte == 0x7F;
+}
+
+// Each byte as CatalogueText shows it.
+using Shown = std::uint32_t;
+const text::PackedCharacters<Shown>& ShownCharacters() {
+  static const text::PackedCharacters<Shown> table =
+      text::MakePackedCharacters<Shown>([](unsigned char byte) {
+        std::string utf8;
+        if (IsControl(byte)) {
+          text::AppendUtf8(byte == 0x7F ? kDeletePicture : kControlPictures + byte, utf8);
+        } else {
+          text::AppendUtf8(text::CodePage1251Character(byte), utf8);
+        }
+        return utf8;
+      });
+  return table;
+}
+
+// The byte a catalogue's character stands for, the reverse of CatalogueText.
+std::optional<unsigned char> ByteOf(char32_t character) {
+  if (character >= kControlPictures && character < kControlPictures + 0x20) {
+    return static_cast<unsigned char>(character - kControlPictures);
+  }
+  if (character == kDeletePicture) return 0x7F;
+  if (character == 0xFFFD) return kNoCharacter;
+  return text::CodePage1251Byte(character);
+}
+
+// Why the UTF-8 at the start of `utf8` has no byte; `utf8` is not empty.
+std::string NoByteCause(std::string_view utf8) {
+  char32_t code_point = 0;
+  const std::size_t taken = text::DecodeUtf8Character(utf8, code_point);
+  if (taken == 0)
+    return "байт " + ByteName(static_cast<unsigned char>(utf8[0])) + " не из текста UTF-8";
+  return "символ «" + std::string(utf8.substr(0, taken)) + "» (" + CodePointName(code_point) +
+         ") не представим в кодовой странице 1251";
+}
+
+// `utf8` in code page 1251 into `bytes`; on a character without a byte, the
+// offset in `utf8` where it starts.
+std::optional<std::size_t> ToCodePage(std::string_view utf8, std::string& bytes) {
+  bytes.clear();
+  bytes.reserve(utf8.size());
+  for (std::size_t at = 0; at < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[at]);
+    if (lead < 0x80) {
+      bytes.push_back(static_cast<char>(lead));
+      ++at;
+      continue;
+    }
+    char32_t code_point = 0;
+    const std::size_t taken = text::DecodeUtf8Character(utf8.substr(at), code_point);
+    const std::optional<unsigned char> byte = taken == 0 ? std::nullopt : ByteOf(code_point);
+    if (!byte) return at;
+    bytes.push_back(static_cast<char>(*byte));
+    at += taken;
+  }
+  return std::nullopt;
+}
+
+// The faults a reader finds, each at a byte offset of the catalogue.
+class Faults {
+ public:
+  explicit Faults(std::string_view content) : content_(content) {}
+
+  bool any() const { return count_ > 0; }
+
+  // A fault at the byte `at`; the first in a line only, the others in it are
+  // what the first one caused.
+  void Add(std::size_t at, std::string cause) {
+    const std::size_t line_start = LineStart(at);
+    if (any() && line_start == last_line_start_) return;
+    last_line_start_ = line_start;
+    if (++count_ > kReportedFaults) return;
+    const std::size_t line =
+        1 + static_cast<std::size_t>(std::count(
+                content_.begin(), content_.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+    const std::size_t column =
+        1 + static_cast<std::size_t>(std::count_if(
+                content_.begin() + static_cast<std::ptrdiff_t>(line_start),
+                content_.begin() + static_cast<std::ptrdiff_t>(at),
+                [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    faults_.push_back({line, column, std::move(cause)});
+  }
+
+  void Into(CatalogueReading& reading) {
+    // Faults are found in the order of the catalogue but for a translation's
+    // characters, found when its entry ends; they are told in line order.
+    std::stable_sort(faults_.begin(), faults_.end(),
+                     [](const LineFault& a, const LineFault& b) { return a.line < b.line; });
+    reading.faults = std::move(faults_);
+    reading.fault_count = count_;
+    if (count_ > 0) reading.entries.clear();
+  }
+
+ private:
+  std::size_t LineStart(std::size_t at) const {
+    const std::size_t newline = content_.rfind('\n', at == 0 ? 0 : at - 1);
+    return at == 0 || newline == std::string_view::npos ? 0 : newline + 1;
+  }
+
+  std::string_view content_;
+  std::vector<LineFault> faults_;
+  std::size_t count_ = 0;
+  std::size_t last_line_start_ = 0;
+};
+
+// A piece of the catalogue: the bytes from `begin` to `end`.
+struct Span {
+  std::size_t begin;
+  std::size_t end;
+};
+
+// How a piece of text is escaped: PO's strings, or a CSV cell's.
+enum class Quoting { kPo, kCsv };
+
+// Decodes the pieces `spans` of `content`, checked already, into `out`; with
+// `positions`, the offset in `content` each byte of `out` came from.
+void Decode(std::string_view content, const std::vector<Span>& spans, Quoting quoting,
+            std::string& out, std::vector<std::size_t>* positions) {
+  out.clear();
+  for (const Span& span : spans) {
+    for (std::size_t at = span.begin; at < span.end;) {
+      const std::size_t from = at;
+      char c = content[at++];
+      if (c == '"' && quoting == Quoting::kCsv) {
+        ++at;  // "" in a quoted cell
+      } else if (c == '\\') {
+        const char e = content[at++];
+        switch (e) {
+          case 'n':
+            c = '\n';
+            break;
+          case 't':
+            c = '\t';
+            break;
+          case 'r':
+            c = '\r';
+            break;
+          case 'a':
+            c = '\a';
+            break;
+          case 'b':
+            c = '\b';
+            break;
+          case 'f':
+            c = '\f';
+            break;
+          case 'v':
+            c = '\v';
+            break;
+          case 'x': {
+            unsigned value = 0;
+            while (at < span.end && std::isxdigit(static_cast<unsigned char>(content[at]))) {
+              const char h = content[at++];
+              value =
+                  value * 16 + static_cast<unsigned>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
+            }
+            c = static_cast<char>(value);
+            break;
+          }
+          default:
+            if (e >= '0' && e <= '7') {
+              unsigned value = static_cast<unsigned>(e - '0');
+              for (int i = 0; i < 2 && at < span.end && content[at] >= '0' && content[at] <= '7';
+                   ++i) {
+                value = value * 8 + static_cast<unsigned>(content[at++] - '0');
+              }
+              c = static_cast<char>(value);
+            } else {
+              c = e;  // \\ \" \' \?
+            }
+        }
+      }
+      out.push_back(c);
+      if (positions) positions->push_back(from);
+    }
+  }
+}
+
+// The escape at `at` of `content`, within `end`: its length, or 0 with the
+// fault in `cause`.
+std::size_t CheckEscape(std::string_view content, std::size_t at, std::size_t end, Quoting quoting,
+                        std::string& cause) {
+  const char e = at + 1 < end ? content[at + 1] : '\0';
+  if (quoting == Quoting::kCsv) {
+    if (e == 'n' || e == 't' || e == 'r' || e == '\\') return 2;
+    cause = "неверная escape-последовательность «\\" +
+            std::string(e == '\0' ? "" : std::string(1, e)) +
+            "»: в ячейке допустимы \\\\, \\t, \\n и \\r";
+    return 0;
+  }
+  if (std::strchr("ntrabfv\\\"'?", e) != nullptr && e != '\0') return 2;
+  if (e >= '0' && e <= '7') {
+    std::size_t n = 1;
+    unsigned value = 0;
+    while (n <= 3 && at + n < end && content[at + n] >= '0' && content[at + n] <= '7') {
+      value = value * 8 + static_cast<unsigned>(content[at + n] - '0');
+      ++n;
+    }
+    if (value <= 0xFF) return n;
+    cause = "восьмеричный код «" + std::string(content.substr(at, n)) + "» больше байта (\\377)";
+    return 0;
+  }
+  if (e == 'x') {
+    // As gettext reads it: every hexadecimal digit that follows.
+    std::size_t n = 2;
+    unsigned value = 0;
+    while (at + n < end && std::isxdigit(static_cast<unsigned char>(content[at + n]))) {
+      const char h = content[at + n++];
+      value = std::min(
+          0x100u, value * 16 + static_cast<unsigned>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10));
+    }
+    if (n > 2 && value <= 0xFF) return n;
+    cause = n == 2 ? "после «\\x» нужны шестнадцатеричные цифры"
+                   : "шестнадцатеричный код «" + std::string(content.substr(at, n)) +
+                         "» больше байта (\\xFF)";
+    return 0;
+  }
+  cause = "неверная escape-последовательность «\\" +
+          std::string(e == '\0' ? "" : std::string(1, e)) +
+          "»: допустимы \\\\, \\\", \\n, \\t, \\r, \\a, \\b, \\f, \\v, \\NNN и \\xNN";
+  return 0;
+}
+
+// References are separated by spaces, and the gettext tools split a
+// reference at any space, so a file name's spaces are written "%20" in one
+// (and its "%" as "%25"), the way URLs carry them; reading undoes it.
+void AppendReference(std::string_view reference, std::string& out) {
+  for (const char c : reference) {
+    if (c == ' ') {
+      out += "%20";
+    } else if (c == '%') {
+      out += "%25";
+    } else if (c == '\t') {
+      out += "%09";
+    } else {
+      out.push_back(c);
+    }
+  }
+}
+
+// The references of `text`, separated by spaces, into `references`.
+void AppendReferences(std::string_view text, std::vector<std::string>& references) {
+  std::size_t at = 0;
+  while (true) {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    if (at >= text.size()) return;
+    std::string reference;
+    for (; at < text.size() && text[at] != ' ' && text[at] != '\t'; ++at) {
+      const std::string_view rest = text.substr(at);
+      if (rest.starts_with("%20")) {
+        reference.push_back(' ');
+      } else if (rest.starts_with("%25")) {
+        reference.push_back('%');
+      } else if (rest.starts_with("%09")) {
+        reference.push_back('\t');
+      } else {
+        reference.push_back(text[at]);
+        continue;
+      }
+      at += 2;
+    }
+    references.push_back(std::move(reference));
+  }
+}
+
+// An entry as a reader gathers it.
+struct Gathered {
+  std::vector<Span> context;
+  std::vector<Span> id;
+  std::vector<Span> str;
+  bool has_context = false;
+  bool has_id = false;
+  bool has_str = false;
+  bool fuzzy = false;
+  bool obsolete = false;
+  std::size_t start = 0;  // offset of its first line
+  std::size_t id_at = 0;  // offset of its msgid
+  std::vector<std::string> references;
+};
+
+// Turns a gathered entry into `reading`'s entries, checking the characters
+// of a usable translation, or reads the header's charset.
+class EntryMaker {
+ public:
+  EntryMaker(std::string_view content, Quoting quoting, Faults& faults, CatalogueReading& reading)
+      : content_(content), quoting_(quoting), faults_(faults), reading_(reading) {}
+
+  void Make(Gathered& gathered, std::size_t line) {
+    CatalogueEntry entry;
+    Decode(content_, gathered.id, quoting_, entry.source, nullptr);
+    Decode(content_, gathered.str, quoting_, entry.translation, nullptr);
+    if (gathered.has_context) {
+      std::string context;
+      Decode(content_, gathered.context, quoting_, context, nullptr);
+      entry.context = std::move(context);
+    }
+    // Escapes may make bytes that are not UTF-8; the file's own bytes are
+    // checked as it is read.
+    if (!Utf8(entry.source, gathered.id) || !Utf8(entry.translation, gathered.str) ||
+        (entry.context && !Utf8(*entry.context, gathered.context))) {
+      return;
+    }
+    entry.fuzzy = gathered.fuzzy;
+    entry.obsolete = gathered.obsolete;
+    entry.references = std::move(gathered.references);
+    entry.line = line;
+    if (quoting_ == Quoting::kPo && entry.source.empty() && !entry.context && !entry.obsolete) {
+      CheckHeader(entry.translation, gathered);
+      return;
+    }
+    if (entry.Usable() && ToCodePage(entry.translation, bytes_)) {
+      std::vector<std::size_t> positions;
+      std::string again;
+      Decode(content_, gathered.str, quoting_, again, &positions);
+      const std::size_t at = *ToCodePage(again, bytes_);
+      faults_.Add(positions[at], NoByteCause(std::string_view(again).substr(at)));
+    }
+    if (!faults_.any()) reading_.entries.push_back(std::move(entry));
+  }
+
+ private:
+  // Whether `decoded`, decoded from `spans`, is UTF-8; a fault where not.
+  bool Utf8(std::string_view decoded, const std::vector<Span>& spans) {
+    for (std::size_t at = 0; at < decoded.size();) {
+      char32_t code_point = 0;
+      const std::size_t taken = text::DecodeUtf8Character(decoded.substr(at), code_point);
+      if (taken == 0) {
+        std::vector<std::size_t> positions;
+        std::string again;
+        Decode(content_, spans, quoting_, again, &positions);
+        faults_.Add(positions[at], "escape-последовательности дают байт " +
+                                       ByteName(static_cast<unsigned char>(decoded[at])) +
+                                       " не из текста UTF-8");
+        return false;
+      }
+      at += taken;
+    }
+    return true;
+  }
+
+  void CheckHeader(const std::string& header, const Gathered& gathered) {
+    constexpr std::string_view kCharset = "charset=";
+    std::size_t line_start = 0;
+    while (line_start < header.size()) {
+      std::size_t line_end = header.find('\n', line_start);
+      if (line_end == std::string::npos) line_end = header.size();
+      const std::string_view field(header.data() + line_start, line_end - line_start);
+      line_start = line_end + 1;
+      if (!field.starts_with("Content-Type:")) continue;
+      const std::size_t at = field.find(kCharset);
+      if (at == std::string_view::npos) continue;
+      std::string_view charset = field.substr(at + kCharset.size());
+      charset = charset.substr(0, charset.find_first_of(" ;"));
+      std::string upper(charset);
+      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (upper == "UTF-8" || upper == "ASCII" || upper == "US-ASCII" || upper == "CHARSET") return;
+      std::vector<std::size_t> positions;
+      std::string again;
+      Decode(content_, gathered.str, quoting_, again, &positions);
+      const std::size_t found =
+          again.find(std::string(field.substr(0, at)) + std::string(kCharset));
+      faults_.Add(
+          found == std::string::npos ? gathered.start : positions[found + at + kCharset.size()],
+          "кодировка каталога «" + std::string(charset) +
+              "» не поддерживается: нужна UTF-8 (charset=UTF-8 в Content-Type)");
+      return;
+    }
+  }
+
+  std::string_view content_;
+  Quoting quoting_;
+  Faults& faults_;
+  CatalogueReading& reading_;
+  std::string bytes_;
+};
+
+// The byte offsets of the UTF-8 faults of `line` at `start`, told to `faults`;
+// whether there was none.
+bool CheckUtf8(std::string_view content, std::size_t start, std::size_t end, Faults& faults) {
+  for (std::size_t at = start; at < end;) {
+    if (static_cast<unsigned char>(content[at]) < 0x80) {
+      ++at;
+      continue;
+    }
+    char32_t code_point = 0;
+    const std::size_t taken = text::DecodeUtf8Character(content.substr(at, end - at), code_point);
+    if (taken == 0) {
+      faults.Add(
+          at, "байт " + ByteName(static_cast<unsigned char>(content[at])) + " не из текста UTF-8");
+      return false;
+    }
+    at += taken;
+  }
+  return true;
+}
+
+// The PO reader, a line at a time.
+class PoReader {
+ public:
+  PoReader(std::string_view content, CatalogueReading& reading)
+      : content_(content),
+        faults_(content),
+        maker_(content, Quoting::kPo, faults_, reading),
+        reading_(reading) {}
+
+  void Read() {
+    std::size_t at = 0;
+    if (content_.starts_with(kByteOrderMark)) at = kByteOrderMark.size();
+    std::size_t number = 0;
+    while (at < content_.size()) {
+      ++number;
+      std::size_t end = content_.find('\n', at);
+      if (end == std::string_view::npos) end = content_.size();
+      std::size_t line_end = end;
+      if (line_end > at && content_[line_end - 1] == '\r') --line_end;
+      // A line with a byte that is not UTF-8 is read all the same, so that
+      // the entries around it stay whole; its first fault is that byte.
+      CheckUtf8(content_, at, line_end, faults_);
+      ReadLine(at, line_end, number);
+      at = end + 1;
+    }
+    Finish(content_.size());
+    faults_.Into(reading_);
+  }
+
+ private:
+  enum class Field { kNone, kContext, kId, kStr };
+
+  static bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+  std::size_t SkipSpaces(std::size_t at, std::size_t end) const {
+    while (at < end && IsSpace(content_[at])) ++at;
+    return at;
+  }
+
+  // Ends the entry being gathered, if any, before what starts at `at`.
+  void Finish(std::size_t at) {
+    if (!current_.has_id) {
+      if (current_.has_context) faults_.Add(current_.start, "у msgctxt нет msgid");
+    } else if (!current_.has_str) {
+      faults_.Add(at == content_.size() ? current_.id_at : at, "у msgid нет msgstr");
+    } else {
+      maker_.Make(current_, entry_line_);
+    }
+    current_ = Gathered{};
+    field_ = Field::kNone;
+    comments_started_ = false;
+  }
+
+  // A comment line starts the next entry once this one has its msgstr.
+  void BeginComment(std::size_t at, std::size_t number) {
+    if (current_.has_str) Finish(at);
+    if (!comments_started_ && !current_.has_id && !current_.has_context) {
+      comments_started_ = true;
+      current_.start = at;
+      entry_line_ = number;
+    }
+  }
+
+  void ReadLine(std::size_t at, std::size_t end, std::size_t number) {
+    at = SkipSpaces(at, end);
+    if (at == end) return;
+    bool obsolete = false;
+    if (content_[at] == '#') {
+      const char kind = at + 1 < end ? content_[at + 1] : ' ';
+      if (kind == '~') {
+        obsolete = true;
+        at = SkipSpaces(at + 2, end);
+        if (at == end || content_[at] == '|') return;
+      } else {
+        BeginComment(at, number);
+        if (kind == ',') ReadFlags(at + 2, end);
+        if (kind == ':') ReadReferences(at + 2, end);
+        return;
+      }
+    }
+    ReadKeyword(at, end, number, obsolete);
+  }
+
+  void ReadFlags(std::size_t at, std::size_t end) {
+    while (at < end) {
+      std::size_t comma = content_.find(',', at);
+      if (comma == std::string_view::npos || comma > end) comma = end;
+      std::size_t first = SkipSpaces(at, comma);
+      std::size_t last = comma;
+      while (last > first && IsSpace(content_[last - 1])) --last;
+      if (content_.substr(first, last - first) == "fuzzy") current_.fuzzy = true;
+      at = comma + 1;
+    }
+  }
+
+  void ReadReferences(std::size_t at, std::size_t end) {
+    AppendReferences(content_.substr(at, end - at), current_.references);
+  }
+
+  void ReadKeyword(std::size_t at, std::size_t end, std::size_t number, bool obsolete) {
+    if (content_[at] == '"') {
+      if (field_ == Field::kNone) {
+        faults_.Add(at, "строка в кавычках без msgctxt, msgid или msgstr перед ней");
+        return;
+      }
+      ReadString(at, end, Target());
+      return;
+    }
+    std::size_t word_end = at;
+    while (word_end < end && !IsSpace(content_[word_end]) && content_[word_end] != '"') ++word_end;
+    const std::string_view word = content_.substr(at, word_end - at);
+    const std::size_t string_at = SkipSpaces(word_end, end);
+    const auto start_entry = [&] {
+      if (current_.has_id || current_.has_context) Finish(at);
+      if (!comments_started_) {
+        current_.start = at;
+        entry_line_ = number;
+      }
+      current_.obsolete = obsolete;
+    };
+    if (word == "msgctxt") {
+      start_entry();
+      current_.has_context = true;
+      field_ = Field::kContext;
+    } else if (word == "msgid") {
+      if (!current_.has_context || current_.has_id) start_entry();
+      current_.has_id = true;
+      current_.id_at = at;
+      field_ = Field::kId;
+    } else if (word == "msgstr") {
+      if (!current_.has_id || current_.has_str) {
+        faults_.Add(
+            at, current_.has_str ? "второй msgstr у одной записи" : "msgstr без msgid перед ним");
+        field_ = Field::kNone;
+        return;
+      }
+      current_.has_str = true;
+      field_ = Field::kStr;
+    } else if (word == "msgid_plural" || word.starts_with("msgstr[")) {
+      faults_.Add(at, "формы множественного числа («" + std::string(word) +
+                          "») не поддерживаются: у текстов файлов их нет");
+      field_ = Field::kNone;
+      return;
+    } else {
+      faults_.Add(at,
+                  "неизвестное слово «" + std::string(word) +
+                      "»: ожидается msgctxt, msgid, msgstr, строка в кавычках или комментарий «#»");
+      return;
+    }
+    if (string_at == end || content_[string_at] != '"') {
+      faults_.Add(string_at, "после " + std::string(word) + " нужна строка в кавычках");
+      field_ = Field::kNone;
+      return;
+    }
+    ReadString(string_at, end, Target());
+  }
+
+  std::vector<Span>& Target() {
+    return field_ == Field::kContext ? current_.context
+           : field_ == Field::kId    ? current_.id
+                                     : current_.str;
+  }
+
+  // The string whose opening quote is at `at`, its escapes checked.
+  void ReadString(std::size_t at, std::size_t end, std::vector<Span>& into) {
+    std::size_t p = at + 1;
+    std::string cause;
+    while (p < end && content_[p] != '"') {
+      if (content_[p] == '\\') {
+        const std::size_t taken = CheckEscape(content_, p, end, Quoting::kPo, cause);
+        if (taken == 0) {
+          faults_.Add(p, cause);
+          return;
+        }
+        p += taken;
+      } else {
+        ++p;
+      }
+    }
+    if (p >= end) {
+      faults_.Add(at, "строка не закрыта кавычкой до конца строки");
+      return;
+    }
+    const std::size_t after = SkipSpaces(p + 1, end);
+    if (after != end) {
+      faults_.Add(after, "лишнее после закрывающей кавычки");
+      return;
+    }
+    into.push_back({at + 1, p});
+  }
+
+  std::string_view content_;
+  Faults faults_;
+  EntryMaker maker_;
+  CatalogueReading& reading_;
+  Gathered current_;
+  Field field_ = Field::kNone;
+  bool comments_started_ = false;
+  std::size_t entry_line_ = 0;
+};
+
+// The names of a catalogue's CSV columns, in the order WriteCsv writes them.
+constexpr std::string_view kSourceColumn = "source";
+constexpr std::string_view kTargetColumn = "target";
+constexpr std::string_view kFuzzyColumn = "fuzzy";
+constexpr std::string_view kReferencesColumn = "references";
+constexpr std::string_view kFlagsColumn = "flags";
+
+// The CSV reader, a record at a time.
+class CsvReader {
+ public:
+  CsvReader(std::string_view content, CatalogueReading& reading)
+      : content_(content),
+        faults_(content),
+        maker_(content, Quoting::kCsv, faults_, reading),
+        reading_(reading) {}
+
+  void Read() {
+    std::size_t at = content_.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    std::vector<Cell> cells;
+    bool header = true;
+    std::size_t number = 1;
+    while (at < content_.size()) {
+      const std::size_t row_line = number;
+      const std::size_t row_at = at;
+      if (!ReadRow(at, number, cells)) continue;
+      if (header) {
+        header = false;
+        if (!FindColumns(cells, row_at)) break;
+        continue;
+      }
+      MakeEntry(cells, row_line);
+    }
+    if (header)
+      faults_.Add(content_.size() > 0 ? content_.size() - 1 : 0,
+                  "нет строки заголовка со столбцами «source» и «target»");
+    faults_.Into(reading_);
+  }
+
+ private:
+  struct Cell {
+    Span span;
+    bool quoted = false;
+  };
+
+  // The row at `at`, `at` left at the next one and `number` at its line;
+  // whether it could be read.
+  bool ReadRow(std::size_t& at, std::size_t& number, std::vector<Cell>& cells) {
+    cells.clear();
+    bool good = true;
+    while (true) {
+      Cell cell;
+      if (at < content_.size() && content_[at] == '"') {
+        cell.quoted = true;
+        const std::size_t open = at++;
+        while (true) {
+          if (at >= content_.size()) {
+            faults_.Add(open, "ячейка в кавычках не закрыта до конца файла");
+            return false;
+          }
+          if (content_[at] == '"') {
+            if (at + 1 < content_.size() && content_[at + 1] == '"') {
+              at += 2;
+              continue;
+            }
+            break;
+          }
+          if (content_[at] == '\n') ++number;
+          ++at;
+        }
+        cell.span = {open + 1, at};
+        ++at;
+        if (at < content_.size() && content_[at] != ',' && content_[at] != '\n' &&
+            !(content_[at] == '\r' && at + 1 < content_.size() && content_[at + 1] == '\n') &&
+            !(content_[at] == '\r' && at + 1 == content_.size())) {
+          if (good) faults_.Add(at, "после закрывающей кавычки нужна запятая или конец строки");
+          good = false;
+          while (at < content_.size() && content_[at] != ',' && content_[at] != '\n') ++at;
+        }
+      } else {
+        const std::size_t start = at;
+        while (at < content_.size() && content_[at] != ',' && content_[at] != '\n') {
+          if (content_[at] == '"' && good) {
+            faults_.Add(
+                at,
+                "кавычка внутри ячейки без кавычек: заключите ячейку в кавычки, а кавычку удвойте");
+            good = false;
+          }
+          ++at;
+        }
+        std::size_t stop = at;
+        if (stop > start && content_[stop - 1] == '\r' &&
+            (stop == content_.size() || content_[stop] == '\n'))
+          --stop;
+        cell.span = {start, stop};
+      }
+      cells.push_back(cell);
+      if (good && !CheckCell(cell)) good = false;
+      if (at >= content_.size()) break;
+      if (content_[at++] == '\n') {
+        ++number;
+        break;
+      }
+    }
+    return good;
+  }
+
+  // The cell's UTF-8 and escapes.
+  bool CheckCell(const Cell& cell) {
+    if (!CheckUtf8(content_, cell.span.begin, cell.span.end, faults_)) return false;
+    std::string cause;
+    for (std::size_t p = cell.span.begin; p < cell.span.end; ++p) {
+      if (content_[p] == '"')
+        ++p;
+      else if (content_[p] == '\\') {
+        const std::size_t taken = CheckEscape(content_, p, cell.span.end, Quoting::kCsv, cause);
+        if (taken == 0) {
+          faults_.Add(p, cause);
+          return false;
+        }
+        ++p;
+      }
+    }
+    return true;
+  }
+
+  std::string Name(const Cell& cell) const {
+    std::string name;
+    Decode(content_, {cell.span}, Quoting::kCsv, name, nullptr);
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    while (!name.empty() && name.front() == ' ') name.erase(0, 1);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
+  }
+
+  bool FindColumns(const std::vector<Cell>& cells, std::size_t row_at) {
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      const std::string name = Name(cells[i]);
+      if (name == kSourceColumn) source_ = i;
+      if (name == kTargetColumn) target_ = i;
+      if (name == kFuzzyColumn) fuzzy_ = i;
+      if (name == kReferencesColumn) references_ = i;
+    }
+    if (source_ && target_) return true;
+    faults_.Add(row_at, "в строке заголовка нет столбца «" +
+                            std::string(source_ ? kTargetColumn : kSourceColumn) + "»");
+    return false;
+  }
+
+  std::vector<Span> SpansOf(const std::vector<Cell>& cells,
+                            std::optional<std::size_t> column) const {
+    if (!column || *column >= cells.size()) return {};
+    return {cells[*column].span};
+  }
+
+  void MakeEntry(const std::vector<Cell>& cells, std::size_t line) {
+    Gathered gathered;
+    gathered.id = SpansOf(cells, source_);
+    gathered.str = SpansOf(cells, target_);
+    std::string cell;
+    Decode(content_, SpansOf(cells, fuzzy_), Quoting::kCsv, cell, nullptr);
+    gathered.fuzzy = !cell.empty();
+    Decode(content_, SpansOf(cells, references_), Quoting::kCsv, cell, nullptr);
+    AppendReferences(cell, gathered.references);
+    // A row without a source, such as a blank one, is nobody's entry.
+    if (gathered.id.empty() || gathered.id[0].begin == gathered.id[0].end) return;
+    maker_.Make(gathered, line);
+  }
+
+  std::string_view content_;
+  Faults faults_;
+  EntryMaker maker_;
+  CatalogueReading& reading_;
+  std::optional<std::size_t> source_, target_, fuzzy_, references_;
+};
+
+// Appends `text` with PO's escapes, or a CSV cell's.
+void AppendEscaped(std::string_view text, Quoting quoting, std::string& out) {
+  for (const char c : text) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '"':
+        out += quoting == Quoting::kPo ? "\\\"" : "\"\"";
+        break;
+      default:
+        out.push_back(c);
+    }
+  }
+}
+
+// A PO keyword and its string, split after each line break as gettext
+// writes them, `prefix` ("#~ " for an obsolete entry) before each line.
+void AppendPoString(std::string_view prefix, std::string_view keyword, std::string_view text,
+                    std::string& out) {
+  out += prefix;
+  out += keyword;
+  const std::size_t first_break = text.find('\n');
+  if (first_break == std::string_view::npos || first_break + 1 == text.size()) {
+    out += " \"";
+    AppendEscaped(text, Quoting::kPo, out);
+    out += "\"\n";
+    return;
+  }
+  out += " \"\"\n";
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t stop = std::min(text.find('\n', at), text.size() - 1) + 1;
+    out += prefix;
+    out += '"';
+    AppendEscaped(text.substr(at, stop - at), Quoting::kPo, out);
+    out += "\"\n";
+    at = stop;
+  }
+}
+
+void AppendCsvCell(std::string_view text, std::string& out) {
+  out += '"';
+  AppendEscaped(text, Quoting::kCsv, out);
+  out += '"';
+}
+
+std::string FlagsText(const std::vector<std::int32_t>& flags) {
+  std::string text;
+  for (const std::int32_t flag : flags) {
+    if (!text.empty()) text += ' ';
+    text += std::to_string(flag);
+  }
+  return text;
+}
+
+std::size_t EscapedSize(const CatalogueEntry& entry) {
+  std::size_t size = 2 * (entry.source.size() + entry.translation.size()) + 64;
+  for (const std::string& reference : entry.references) size += 3 * reference.size() + 1;
+  return size;
+}
+
+}  // namespace
+
+std::vector<Record> ReadRecords(std::string_view stream) {
+  std::vector<Record> records;
+  ForEachRecord(stream, [&records](std::int32_t flag, std::string_view text) {
+    records.push_back({std::string(text), flag});
+  });
+  return records;
+}
+
+std::string WriteRecords(const std::vector<Record>& records) {
+  std::size_t size = 0;
+  for (const Record& record : records) size += record.text.size() + record_format::kFieldsWidth;
+  std::string stream(size, '\0');
+  char* out = stream.data();
+  for (const Record& record : records) {
+    record_format::StoreInt32(out, static_cast<std::int32_t>(record.text.size()));
+    std::memcpy(out + record_format::kFieldWidth, record.text.data(), record.text.size());
+    out += record_format::kFieldWidth + record.text.size();
+    record_format::StoreInt32(out, record.flag);
+    out += record_format::kFieldWidth;
+  }
+  return stream;
+}
+
+std::string CatalogueText(std::string_view cp1251) {
+  // Three bytes at most for each, and the table's store behind the last.
+  std::string utf8(3 * cp1251.size() + sizeof(Shown), '\0');
+  char* end =
+      text::PutPackedCharacters(utf8.data(), cp1251.data(), cp1251.size(), ShownCharacters());
+  utf8.resize(static_cast<std::size_t>(end - utf8.data()));
+  return utf8;
+}
+
+std::string CatalogueDate(std::int64_t seconds) {
+  // Days to a civil date, after H. Hinnant's days_from_civil, inverted.
+  const std::int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
+  const std::int64_t in_day = seconds - days * 86400;
+  const std::int64_t z = days + 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t doe = z - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const std::int64_t day = doy - (153 * mp + 2) / 5 + 1;
+  const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  const std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  const auto two = [](std::int64_t value) {
+    return std::string(value < 10 ? "0" : "") + std::to_string(value);
+  };
+  return std::to_string(year) + "-" + two(month) + "-" + two(day) + " " + two(in_day / 3600) + ":" +
+         two(in_day / 60 % 60) + "+0000";
+}
+
+void CatalogueBuilder::AddFile(std::string_view file, const std::vector<Record>& records) {
+  const std::string prefix = std::string(file) + ":";
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const Record& record = records[i];
+    if (record.text.empty()) continue;
+    const auto [found, added] = index_.try_emplace(record.text, entries_.size());
+    if (added) {
+      entries_.emplace_back();
+      entries_.back().source = CatalogueText(record.text);
+    }
+    CatalogueEntry& entry = entries_[found->second];
+    entry.references.push_back(prefix + std::to_string(i + 1));
+    // Flags are few; a search of those already met stays short.
+    if (std::find(entry.flags.begin(), entry.flags.end(), record.flag) == entry.flags.end()) {
+      entry.flags.push_back(record.flag);
+    }
+  }
+}
+
+std::size_t CatalogueBuilder::TakeTranslations(const std::vector<CatalogueEntry>& previous) {
+  std::unordered_map<std::string_view, const CatalogueEntry*> usable;
+  usable.reserve(previous.size());
+  for (const CatalogueEntry& entry : previous) {
+    if (entry.Usable() && !entry.context) usable.try_emplace(entry.source, &entry);
+  }
+  std::size_t filled = 0;
+  for (CatalogueEntry& entry : entries_) {
+    const auto found = usable.find(entry.source);
+    if (found == usable.end()) continue;
+    entry.translation = found->second->translation;
+    ++filled;
+  }
+  return filled;
+}
+
+std::string WritePo(const std::vector<CatalogueEntry>& entries, std::string_view creation_date) {
+  const bool translated = std::any_of(entries.begin(), entries.end(), [](const CatalogueEntry& e) {
+    return !e.translation.empty();
+  });
+  std::size_t size = 512;
+  for (const CatalogueEntry& entry : entries) size += EscapedSize(entry);
+  std::string out;
+  out.reserve(size);
+  // A template's header keeps gettext's placeholders and is fuzzy, as
+  // xgettext leaves it; a translated catalogue's has the date for both.
+  if (!translated) out += "#, fuzzy\n";
+  out += "msgid \"\"\nmsgstr \"\"\n";
+  out += "\"Project-Id-Version: holvane\\n\"\n";
+  out += "\"POT-Creation-Date: " + std::string(creation_date) + "\\n\"\n";
+  out += translated ? "\"PO-Revision-Date: " + std::string(creation_date) + "\\n\"\n"
+                    : std::string("\"PO-Revision-Date: YEAR-MO-DA HO:MI+ZONE\\n\"\n");
+  out += translated ? "\"Last-Translator: \\n\"\n\"Language-Team: \\n\"\n"
+                    : "\"Last-Translator: FULL NAME <EMAIL@ADDRESS>\\n\"\n"
+                      "\"Language-Team: LANGUAGE <LL@li.org>\\n\"\n";
+  out += "\"MIME-Version: 1.0\\n\"\n";
+  out += "\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
+  out += "\"Content-Transfer-Encoding: 8bit\\n\"\n";
+  for (const CatalogueEntry& entry : entries) {
+    out += '\n';
+    const std::string_view prefix = entry.obsolete ? "#~ " : "";
+    if (!entry.flags.empty()) out += "#. flags: " + FlagsText(entry.flags) + "\n";
+    if (!entry.references.empty()) {
+      out += "#:";
+      for (const std::string& reference : entry.references) {
+        out += ' ';
+        AppendReference(reference, out);
+      }
+      out += '\n';
+    }
+    if (entry.fuzzy) out += "#, fuzzy\n";
+    if (entry.context) AppendPoString(prefix, "msgctxt", *entry.context, out);
+    AppendPoString(prefix, "msgid", entry.source, out);
+    AppendPoString(prefix, "msgstr", entry.translation, out);
+  }
+  return out;
+}
+
+std::string WriteCsv(const std::vector<CatalogueEntry>& entries) {
+  std::size_t size = 64;
+  for (const CatalogueEntry& entry : entries) size += EscapedSize(entry);
+  std::string out;
+  out.reserve(size);
+  out += kByteOrderMark;
+  out += "source,target,fuzzy,references,flags\r\n";
+  for (const CatalogueEntry& entry : entries) {
+    if (entry.obsolete || entry.context) continue;
+    AppendCsvCell(entry.source, out);
+    out += ',';
+    AppendCsvCell(entry.translation, out);
+    out += entry.fuzzy ? ",fuzzy," : ",,";
+    out += '"';
+    std::string references;
+    for (std::size_t i = 0; i < entry.references.size(); ++i) {
+      if (i > 0) references += ' ';
+      AppendReference(entry.references[i], references);
+    }
+    AppendEscaped(references, Quoting::kCsv, out);
+    out += "\",";
+    out += FlagsText(entry.flags);
+    out += "\r\n";
+  }
+  return out;
+}
+
+CatalogueReading ReadPo(std::string_view content) {
+  CatalogueReading reading;
+  PoReader(content, reading).Read();
+  return reading;
+}
+
+CatalogueReading ReadCsv(std::string_view content) {
+  CatalogueReading reading;
+  CsvReader(content, reading).Read();
+  return reading;
+}
+
+Translations::Translations(const std::vector<CatalogueEntry>& entries) {
+  by_source_.reserve(entries.size());
+  std::string source;
+  for (const CatalogueEntry& entry : entries) {
+    // An obsolete entry, or one with a context, stands for no record.
+    if (entry.obsolete) continue;
+    if (entry.context || ToCodePage(entry.source, source)) {
+      ++never_matched_;
+      continue;
+    }
+    Translation translation;
+    translation.fuzzy = entry.fuzzy;
+    translation.usable = entry.Usable() && !ToCodePage(entry.translation, translation.bytes);
+    const auto [found, added] = by_source_.try_emplace(source, std::move(translation));
+    // Of two entries with one source, the first usable one is applied.
+    if (!added && !found->second.usable && translation.usable)
+      found->second = std::move(translation);
+  }
+}
+
+std::vector<Record> Translations::Apply(std::vector<Record> records, ApplyCounts& counts) {
+  for (Record& record : records) {
+    if (record.text.empty()) continue;
+    const auto found = by_source_.find(record.text);
+    if (found == by_source_.end()) {
+      ++counts.kept;
+      continue;
+    }
+    Translation& translation = found->second;
+    translation.matched = true;
+    if (translation.usable) {
+      record.text = translation.bytes;
+      ++counts.translated;
+    } else {
+      ++counts.kept;
+      if (translation.fuzzy) ++counts.fuzzy;
+    }
+  }
+  return records;
+}
+
+std::size_t Translations::Unmatched() const {
+  return never_matched_ + static_cast<std::size_t>(
+                              std::count_if(by_source_.begin(), by_source_.end(),
+                                            [](const auto& pair) { return !pair.second.matched; }));
+}
+
+}  // namespace holvane

@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: MIT
+#ifndef HOLVANE_CONVERSION_CATALOGUE_H_
+#define HOLVANE_CONVERSION_CATALOGUE_H_
+
+// Translation catalogues of the files' texts (docs/format.md, "Catalogues"):
+// one entry for each distinct non-empty text, written as a gettext PO file or
+// as CSV, read back, and applied onto record streams.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "conversion/editable_form.h"
+
+namespace holvane {
+
+// One record of a record stream: its text's code page 1251 bytes and its flag.
+struct Record {
+  std::string text;
+  std::int32_t flag = 0;
+};
+
+// The records of `stream`, a whole record stream in memory. A stream that
+// breaks off throws RunTimeError as RenderRecordStream does.
+std::vector<Record> ReadRecords(std::string_view stream);
+
+// The record stream that holds `records`, in order.
+std::string WriteRecords(const std::vector<Record>& records);
+
+// A text's code page 1251 bytes as a catalogue shows them, in UTF-8: each
+// byte's character; 0x98, which has none, as U+FFFD; the control bytes but
+// TAB, LF and CR (00-1F, 7F) as their control pictures, U+2400 + the byte
+// (7F as U+2421).
+std::string CatalogueText(std::string_view cp1251);
+
+// `seconds` since 1970-01-01 00:00 UTC as a PO header's date:
+// "YYYY-MM-DD hh:mm+0000".
+std::string CatalogueDate(std::int64_t seconds);
+
+// One entry of a catalogue.
+struct CatalogueEntry {
+  std::string source;                   // CatalogueText of the records' text
+  std::string translation;              // UTF-8; empty: none
+  std::vector<std::string> references;  // "FILE:N", N the record's number from 1
+  std::vector<std::int32_t> flags;      // the records' flags, each once, as met
+  std::optional<std::string> context;   // a PO msgctxt: such an entry stands for no record
+  bool fuzzy = false;
+  bool obsolete = false;
+  std::size_t line = 0;  // where the entry starts in what it was read from (0: made)
+
+  // Whether applying uses the translation, as msgfmt does.
+  bool Usable() const { return !translation.empty() && !fuzzy && !obsolete; }
+};
+
+// Gathers the entries of a catalogue from files, in the order of first
+// appearance; identical texts share one entry. Empty texts are left out.
+class CatalogueBuilder {
+ public:
+  // Adds the records of the file named `file` (its path relative to the PATH
+  // it came from, in UTF-8 with '/' between folders, as references show it).
+  void AddFile(std::string_view file, const std::vector<Record>& records);
+
+  // Fills in the translation of every entry whose source a usable entry of
+  // `previous` has, from that entry; returns how many were filled.
+  std::size_t TakeTranslations(const std::vector<CatalogueEntry>& previous);
+
+  const std::vector<CatalogueEntry>& entries() const { return entries_; }
+
+ private:
+  std::vector<CatalogueEntry> entries_;
+  std::unordered_map<std::string, std::size_t> index_;
+};
+
+// The catalogue as a PO file: UTF-8, with its header; a template (every
+// msgstr empty, the header's fields left as a template has them) when no
+// entry is translated. `creation_date` is the POT-Creation-Date to write
+// ("YYYY-MM-DD hh:mm+0000"), from SOURCE_DATE_EPOCH or the clock.
+std::string WritePo(const std::vector<CatalogueEntry>& entries, std::string_view creation_date);
+
+// The catalogue as CSV (RFC 4180, UTF-8 with a byte-order mark, CR LF): a
+// header row, then a row per entry; TAB, LF, CR and backslash inside a cell
+// as \t, \n, \r, \\.
+std::string WriteCsv(const std::vector<CatalogueEntry>& entries);
+
+// What reading a catalogue gives: its entries, or the faults of its lines
+// (LineFault as the editable form's, lines and columns from 1, columns in
+// characters). A usable translation with a character code page 1251 cannot
+// hold is a fault at that character.
+struct CatalogueReading {
+  std::vector<CatalogueEntry> entries;
+  std::vector<LineFault> faults;  // the first kReportedFaults
+  std::size_t fault_count = 0;
+};
+CatalogueReading ReadPo(std::string_view content);
+CatalogueReading ReadCsv(std::string_view content);
+
+// What applying a catalogue did, over every file it was applied to.
+struct ApplyCounts {
+  std::int64_t translated = 0;  // records given a translation
+  std::int64_t kept = 0;        // non-empty records without a usable one
+  std::int64_t fuzzy = 0;       // of those, the ones whose entry is fuzzy
+};
+
+// A catalogue's usable translations, by the code page 1251 bytes of their
+// source, ready to apply.
+class Translations {
+ public:
+  // From entries read without fault (every usable translation encodable).
+  explicit Translations(const std::vector<CatalogueEntry>& entries);
+
+  // `records` with every text that has a usable translation replaced by it;
+  // the number, order and flags of the records stay. Counts into `counts`.
+  std::vector<Record> Apply(std::vector<Record> records, ApplyCounts& counts);
+
+  // How many entries of the catalogue no applied record has matched so far.
+  std::size_t Unmatched() const;
+
+ private:
+  struct Translation {
+    std::string bytes;
+    bool usable = false;
+    bool fuzzy = false;
+    bool matched = false;
+  };
+  std::unordered_map<std::string, Translation> by_source_;
+  // Entries no record can match: a source code page 1251 cannot hold, or a
+  // context.
+  std::size_t never_matched_ = 0;
+};
+
+}  // namespace holvane
+
+#endif  // HOLVANE_CONVERSION_CATALOGUE_H_

@@ -398,12 +398,12 @@ class EntryMaker {
       std::vector<std::size_t> positions;
       std::string again;
       Decode(content_, gathered.str, quoting_, again, &positions);
-      const std::size_t found =
-          again.find(std::string(field.substr(0, at)) + std::string(kCharset));
-      faults_.Add(
-          found == std::string::npos ? gathered.start : positions[found + at + kCharset.size()],
-          "кодировка каталога «" + std::string(charset) +
-              "» не поддерживается: нужна UTF-8 (charset=UTF-8 в Content-Type)");
+      // The charset's name, or the string's closing quote when it has none.
+      const auto name_at =
+          static_cast<std::size_t>(field.data() - header.data()) + at + kCharset.size();
+      faults_.Add(name_at < positions.size() ? positions[name_at] : gathered.str.back().end,
+                  "кодировка каталога «" + std::string(charset) +
+                      "» не поддерживается: нужна UTF-8 (charset=UTF-8 в Content-Type)");
       return;
     }
   }

@@ -218,6 +218,8 @@ TEST(Catalogue, EachBadLineIsToldWhereItIs) {
       {false, "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=KOI8-R\\n\"\n" + entry,
        "3:36: кодировка каталога «KOI8-R» не поддерживается: нужна UTF-8 (charset=UTF-8 в "
        "Content-Type)"},
+      {false, "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=\"\n",
+       "2:43: кодировка каталога «» не поддерживается: нужна UTF-8 (charset=UTF-8 в Content-Type)"},
       {true, "source,target\r\n\"a,b\r\n", "2:1: ячейка в кавычках не закрыта до конца файла"},
       {true, "source,translation\r\n", "1:1: в строке заголовка нет столбца «target»"},
       {true, "", "1:1: нет строки заголовка со столбцами «source» и «target»"},

@@ -266,6 +266,10 @@ std::size_t CheckEscape(std::string_view content, std::size_t at, std::size_t en
 // reference at any space, so a file name's spaces are written "%20" in one
 // (and its "%" as "%25"), the way URLs carry them; reading undoes it.
 void AppendReference(std::string_view reference, std::string& out) {
+  if (reference.find_first_of(" %\t") == std::string_view::npos) {
+    out += reference;
+    return;
+  }
   for (const char c : reference) {
     if (c == ' ') {
       out += "%20";
@@ -813,8 +817,15 @@ class CsvReader {
 
 // Appends `text` with PO's escapes, or a CSV cell's.
 void AppendEscaped(std::string_view text, Quoting quoting, std::string& out) {
-  for (const char c : text) {
-    switch (c) {
+  // Most of a text needs no escape: it goes in runs.
+  constexpr std::string_view kEscaped = "\\\t\n\r\"";
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t stop = std::min(text.find_first_of(kEscaped, at), text.size());
+    out.append(text.substr(at, stop - at));
+    if (stop == text.size()) return;
+    at = stop + 1;
+    switch (text[stop]) {
       case '\\':
         out += "\\\\";
         break;
@@ -830,8 +841,6 @@ void AppendEscaped(std::string_view text, Quoting quoting, std::string& out) {
       case '"':
         out += quoting == Quoting::kPo ? "\\\"" : "\"\"";
         break;
-      default:
-        out.push_back(c);
     }
   }
 }
@@ -937,6 +946,8 @@ std::string CatalogueDate(std::int64_t seconds) {
 
 void CatalogueBuilder::AddFile(std::string_view file, const std::vector<Record>& records) {
   const std::string prefix = std::string(file) + ":";
+  // At most one entry a record: the index never grows while it is filled.
+  index_.reserve(index_.size() + records.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
     const Record& record = records[i];
     if (record.text.empty()) continue;

@@ -175,6 +175,13 @@ TEST(Catalogue, TranslationsAppliedOnlyWhenUsableAndCounted) {
   EXPECT_EQ(counts.kept, 3);
   EXPECT_EQ(counts.fuzzy, 1);
   EXPECT_EQ(translations.Unmatched(), 1u);
+  // --from takes only what applying would use.
+  CatalogueBuilder builder;
+  builder.AddFile("f.wvl", {{"b", 0}, {"a", 0}, {"c", 0}});
+  EXPECT_EQ(builder.TakeTranslations(entries), 1u);
+  EXPECT_EQ(builder.entries()[0].translation, "");
+  EXPECT_EQ(builder.entries()[1].translation, "Ж");
+  EXPECT_EQ(builder.entries()[2].translation, "");
 }
 
 struct BadCatalogue {

@@ -266,6 +266,10 @@ std::size_t CheckEscape(std::string_view content, std::size_t at, std::size_t en
 // reference at any space, so a file name's spaces are written "%20" in one
 // (and its "%" as "%25"), the way URLs carry them; reading undoes it.
 void AppendReference(std::string_view reference, std::string& out) {
+  if (reference.find_first_of(" %\t") == std::string_view::npos) {
+    out += reference;
+    return;
+  }
   for (const char c : reference) {
     if (c == ' ') {
       out += "%20";
@@ -398,12 +402,12 @@ class EntryMaker {
       std::vector<std::size_t> positions;
       std::string again;
       Decode(content_, gathered.str, quoting_, again, &positions);
-      const std::size_t found =
-          again.find(std::string(field.substr(0, at)) + std::string(kCharset));
-      faults_.Add(
-          found == std::string::npos ? gathered.start : positions[found + at + kCharset.size()],
-          "кодировка каталога «" + std::string(charset) +
-              "» не поддерживается: нужна UTF-8 (charset=UTF-8 в Content-Type)");
+      // The charset's name, or the string's closing quote when it has none.
+      const auto name_at =
+          static_cast<std::size_t>(field.data() - header.data()) + at + kCharset.size();
+      faults_.Add(name_at < positions.size() ? positions[name_at] : gathered.str.back().end,
+                  "кодировка каталога «" + std::string(charset) +
+                      "» не поддерживается: нужна UTF-8 (charset=UTF-8 в Content-Type)");
       return;
     }
   }
@@ -813,8 +817,15 @@ class CsvReader {
 
 // Appends `text` with PO's escapes, or a CSV cell's.
 void AppendEscaped(std::string_view text, Quoting quoting, std::string& out) {
-  for (const char c : text) {
-    switch (c) {
+  // Most of a text needs no escape: it goes in runs.
+  constexpr std::string_view kEscaped = "\\\t\n\r\"";
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t stop = std::min(text.find_first_of(kEscaped, at), text.size());
+    out.append(text.substr(at, stop - at));
+    if (stop == text.size()) return;
+    at = stop + 1;
+    switch (text[stop]) {
       case '\\':
         out += "\\\\";
         break;
@@ -830,8 +841,6 @@ void AppendEscaped(std::string_view text, Quoting quoting, std::string& out) {
       case '"':
         out += quoting == Quoting::kPo ? "\\\"" : "\"\"";
         break;
-      default:
-        out.push_back(c);
     }
   }
 }
@@ -937,6 +946,8 @@ std::string CatalogueDate(std::int64_t seconds) {
 
 void CatalogueBuilder::AddFile(std::string_view file, const std::vector<Record>& records) {
   const std::string prefix = std::string(file) + ":";
+  // At most one entry a record: the index never grows while it is filled.
+  index_.reserve(index_.size() + records.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
     const Record& record = records[i];
     if (record.text.empty()) continue;

@@ -175,6 +175,13 @@ TEST(Catalogue, TranslationsAppliedOnlyWhenUsableAndCounted) {
   EXPECT_EQ(counts.kept, 3);
   EXPECT_EQ(counts.fuzzy, 1);
   EXPECT_EQ(translations.Unmatched(), 1u);
+  // --from takes only what applying would use.
+  CatalogueBuilder builder;
+  builder.AddFile("f.wvl", {{"b", 0}, {"a", 0}, {"c", 0}});
+  EXPECT_EQ(builder.TakeTranslations(entries), 1u);
+  EXPECT_EQ(builder.entries()[0].translation, "");
+  EXPECT_EQ(builder.entries()[1].translation, "Ж");
+  EXPECT_EQ(builder.entries()[2].translation, "");
 }
 
 struct BadCatalogue {
@@ -218,6 +225,8 @@ TEST(Catalogue, EachBadLineIsToldWhereItIs) {
       {false, "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=KOI8-R\\n\"\n" + entry,
        "3:36: кодировка каталога «KOI8-R» не поддерживается: нужна UTF-8 (charset=UTF-8 в "
        "Content-Type)"},
+      {false, "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=\"\n",
+       "2:43: кодировка каталога «» не поддерживается: нужна UTF-8 (charset=UTF-8 в Content-Type)"},
       {true, "source,target\r\n\"a,b\r\n", "2:1: ячейка в кавычках не закрыта до конца файла"},
       {true, "source,translation\r\n", "1:1: в строке заголовка нет столбца «target»"},
       {true, "", "1:1: нет строки заголовка со столбцами «source» и «target»"},

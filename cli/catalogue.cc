@@ -26,6 +26,7 @@
 #include "common/run_time_error.h"
 #include "compression/czlib.h"
 #include "conversion/catalogue.h"
+#include "conversion/convert_file.h"
 #include "conversion/pack.h"
 #include "conversion/record_format.h"
 #include "text/escapes.h"
@@ -40,37 +41,23 @@ namespace {
 // build; otherwise now. Always in UTC, written as gettext writes it.
 std::string CreationDate() {
   using namespace std::chrono;
-  sys_seconds moment = floor<seconds>(system_clock::now());
+  std::int64_t moment = floor<seconds>(system_clock::now()).time_since_epoch().count();
   if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr) {
     const std::string_view given = epoch;
     std::int64_t value = 0;
     const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), value);
     if (error == std::errc() && end == given.data() + given.size() && !given.empty()) {
-      moment = sys_seconds(seconds(value));
+      moment = value;
     }
   }
-  const sys_days day = floor<days>(moment);
-  const year_month_day date(day);
-  const hh_mm_ss time(moment - day);
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02u-%02u %02ld:%02ld+0000", static_cast<int>(date.year()),
-                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-                static_cast<long>(time.hours().count()), static_cast<long>(time.minutes().count()));
-  return text;
+  return CatalogueDate(moment);
 }
 
 // The record stream `file` holds ("-": standard input), decompressed as a
 // conversion decompresses it.
 std::string RecordStreamOf(const std::filesystem::path& file, std::optional<cZLIB>& zlib) {
   std::string content = file == kStandardInput ? ReadStandardInput() : ReadWholeFile(file);
-  if (!zlib) zlib.emplace();
-  if (const std::int32_t result = zlib->UncompressString(content, record_format::kFileZlibMode);
-      result != 0) {
-    throw RunTimeError(
-        result > 0 ? static_cast<ErrorNumber>(result) : ErrorNumber::kInvalidFileFormat,
-        sentence::NotDecompressed(DescribeZlibResult(ZlibMethod::kUncompressString, result)),
-        std::nullopt, file);
-  }
+  Decompress(content, zlib, file);
   return content;
 }
 

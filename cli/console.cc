@@ -340,9 +340,6 @@ std::string PackedCount(std::int64_t count) {
   return Filled("Файлов упаковано: {}.", {Number(count)});
 }
 
-std::string NotDecompressed(std::string_view cause) {
-  return Filled("не удаётся распаковать: {}", {cause});
-}
 std::string OneOutputForFiles(std::size_t files) {
   return Filled("-o и -c пишут один файл, а ПУТИ дают их {}", {std::to_string(files)});
 }

@@ -179,12 +179,10 @@ std::string FaultyLines(std::size_t beyond_those_told, std::size_t in_all);
 // How many files a run of --pack packed (no line break).
 std::string PackedCount(std::int64_t count);
 
-// The catalogues (catalogue.cc): a file whose content does not decompress,
-// with the compressor's words for why; -o or -c given for PATHs that stand
-// for `files` files; how many files a catalogue was made from, how many
+// The catalogues (catalogue.cc): -o or -c given for PATHs that stand for
+// `files` files; how many files a catalogue was made from, how many
 // entries it has and how many translations --from gave it; how many files
 // --apply wrote, and what it did over all of them (no line breaks).
-std::string NotDecompressed(std::string_view cause);
 std::string OneOutputForFiles(std::size_t files);
 std::string CataloguedCount(std::int64_t count);
 std::string CatalogueSize(std::size_t entries, std::size_t translated);

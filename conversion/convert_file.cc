@@ -57,8 +57,8 @@ class ContentFile final : public ReadableFile {
   std::string_view content_;
 };
 
-// Decompresses `content` in place, or throws naming `input` (empty when the
-// caller names it).
+}  // namespace
+
 void Decompress(std::string& content, std::optional<cZLIB>& zlib,
                 const std::filesystem::path& input) {
   if (!zlib) zlib.emplace();
@@ -69,8 +69,6 @@ void Decompress(std::string& content, std::optional<cZLIB>& zlib,
     NotDecompressed(input, result);
   }
 }
-
-}  // namespace
 
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& input) {
   return WithSuffix(input, ".tmp");

@@ -42,6 +42,14 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
                  std::optional<cZLIB>& zlib, FileSystem& file_system = DefaultFileSystem(),
                  const TextForm& form = {});
 
+// Decompresses `content`, the whole of a *.wvl file, in place with `zlib`
+// (made here if it does not exist yet): what every reading of a file's texts
+// starts with. Throws RunTimeError concerning `input` when it does not
+// decompress: the wrapper's error number with its words, or
+// kInvalidFileFormat for what is no zlib stream.
+void Decompress(std::string& content, std::optional<cZLIB>& zlib,
+                const std::filesystem::path& input);
+
 // Converts `content`, the whole of a compressed file, and appends its text in
 // `form` to `target`: the conversion for a text that goes elsewhere than
 // beside its input. Nothing else is written; the record stream is read from

@@ -125,7 +125,7 @@ int RunCatalogue(const Options& options) {
   std::size_t next = 0;  // the loop takes the files in order, each once
   const auto add = [&](const std::filesystem::path& file) {
     const std::filesystem::path& below = relative[next++];
-    builder.AddFile(ReferenceName(below), ReadRecords(RecordStreamOf(file, zlib)));
+    builder.AddStream(ReferenceName(below), RecordStreamOf(file, zlib));
     return true;
   };
   int status = loop.Run(files, add, {sentence::CataloguedCount, text_on_stdout, options.quiet},
@@ -133,8 +133,8 @@ int RunCatalogue(const Options& options) {
   if (status == kReaderGoneStatus) return status;
   const std::size_t translated = options.from ? builder.TakeTranslations(previous) : 0;
   const std::string catalogue = options.catalogue_format == CatalogueFormat::kCsv
-                                    ? WriteCsv(builder.entries())
-                                    : WritePo(builder.entries(), CreationDate());
+                                    ? builder.Csv()
+                                    : builder.Po(CreationDate());
   try {
     if (options.to_stdout) {
       StandardOutput()->Append(catalogue);
@@ -154,7 +154,7 @@ int RunCatalogue(const Options& options) {
   }
   if (!options.quiet) {
     WriteText(CountStream(text_on_stdout),
-              sentence::CatalogueSize(builder.entries().size(), translated) + "\n");
+              sentence::CatalogueSize(builder.size(), translated) + "\n");
   }
   return status;
 }

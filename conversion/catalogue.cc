@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstring>
 #include <utility>
 
@@ -890,6 +891,71 @@ std::size_t EscapedSize(const CatalogueEntry& entry) {
   return size;
 }
 
+// A PO catalogue's header. A template's keeps gettext's placeholders and is
+// fuzzy, as xgettext leaves it; a translated catalogue's has the date for both.
+void AppendPoHeader(bool translated, std::string_view creation_date, std::string& out) {
+  if (!translated) out += "#, fuzzy\n";
+  out += "msgid \"\"\nmsgstr \"\"\n";
+  out += "\"Project-Id-Version: holvane\\n\"\n";
+  out += "\"POT-Creation-Date: " + std::string(creation_date) + "\\n\"\n";
+  out += translated ? "\"PO-Revision-Date: " + std::string(creation_date) + "\\n\"\n"
+                    : std::string("\"PO-Revision-Date: YEAR-MO-DA HO:MI+ZONE\\n\"\n");
+  out += translated ? "\"Last-Translator: \\n\"\n\"Language-Team: \\n\"\n"
+                    : "\"Last-Translator: FULL NAME <EMAIL@ADDRESS>\\n\"\n"
+                      "\"Language-Team: LANGUAGE <LL@li.org>\\n\"\n";
+  out += "\"MIME-Version: 1.0\\n\"\n";
+  out += "\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
+  out += "\"Content-Transfer-Encoding: 8bit\\n\"\n";
+}
+
+// Appends the code page 1251 `text` as CatalogueText shows it, with PO's
+// escapes or a CSV cell's; the same as AppendEscaped(CatalogueText(text)).
+void AppendShownEscaped(std::string_view text, Quoting quoting, std::string& out) {
+  constexpr std::string_view kEscaped = "\\\t\n\r\"";
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t stop = std::min(text.find_first_of(kEscaped, at), text.size());
+    if (stop > at) {
+      // Three bytes at most for each, and the table's store behind the last.
+      const std::size_t old_size = out.size();
+      out.resize(old_size + 3 * (stop - at) + sizeof(Shown));
+      char* end = text::PutPackedCharacters(out.data() + old_size, text.data() + at, stop - at,
+                                            ShownCharacters());
+      out.resize(static_cast<std::size_t>(end - out.data()));
+    }
+    if (stop == text.size()) return;
+    AppendEscaped(text.substr(stop, 1), quoting, out);
+    at = stop + 1;
+  }
+}
+
+// AppendPoString for the code page 1251 `text` as CatalogueText shows it,
+// without a prefix.
+void AppendShownPoString(std::string_view keyword, std::string_view text, std::string& out) {
+  out += keyword;
+  const std::size_t first_break = text.find('\n');
+  if (first_break == std::string_view::npos || first_break + 1 == text.size()) {
+    out += " \"";
+    AppendShownEscaped(text, Quoting::kPo, out);
+    out += "\"\n";
+    return;
+  }
+  out += " \"\"\n";
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t stop = std::min(text.find('\n', at), text.size() - 1) + 1;
+    out += '"';
+    AppendShownEscaped(text.substr(at, stop - at), Quoting::kPo, out);
+    out += "\"\n";
+    at = stop;
+  }
+}
+
+void AppendNumber(std::int64_t value, std::string& out) {
+  char digits[24];
+  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, static_cast<std::size_t>(end - digits));
+}
+
 }  // namespace
 
 std::vector<Record> ReadRecords(std::string_view stream) {
@@ -945,23 +1011,74 @@ std::string CatalogueDate(std::int64_t seconds) {
 }
 
 void CatalogueBuilder::AddFile(std::string_view file, const std::vector<Record>& records) {
-  const std::string prefix = std::string(file) + ":";
-  // At most one entry a record: the index never grows while it is filled.
-  index_.reserve(index_.size() + records.size());
+  entries_made_ = false;
+  const auto index = static_cast<std::uint32_t>(files_.size());
+  files_.emplace_back(file);
   for (std::size_t i = 0; i < records.size(); ++i) {
-    const Record& record = records[i];
-    if (record.text.empty()) continue;
-    const auto [found, added] = index_.try_emplace(record.text, entries_.size());
-    if (added) {
-      entries_.emplace_back();
-      entries_.back().source = CatalogueText(record.text);
+    Add(index, static_cast<std::uint32_t>(i + 1), records[i].text, records[i].flag);
+  }
+}
+
+void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream) {
+  // Read through once first, so that a stream that breaks off adds nothing.
+  std::size_t count = 0;
+  ForEachRecord(stream, [&count](std::int32_t, std::string_view) { ++count; });
+  entries_made_ = false;
+  const auto index = static_cast<std::uint32_t>(files_.size());
+  files_.emplace_back(file);
+  references_.reserve(references_.size() + count);
+  std::uint32_t number = 0;
+  ForEachRecord(
+      stream, [&](std::int32_t flag, std::string_view text) { Add(index, ++number, text, flag); });
+}
+
+void CatalogueBuilder::Grow() {
+  // Half full at most, so that a probe stays short.
+  std::vector<std::uint32_t> slots(std::max<std::size_t>(1024, 2 * slots_.size()), 0);
+  const std::size_t mask = slots.size() - 1;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    std::size_t at = items_[i].hash & mask;
+    while (slots[at] != 0) at = (at + 1) & mask;
+    slots[at] = static_cast<std::uint32_t>(i + 1);
+  }
+  slots_ = std::move(slots);
+}
+
+void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string_view text,
+                           std::int32_t flag) {
+  if (text.empty()) return;
+  if (2 * (items_.size() + 1) > slots_.size()) Grow();
+  const std::size_t hash = std::hash<std::string_view>{}(text);
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = hash & mask;
+  const auto reference = static_cast<std::uint32_t>(references_.size());
+  references_.push_back({file, number});
+  while (true) {
+    const std::uint32_t slot = slots_[at];
+    if (slot == 0) {
+      slots_[at] = static_cast<std::uint32_t>(items_.size() + 1);
+      items_.push_back({text_.size(), hash, static_cast<std::uint32_t>(text.size()), reference,
+                        reference, flag});
+      text_ += text;
+      if (!translations_.empty()) translations_.emplace_back();
+      return;
     }
-    CatalogueEntry& entry = entries_[found->second];
-    entry.references.push_back(prefix + std::to_string(i + 1));
-    // Flags are few; a search of those already met stays short.
-    if (std::find(entry.flags.begin(), entry.flags.end(), record.flag) == entry.flags.end()) {
-      entry.flags.push_back(record.flag);
+    Item& item = items_[slot - 1];
+    if (item.hash == hash && TextOf(item) == text) {
+      references_[item.last_reference].next = reference;
+      item.last_reference = reference;
+      // Flags are few; a search of those already met stays short.
+      if (item.flag == flag) return;
+      std::uint32_t* next = &item.more_flags;
+      while (*next != kNone) {
+        if (more_flags_[*next].flag == flag) return;
+        next = &more_flags_[*next].next;
+      }
+      *next = static_cast<std::uint32_t>(more_flags_.size());
+      more_flags_.push_back({flag});
+      return;
     }
+    at = (at + 1) & mask;
   }
 }
 
@@ -971,14 +1088,113 @@ std::size_t CatalogueBuilder::TakeTranslations(const std::vector<CatalogueEntry>
   for (const CatalogueEntry& entry : previous) {
     if (entry.Usable() && !entry.context) usable.try_emplace(entry.source, &entry);
   }
+  translations_.resize(items_.size());
+  entries_made_ = false;
   std::size_t filled = 0;
-  for (CatalogueEntry& entry : entries_) {
-    const auto found = usable.find(entry.source);
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const auto found = usable.find(CatalogueText(TextOf(items_[i])));
     if (found == usable.end()) continue;
-    entry.translation = found->second->translation;
+    translations_[i] = found->second->translation;
     ++filled;
   }
   return filled;
+}
+
+const std::vector<CatalogueEntry>& CatalogueBuilder::entries() const {
+  if (entries_made_) return entries_;
+  entries_.assign(items_.size(), CatalogueEntry{});
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const Item& item = items_[i];
+    CatalogueEntry& entry = entries_[i];
+    entry.source = CatalogueText(TextOf(item));
+    if (!translations_.empty()) entry.translation = translations_[i];
+    for (std::uint32_t r = item.first_reference; r != kNone; r = references_[r].next) {
+      entry.references.push_back(files_[references_[r].file] + ":" +
+                                 std::to_string(references_[r].number));
+    }
+    entry.flags.push_back(item.flag);
+    for (std::uint32_t f = item.more_flags; f != kNone; f = more_flags_[f].next) {
+      entry.flags.push_back(more_flags_[f].flag);
+    }
+  }
+  entries_made_ = true;
+  return entries_;
+}
+
+std::string CatalogueBuilder::Po(std::string_view creation_date) const {
+  const bool translated = std::any_of(translations_.begin(), translations_.end(),
+                                      [](const std::string& t) { return !t.empty(); });
+  // Each file's name as a reference shows it, once.
+  std::vector<std::string> names(files_.size());
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    AppendReference(files_[i], names[i]);
+    names[i] += ':';
+  }
+  std::size_t size = 512 + 48 * items_.size() + 3 * text_.size();
+  for (const Reference& reference : references_) size += names[reference.file].size() + 12;
+  for (const std::string& translation : translations_) size += 2 * translation.size();
+  std::string out;
+  out.reserve(size);
+  AppendPoHeader(translated, creation_date, out);
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const Item& item = items_[i];
+    out += "\n#. flags: ";
+    AppendNumber(item.flag, out);
+    for (std::uint32_t f = item.more_flags; f != kNone; f = more_flags_[f].next) {
+      out += ' ';
+      AppendNumber(more_flags_[f].flag, out);
+    }
+    out += "\n#:";
+    for (std::uint32_t r = item.first_reference; r != kNone; r = references_[r].next) {
+      out += ' ';
+      out += names[references_[r].file];
+      AppendNumber(references_[r].number, out);
+    }
+    out += '\n';
+    AppendShownPoString("msgid", TextOf(item), out);
+    AppendPoString("", "msgstr", translations_.empty() ? std::string_view() : translations_[i],
+                   out);
+  }
+  return out;
+}
+
+std::string CatalogueBuilder::Csv() const {
+  // Each file's name as a reference shows it in a cell, once.
+  std::vector<std::string> names(files_.size());
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    std::string name;
+    AppendReference(files_[i], name);
+    AppendEscaped(name, Quoting::kCsv, names[i]);
+    names[i] += ':';
+  }
+  std::size_t size = 64 + 32 * items_.size() + 3 * text_.size();
+  for (const Reference& reference : references_) size += names[reference.file].size() + 12;
+  for (const std::string& translation : translations_) size += 2 * translation.size();
+  std::string out;
+  out.reserve(size);
+  out += kByteOrderMark;
+  out += "source,target,fuzzy,references,flags\r\n";
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const Item& item = items_[i];
+    out += '"';
+    AppendShownEscaped(TextOf(item), Quoting::kCsv, out);
+    out += "\",";
+    AppendCsvCell(translations_.empty() ? std::string_view() : translations_[i], out);
+    out += ",,\"";
+    for (std::uint32_t r = item.first_reference; r != kNone; r = references_[r].next) {
+      if (r != item.first_reference) out += ' ';
+      out += names[references_[r].file];
+      AppendNumber(references_[r].number, out);
+    }
+    out += "\",";
+    AppendNumber(item.flag, out);
+    for (std::uint32_t f = item.more_flags; f != kNone; f = more_flags_[f].next) {
+      out += ' ';
+      AppendNumber(more_flags_[f].flag, out);
+    }
+    out += "\r\n";
+  }
+  return out;
 }
 
 std::string WritePo(const std::vector<CatalogueEntry>& entries, std::string_view creation_date) {
@@ -989,20 +1205,7 @@ std::string WritePo(const std::vector<CatalogueEntry>& entries, std::string_view
   for (const CatalogueEntry& entry : entries) size += EscapedSize(entry);
   std::string out;
   out.reserve(size);
-  // A template's header keeps gettext's placeholders and is fuzzy, as
-  // xgettext leaves it; a translated catalogue's has the date for both.
-  if (!translated) out += "#, fuzzy\n";
-  out += "msgid \"\"\nmsgstr \"\"\n";
-  out += "\"Project-Id-Version: holvane\\n\"\n";
-  out += "\"POT-Creation-Date: " + std::string(creation_date) + "\\n\"\n";
-  out += translated ? "\"PO-Revision-Date: " + std::string(creation_date) + "\\n\"\n"
-                    : std::string("\"PO-Revision-Date: YEAR-MO-DA HO:MI+ZONE\\n\"\n");
-  out += translated ? "\"Last-Translator: \\n\"\n\"Language-Team: \\n\"\n"
-                    : "\"Last-Translator: FULL NAME <EMAIL@ADDRESS>\\n\"\n"
-                      "\"Language-Team: LANGUAGE <LL@li.org>\\n\"\n";
-  out += "\"MIME-Version: 1.0\\n\"\n";
-  out += "\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
-  out += "\"Content-Transfer-Encoding: 8bit\\n\"\n";
+  AppendPoHeader(translated, creation_date, out);
   for (const CatalogueEntry& entry : entries) {
     out += '\n';
     const std::string_view prefix = entry.obsolete ? "#~ " : "";

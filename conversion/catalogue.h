@@ -64,15 +64,63 @@ class CatalogueBuilder {
   // it came from, in UTF-8 with '/' between folders, as references show it).
   void AddFile(std::string_view file, const std::vector<Record>& records);
 
+  // The same for the records of the whole record stream `stream`; a stream
+  // that breaks off throws RunTimeError as ReadRecords does, and adds nothing.
+  void AddStream(std::string_view file, std::string_view stream);
+
   // Fills in the translation of every entry whose source a usable entry of
   // `previous` has, from that entry; returns how many were filled.
   std::size_t TakeTranslations(const std::vector<CatalogueEntry>& previous);
 
-  const std::vector<CatalogueEntry>& entries() const { return entries_; }
+  // How many entries there are.
+  std::size_t size() const { return items_.size(); }
+
+  // The entries, made when first asked for after a change.
+  const std::vector<CatalogueEntry>& entries() const;
+
+  // WritePo(entries(), creation_date) and WriteCsv(entries()), byte for byte,
+  // written without making the entries.
+  std::string Po(std::string_view creation_date) const;
+  std::string Csv() const;
 
  private:
-  std::vector<CatalogueEntry> entries_;
-  std::unordered_map<std::string, std::size_t> index_;
+  static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+  // An entry: its text's code page 1251 bytes in text_, its references and
+  // its flags as chains in references_ and more_flags_.
+  struct Item {
+    std::size_t text_at;
+    std::size_t hash;
+    std::uint32_t text_size;
+    std::uint32_t first_reference;
+    std::uint32_t last_reference;
+    std::int32_t flag;
+    std::uint32_t more_flags = kNone;
+  };
+  struct Reference {
+    std::uint32_t file;
+    std::uint32_t number;  // from 1
+    std::uint32_t next = kNone;
+  };
+  struct MoreFlag {
+    std::int32_t flag;
+    std::uint32_t next = kNone;
+  };
+
+  void Add(std::uint32_t file, std::uint32_t number, std::string_view text, std::int32_t flag);
+  void Grow();
+  std::string_view TextOf(const Item& item) const {
+    return {text_.data() + item.text_at, item.text_size};
+  }
+
+  std::vector<std::string> files_;
+  std::string text_;
+  std::vector<Item> items_;
+  std::vector<std::uint32_t> slots_;  // open addressing: an item's index + 1, 0 free
+  std::vector<Reference> references_;
+  std::vector<MoreFlag> more_flags_;
+  std::vector<std::string> translations_;  // by item; empty until one is taken
+  mutable std::vector<CatalogueEntry> entries_;
+  mutable bool entries_made_ = true;
 };
 
 // The catalogue as a PO file: UTF-8, with its header; a template (every

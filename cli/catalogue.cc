@@ -209,9 +209,8 @@ int RunApply(const Options& options) {
       return false;
     }
     ApplyCounts counts;
-    const std::vector<Record> records =
-        translations.Apply(ReadRecords(RecordStreamOf(file, zlib)), counts);
-    const std::string packed = PackRecordStream(WriteRecords(records), zlib);
+    const std::string packed =
+        PackRecordStream(translations.ApplyStream(RecordStreamOf(file, zlib), counts), zlib);
     if (options.to_stdout) {
       standard_output->Append(packed);
     } else {

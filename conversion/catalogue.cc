@@ -1267,7 +1267,11 @@ CatalogueReading ReadCsv(std::string_view content) {
 
 Translations::Translations(const std::vector<CatalogueEntry>& entries) {
   by_source_.reserve(entries.size());
+  std::size_t slots = 1024;
+  while (slots < 2 * entries.size()) slots *= 2;
+  slots_.assign(slots, 0);
   std::string source;
+  std::string bytes;
   for (const CatalogueEntry& entry : entries) {
     // An obsolete entry, or one with a context, stands for no record.
     if (entry.obsolete) continue;
@@ -1275,41 +1279,95 @@ Translations::Translations(const std::vector<CatalogueEntry>& entries) {
       ++never_matched_;
       continue;
     }
-    Translation translation;
-    translation.fuzzy = entry.fuzzy;
-    translation.usable = entry.Usable() && !ToCodePage(entry.translation, translation.bytes);
-    const auto [found, added] = by_source_.try_emplace(source, std::move(translation));
+    const bool usable = entry.Usable() && !ToCodePage(entry.translation, bytes);
+    const std::size_t hash = std::hash<std::string_view>{}(source);
+    Translation* found = Find(source, hash);
     // Of two entries with one source, the first usable one is applied.
-    if (!added && !found->second.usable && translation.usable)
-      found->second = std::move(translation);
+    if (found != nullptr && (found->usable || !usable)) continue;
+    Translation translation;
+    translation.hash = hash;
+    translation.fuzzy = entry.fuzzy;
+    translation.usable = usable;
+    translation.source_at = store_.size();
+    translation.source_size = static_cast<std::uint32_t>(source.size());
+    store_ += source;
+    if (usable) {
+      translation.bytes_at = store_.size();
+      translation.bytes_size = static_cast<std::uint32_t>(bytes.size());
+      store_ += bytes;
+    }
+    if (found != nullptr) {
+      *found = translation;
+      continue;
+    }
+    std::size_t at = hash & (slots_.size() - 1);
+    while (slots_[at] != 0) at = (at + 1) & (slots_.size() - 1);
+    by_source_.push_back(translation);
+    slots_[at] = static_cast<std::uint32_t>(by_source_.size());
   }
+}
+
+Translations::Translation* Translations::Find(std::string_view source, std::size_t hash) {
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask; slots_[at] != 0; at = (at + 1) & mask) {
+    Translation& translation = by_source_[slots_[at] - 1];
+    if (translation.hash == hash && std::string_view(store_.data() + translation.source_at,
+                                                     translation.source_size) == source) {
+      return &translation;
+    }
+  }
+  return nullptr;
+}
+
+std::optional<std::string_view> Translations::Lookup(std::string_view text, ApplyCounts& counts) {
+  Translation* found = Find(text, std::hash<std::string_view>{}(text));
+  if (found == nullptr) {
+    ++counts.kept;
+    return std::nullopt;
+  }
+  found->matched = true;
+  if (found->usable) {
+    ++counts.translated;
+    return std::string_view(store_.data() + found->bytes_at, found->bytes_size);
+  }
+  ++counts.kept;
+  if (found->fuzzy) ++counts.fuzzy;
+  return std::nullopt;
 }
 
 std::vector<Record> Translations::Apply(std::vector<Record> records, ApplyCounts& counts) {
   for (Record& record : records) {
     if (record.text.empty()) continue;
-    const auto found = by_source_.find(record.text);
-    if (found == by_source_.end()) {
-      ++counts.kept;
-      continue;
-    }
-    Translation& translation = found->second;
-    translation.matched = true;
-    if (translation.usable) {
-      record.text = translation.bytes;
-      ++counts.translated;
-    } else {
-      ++counts.kept;
-      if (translation.fuzzy) ++counts.fuzzy;
+    if (const std::optional<std::string_view> bytes = Lookup(record.text, counts)) {
+      record.text = *bytes;
     }
   }
   return records;
 }
 
+std::string Translations::ApplyStream(std::string_view stream, ApplyCounts& counts) {
+  // Read through once first, so that a stream that breaks off matches nothing.
+  ForEachRecord(stream, [](std::int32_t, std::string_view) {});
+  std::string out;
+  out.reserve(stream.size() + stream.size() / 4);
+  ForEachRecord(stream, [&](std::int32_t flag, std::string_view text) {
+    if (!text.empty()) {
+      if (const std::optional<std::string_view> bytes = Lookup(text, counts)) text = *bytes;
+    }
+    char field[record_format::kFieldWidth];
+    record_format::StoreInt32(field, static_cast<std::int32_t>(text.size()));
+    out.append(field, sizeof field);
+    out += text;
+    record_format::StoreInt32(field, flag);
+    out.append(field, sizeof field);
+  });
+  return out;
+}
+
 std::size_t Translations::Unmatched() const {
-  return never_matched_ + static_cast<std::size_t>(
-                              std::count_if(by_source_.begin(), by_source_.end(),
-                                            [](const auto& pair) { return !pair.second.matched; }));
+  return never_matched_ +
+         static_cast<std::size_t>(std::count_if(by_source_.begin(), by_source_.end(),
+                                                [](const Translation& t) { return !t.matched; }));
 }
 
 }  // namespace holvane

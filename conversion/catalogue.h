@@ -164,17 +164,35 @@ class Translations {
   // the number, order and flags of the records stay. Counts into `counts`.
   std::vector<Record> Apply(std::vector<Record> records, ApplyCounts& counts);
 
+  // The same for the whole record stream `stream`: the record stream
+  // WriteRecords(Apply(ReadRecords(stream))) gives. A stream that breaks off
+  // throws RunTimeError as ReadRecords does, and neither counts nor matches.
+  std::string ApplyStream(std::string_view stream, ApplyCounts& counts);
+
   // How many entries of the catalogue no applied record has matched so far.
   std::size_t Unmatched() const;
 
  private:
+  // A source and its translation, both code page 1251 bytes in store_.
   struct Translation {
-    std::string bytes;
+    std::size_t source_at = 0;
+    std::size_t bytes_at = 0;
+    std::size_t hash = 0;
+    std::uint32_t source_size = 0;
+    std::uint32_t bytes_size = 0;
     bool usable = false;
     bool fuzzy = false;
     bool matched = false;
   };
-  std::unordered_map<std::string, Translation> by_source_;
+
+  // The translation of records whose text is `text`, counted into `counts`;
+  // none when the text is to stay.
+  std::optional<std::string_view> Lookup(std::string_view text, ApplyCounts& counts);
+  Translation* Find(std::string_view source, std::size_t hash);
+
+  std::string store_;
+  std::vector<Translation> by_source_;
+  std::vector<std::uint32_t> slots_;  // open addressing: an index of by_source_ + 1, 0 free
   // Entries no record can match: a source code page 1251 cannot hold, or a
   // context.
   std::size_t never_matched_ = 0;

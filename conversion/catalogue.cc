@@ -79,22 +79,37 @@ std::string NoByteCause(std::string_view utf8) {
 // `utf8` in code page 1251 into `bytes`; on a character without a byte, the
 // offset in `utf8` where it starts.
 std::optional<std::size_t> ToCodePage(std::string_view utf8, std::string& bytes) {
-  bytes.clear();
-  bytes.reserve(utf8.size());
+  // Never longer than the UTF-8; written through a pointer, cut at the end.
+  bytes.resize(utf8.size());
+  char* out = bytes.data();
   for (std::size_t at = 0; at < utf8.size();) {
     const auto lead = static_cast<unsigned char>(utf8[at]);
     if (lead < 0x80) {
-      bytes.push_back(static_cast<char>(lead));
+      *out++ = static_cast<char>(lead);
       ++at;
       continue;
+    }
+    // А to я, most of every Russian text, without decoding in general.
+    if ((lead == 0xD0 || lead == 0xD1) && at + 1 < utf8.size()) {
+      const auto trail = static_cast<unsigned char>(utf8[at + 1]);
+      const char32_t code_point = ((lead & 0x1Fu) << 6) | (trail & 0x3Fu);
+      if ((trail & 0xC0) == 0x80 && code_point >= 0x0410 && code_point <= 0x044F) {
+        *out++ = static_cast<char>(code_point - 0x0410 + 0xC0);
+        at += 2;
+        continue;
+      }
     }
     char32_t code_point = 0;
     const std::size_t taken = text::DecodeUtf8Character(utf8.substr(at), code_point);
     const std::optional<unsigned char> byte = taken == 0 ? std::nullopt : ByteOf(code_point);
-    if (!byte) return at;
-    bytes.push_back(static_cast<char>(*byte));
+    if (!byte) {
+      bytes.resize(static_cast<std::size_t>(out - bytes.data()));
+      return at;
+    }
+    *out++ = static_cast<char>(*byte);
     at += taken;
   }
+  bytes.resize(static_cast<std::size_t>(out - bytes.data()));
   return std::nullopt;
 }
 
@@ -155,12 +170,24 @@ struct Span {
 enum class Quoting { kPo, kCsv };
 
 // Decodes the pieces `spans` of `content`, checked already, into `out`; with
-// `positions`, the offset in `content` each byte of `out` came from.
-void Decode(std::string_view content, const std::vector<Span>& spans, Quoting quoting,
+// `positions`, the offset in `content` each byte of `out` came from. Returns
+// whether there was an escape.
+bool Decode(std::string_view content, const std::vector<Span>& spans, Quoting quoting,
             std::string& out, std::vector<std::size_t>* positions) {
   out.clear();
+  bool escaped = false;
   for (const Span& span : spans) {
     for (std::size_t at = span.begin; at < span.end;) {
+      if (positions == nullptr) {
+        // Most of a text has no escape: it goes in runs.
+        const std::string_view rest = content.substr(at, span.end - at);
+        const std::size_t run = std::min(
+            quoting == Quoting::kPo ? rest.find('\\') : rest.find_first_of("\\\""), rest.size());
+        out.append(rest.substr(0, run));
+        at += run;
+        if (at == span.end) break;
+        escaped = true;
+      }
       const std::size_t from = at;
       char c = content[at++];
       if (c == '"' && quoting == Quoting::kCsv) {
@@ -216,6 +243,7 @@ void Decode(std::string_view content, const std::vector<Span>& spans, Quoting qu
       if (positions) positions->push_back(from);
     }
   }
+  return escaped;
 }
 
 // The escape at `at` of `content`, within `end`: its length, or 0 with the
@@ -333,17 +361,18 @@ class EntryMaker {
 
   void Make(Gathered& gathered, std::size_t line) {
     CatalogueEntry entry;
-    Decode(content_, gathered.id, quoting_, entry.source, nullptr);
-    Decode(content_, gathered.str, quoting_, entry.translation, nullptr);
+    bool escaped = Decode(content_, gathered.id, quoting_, entry.source, nullptr);
+    escaped |= Decode(content_, gathered.str, quoting_, entry.translation, nullptr);
     if (gathered.has_context) {
       std::string context;
-      Decode(content_, gathered.context, quoting_, context, nullptr);
+      escaped |= Decode(content_, gathered.context, quoting_, context, nullptr);
       entry.context = std::move(context);
     }
     // Escapes may make bytes that are not UTF-8; the file's own bytes are
-    // checked as it is read.
-    if (!Utf8(entry.source, gathered.id) || !Utf8(entry.translation, gathered.str) ||
-        (entry.context && !Utf8(*entry.context, gathered.context))) {
+    // checked as it is read, so without an escape or a fault so far they are.
+    if ((escaped || faults_.any()) &&
+        (!Utf8(entry.source, gathered.id) || !Utf8(entry.translation, gathered.str) ||
+         (entry.context && !Utf8(*entry.context, gathered.context)))) {
       return;
     }
     entry.fuzzy = gathered.fuzzy;

@@ -318,6 +318,13 @@ void AppendReferences(std::string_view text, std::vector<std::string>& reference
   while (true) {
     while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
     if (at >= text.size()) return;
+    const std::size_t stop = std::min(text.find_first_of(" \t", at), text.size());
+    const std::string_view whole = text.substr(at, stop - at);
+    if (whole.find('%') == std::string_view::npos) {
+      references.emplace_back(whole);
+      at = stop;
+      continue;
+    }
     std::string reference;
     for (; at < text.size() && text[at] != ' ' && text[at] != '\t'; ++at) {
       const std::string_view rest = text.substr(at);
@@ -453,8 +460,24 @@ class EntryMaker {
 // whether there was none.
 bool CheckUtf8(std::string_view content, std::size_t start, std::size_t end, Faults& faults) {
   for (std::size_t at = start; at < end;) {
-    if (static_cast<unsigned char>(content[at]) < 0x80) {
+    // Eight ASCII bytes at once where they are.
+    if (at + 8 <= end) {
+      std::uint64_t eight = 0;
+      std::memcpy(&eight, content.data() + at, sizeof eight);
+      if ((eight & 0x8080808080808080u) == 0) {
+        at += 8;
+        continue;
+      }
+    }
+    const auto lead = static_cast<unsigned char>(content[at]);
+    if (lead < 0x80) {
       ++at;
+      continue;
+    }
+    // Two bytes, as Cyrillic is, without decoding in general.
+    if (lead >= 0xC2 && lead <= 0xDF && at + 1 < end &&
+        (static_cast<unsigned char>(content[at + 1]) & 0xC0) == 0x80) {
+      at += 2;
       continue;
     }
     char32_t code_point = 0;

@@ -95,6 +95,23 @@ std::optional<std::vector<CatalogueEntry>> ReadCatalogue(const std::filesystem::
   return std::move(reading.entries);
 }
 
+// The usable translations of the catalogue `name`, read whole and taken as
+// they are read; none, after telling as ReadCatalogue tells.
+std::optional<Translations> ReadTranslations(const std::filesystem::path& name) {
+  Translations translations;
+  CatalogueReading reading;
+  try {
+    const std::string content = name == kStandardInput ? ReadStandardInput() : ReadWholeFile(name);
+    const EntrySink take = [&translations](CatalogueEntry&& entry) { translations.Add(entry); };
+    reading = IsCsv(name) ? ReadCsv(content, take) : ReadPo(content, take);
+  } catch (const RunTimeError& error) {
+    ReportFailure(error.file().empty() ? name : error.file(), error.what());
+    return std::nullopt;
+  }
+  if (ReportedFaults(name, reading.faults, reading.fault_count)) return std::nullopt;
+  return translations;
+}
+
 // Where a count line goes: standard output, unless what the run writes goes
 // there.
 std::FILE* CountStream(bool text_on_stdout) { return text_on_stdout ? stderr : stdout; }
@@ -165,9 +182,9 @@ int RunApply(const Options& options) {
     return 1;
   }
   FileLoop loop(!options.to_stdout && IsTerminal(stderr));
-  const std::optional<std::vector<CatalogueEntry>> entries = ReadCatalogue(options.catalogue);
-  if (!entries) return 1;
-  Translations translations(*entries);
+  std::optional<Translations> read = ReadTranslations(options.catalogue);
+  if (!read) return 1;
+  Translations& translations = *read;
   bool a_path_failed = false;
   std::vector<std::filesystem::path> relative;
   const std::vector<std::filesystem::path> files =

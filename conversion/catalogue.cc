@@ -363,8 +363,12 @@ struct Gathered {
 // of a usable translation, or reads the header's charset.
 class EntryMaker {
  public:
-  EntryMaker(std::string_view content, Quoting quoting, Faults& faults, CatalogueReading& reading)
-      : content_(content), quoting_(quoting), faults_(faults), reading_(reading) {}
+  EntryMaker(std::string_view content, Quoting quoting, Faults& faults, CatalogueReading& reading,
+             const EntrySink* take)
+      : content_(content), quoting_(quoting), faults_(faults), reading_(reading), take_(take) {}
+
+  // Whether entries go to a sink, without their references.
+  bool Taken() const { return take_ != nullptr; }
 
   void Make(Gathered& gathered, std::size_t line) {
     CatalogueEntry entry;
@@ -397,7 +401,12 @@ class EntryMaker {
       const std::size_t at = *ToCodePage(again, bytes_);
       faults_.Add(positions[at], NoByteCause(std::string_view(again).substr(at)));
     }
-    if (!faults_.any()) reading_.entries.push_back(std::move(entry));
+    if (faults_.any()) return;
+    if (take_ != nullptr) {
+      (*take_)(std::move(entry));
+    } else {
+      reading_.entries.push_back(std::move(entry));
+    }
   }
 
  private:
@@ -453,6 +462,7 @@ class EntryMaker {
   Quoting quoting_;
   Faults& faults_;
   CatalogueReading& reading_;
+  const EntrySink* take_;
   std::string bytes_;
 };
 
@@ -495,10 +505,10 @@ bool CheckUtf8(std::string_view content, std::size_t start, std::size_t end, Fau
 // The PO reader, a line at a time.
 class PoReader {
  public:
-  PoReader(std::string_view content, CatalogueReading& reading)
+  PoReader(std::string_view content, CatalogueReading& reading, const EntrySink* take)
       : content_(content),
         faults_(content),
-        maker_(content, Quoting::kPo, faults_, reading),
+        maker_(content, Quoting::kPo, faults_, reading, take),
         reading_(reading) {}
 
   void Read() {
@@ -588,6 +598,7 @@ class PoReader {
   }
 
   void ReadReferences(std::size_t at, std::size_t end) {
+    if (maker_.Taken()) return;
     AppendReferences(content_.substr(at, end - at), current_.references);
   }
 
@@ -703,10 +714,10 @@ constexpr std::string_view kFlagsColumn = "flags";
 // The CSV reader, a record at a time.
 class CsvReader {
  public:
-  CsvReader(std::string_view content, CatalogueReading& reading)
+  CsvReader(std::string_view content, CatalogueReading& reading, const EntrySink* take)
       : content_(content),
         faults_(content),
-        maker_(content, Quoting::kCsv, faults_, reading),
+        maker_(content, Quoting::kCsv, faults_, reading, take),
         reading_(reading) {}
 
   void Read() {
@@ -855,7 +866,7 @@ class CsvReader {
     Decode(content_, SpansOf(cells, fuzzy_), Quoting::kCsv, cell, nullptr);
     gathered.fuzzy = !cell.empty();
     Decode(content_, SpansOf(cells, references_), Quoting::kCsv, cell, nullptr);
-    AppendReferences(cell, gathered.references);
+    if (!maker_.Taken()) AppendReferences(cell, gathered.references);
     // A row without a source, such as a blank one, is nobody's entry.
     if (gathered.id.empty() || gathered.id[0].begin == gathered.id[0].end) return;
     maker_.Make(gathered, line);
@@ -1307,59 +1318,80 @@ std::string WriteCsv(const std::vector<CatalogueEntry>& entries) {
 
 CatalogueReading ReadPo(std::string_view content) {
   CatalogueReading reading;
-  PoReader(content, reading).Read();
+  PoReader(content, reading, nullptr).Read();
   return reading;
 }
 
 CatalogueReading ReadCsv(std::string_view content) {
   CatalogueReading reading;
-  CsvReader(content, reading).Read();
+  CsvReader(content, reading, nullptr).Read();
+  return reading;
+}
+
+CatalogueReading ReadPo(std::string_view content, const EntrySink& take) {
+  CatalogueReading reading;
+  PoReader(content, reading, &take).Read();
+  return reading;
+}
+
+CatalogueReading ReadCsv(std::string_view content, const EntrySink& take) {
+  CatalogueReading reading;
+  CsvReader(content, reading, &take).Read();
   return reading;
 }
 
 Translations::Translations(const std::vector<CatalogueEntry>& entries) {
   by_source_.reserve(entries.size());
-  std::size_t slots = 1024;
-  while (slots < 2 * entries.size()) slots *= 2;
-  slots_.assign(slots, 0);
-  std::string source;
-  std::string bytes;
-  for (const CatalogueEntry& entry : entries) {
-    // An obsolete entry, or one with a context, stands for no record.
-    if (entry.obsolete) continue;
-    if (entry.context || ToCodePage(entry.source, source)) {
-      ++never_matched_;
-      continue;
-    }
-    const bool usable = entry.Usable() && !ToCodePage(entry.translation, bytes);
-    const std::size_t hash = std::hash<std::string_view>{}(source);
-    Translation* found = Find(source, hash);
-    // Of two entries with one source, the first usable one is applied.
-    if (found != nullptr && (found->usable || !usable)) continue;
-    Translation translation;
-    translation.hash = hash;
-    translation.fuzzy = entry.fuzzy;
-    translation.usable = usable;
-    translation.source_at = store_.size();
-    translation.source_size = static_cast<std::uint32_t>(source.size());
-    store_ += source;
-    if (usable) {
-      translation.bytes_at = store_.size();
-      translation.bytes_size = static_cast<std::uint32_t>(bytes.size());
-      store_ += bytes;
-    }
-    if (found != nullptr) {
-      *found = translation;
-      continue;
-    }
-    std::size_t at = hash & (slots_.size() - 1);
-    while (slots_[at] != 0) at = (at + 1) & (slots_.size() - 1);
-    by_source_.push_back(translation);
-    slots_[at] = static_cast<std::uint32_t>(by_source_.size());
+  for (const CatalogueEntry& entry : entries) Add(entry);
+}
+
+void Translations::Add(const CatalogueEntry& entry) {
+  // An obsolete entry, or one with a context, stands for no record.
+  if (entry.obsolete) return;
+  if (entry.context || ToCodePage(entry.source, source_)) {
+    ++never_matched_;
+    return;
+  }
+  const bool usable = entry.Usable() && !ToCodePage(entry.translation, bytes_);
+  const std::size_t hash = std::hash<std::string_view>{}(source_);
+  Translation* found = Find(source_, hash);
+  // Of two entries with one source, the first usable one is applied.
+  if (found != nullptr && (found->usable || !usable)) return;
+  Translation translation;
+  translation.hash = hash;
+  translation.fuzzy = entry.fuzzy;
+  translation.usable = usable;
+  translation.source_at = store_.size();
+  translation.source_size = static_cast<std::uint32_t>(source_.size());
+  store_ += source_;
+  if (usable) {
+    translation.bytes_at = store_.size();
+    translation.bytes_size = static_cast<std::uint32_t>(bytes_.size());
+    store_ += bytes_;
+  }
+  if (found != nullptr) {
+    *found = translation;
+    return;
+  }
+  by_source_.push_back(translation);
+  // Half full at most, so that a probe stays short.
+  if (2 * by_source_.size() > slots_.size()) {
+    slots_.assign(std::max<std::size_t>(1024, 2 * slots_.size()), 0);
+    for (std::size_t i = 0; i < by_source_.size(); ++i) Place(i);
+  } else {
+    Place(by_source_.size() - 1);
   }
 }
 
+void Translations::Place(std::size_t index) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = by_source_[index].hash & mask;
+  while (slots_[at] != 0) at = (at + 1) & mask;
+  slots_[at] = static_cast<std::uint32_t>(index + 1);
+}
+
 Translations::Translation* Translations::Find(std::string_view source, std::size_t hash) {
+  if (slots_.empty()) return nullptr;
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash & mask; slots_[at] != 0; at = (at + 1) & mask) {
     Translation& translation = by_source_[slots_[at] - 1];

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -146,6 +147,14 @@ struct CatalogueReading {
 CatalogueReading ReadPo(std::string_view content);
 CatalogueReading ReadCsv(std::string_view content);
 
+// The same, each entry handed to `take` as it is read, without its
+// references, instead of kept in `entries`: for applying a catalogue without
+// holding it as entries. An entry is handed only while no fault has been
+// found, but a later line may still have one: what was taken is then void.
+using EntrySink = std::function<void(CatalogueEntry&&)>;
+CatalogueReading ReadPo(std::string_view content, const EntrySink& take);
+CatalogueReading ReadCsv(std::string_view content, const EntrySink& take);
+
 // What applying a catalogue did, over every file it was applied to.
 struct ApplyCounts {
   std::int64_t translated = 0;  // records given a translation
@@ -159,6 +168,10 @@ class Translations {
  public:
   // From entries read without fault (every usable translation encodable).
   explicit Translations(const std::vector<CatalogueEntry>& entries);
+  Translations() = default;
+
+  // Adds the entry read after those already added, as the constructor does.
+  void Add(const CatalogueEntry& entry);
 
   // `records` with every text that has a usable translation replaced by it;
   // the number, order and flags of the records stay. Counts into `counts`.
@@ -189,6 +202,7 @@ class Translations {
   // none when the text is to stay.
   std::optional<std::string_view> Lookup(std::string_view text, ApplyCounts& counts);
   Translation* Find(std::string_view source, std::size_t hash);
+  void Place(std::size_t index);
 
   std::string store_;
   std::vector<Translation> by_source_;
@@ -196,6 +210,7 @@ class Translations {
   // Entries no record can match: a source code page 1251 cannot hold, or a
   // context.
   std::size_t never_matched_ = 0;
+  std::string source_, bytes_;  // Add's room
 };
 
 }  // namespace holvane

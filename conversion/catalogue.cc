@@ -2,6 +2,7 @@
 #include "conversion/catalogue.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstring>
@@ -879,13 +880,26 @@ class CsvReader {
   std::optional<std::size_t> source_, target_, fuzzy_, references_;
 };
 
+// Where the first byte from `at` of `text` that PO or a CSV cell escapes
+// is, or the size of `text`: a table, since find_first_of searches the
+// set for each byte.
+std::size_t NextEscaped(std::string_view text, std::size_t at) {
+  static constexpr std::array<bool, 256> kEscaped = [] {
+    std::array<bool, 256> escaped{};
+    for (const char c : std::string_view("\\\t\n\r\""))
+      escaped[static_cast<unsigned char>(c)] = true;
+    return escaped;
+  }();
+  while (at < text.size() && !kEscaped[static_cast<unsigned char>(text[at])]) ++at;
+  return at;
+}
+
 // Appends `text` with PO's escapes, or a CSV cell's.
 void AppendEscaped(std::string_view text, Quoting quoting, std::string& out) {
   // Most of a text needs no escape: it goes in runs.
-  constexpr std::string_view kEscaped = "\\\t\n\r\"";
   std::size_t at = 0;
   while (at < text.size()) {
-    const std::size_t stop = std::min(text.find_first_of(kEscaped, at), text.size());
+    const std::size_t stop = NextEscaped(text, at);
     out.append(text.substr(at, stop - at));
     if (stop == text.size()) return;
     at = stop + 1;
@@ -974,10 +988,9 @@ void AppendPoHeader(bool translated, std::string_view creation_date, std::string
 // Appends the code page 1251 `text` as CatalogueText shows it, with PO's
 // escapes or a CSV cell's; the same as AppendEscaped(CatalogueText(text)).
 void AppendShownEscaped(std::string_view text, Quoting quoting, std::string& out) {
-  constexpr std::string_view kEscaped = "\\\t\n\r\"";
   std::size_t at = 0;
   while (at < text.size()) {
-    const std::size_t stop = std::min(text.find_first_of(kEscaped, at), text.size());
+    const std::size_t stop = NextEscaped(text, at);
     if (stop > at) {
       // Three bytes at most for each, and the table's store behind the last.
       const std::size_t old_size = out.size();
@@ -1089,7 +1102,7 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   entries_made_ = false;
   const auto index = static_cast<std::uint32_t>(files_.size());
   files_.emplace_back(file);
-  references_.reserve(references_.size() + count);
+  met_.reserve(met_.size() + count);
   std::uint32_t number = 0;
   ForEachRecord(
       stream, [&](std::int32_t flag, std::string_view text) { Add(index, ++number, text, flag); });
@@ -1114,22 +1127,20 @@ void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string
   const std::size_t hash = std::hash<std::string_view>{}(text);
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = hash & mask;
-  const auto reference = static_cast<std::uint32_t>(references_.size());
-  references_.push_back({file, number});
   while (true) {
     const std::uint32_t slot = slots_[at];
     if (slot == 0) {
       slots_[at] = static_cast<std::uint32_t>(items_.size() + 1);
-      items_.push_back({text_.size(), hash, static_cast<std::uint32_t>(text.size()), reference,
-                        reference, flag});
+      met_.push_back({static_cast<std::uint32_t>(items_.size()), {file, number}});
+      items_.push_back({text_.size(), hash, static_cast<std::uint32_t>(text.size()), 1, flag});
       text_ += text;
       if (!translations_.empty()) translations_.emplace_back();
       return;
     }
     Item& item = items_[slot - 1];
     if (item.hash == hash && TextOf(item) == text) {
-      references_[item.last_reference].next = reference;
-      item.last_reference = reference;
+      met_.push_back({slot - 1, {file, number}});
+      ++item.reference_count;
       // Flags are few; a search of those already met stays short.
       if (item.flag == flag) return;
       std::uint32_t* next = &item.more_flags;
@@ -1163,17 +1174,31 @@ std::size_t CatalogueBuilder::TakeTranslations(const std::vector<CatalogueEntry>
   return filled;
 }
 
+std::vector<CatalogueBuilder::Reference> CatalogueBuilder::Grouped(
+    std::vector<std::uint32_t>* starts) const {
+  // Counted, then placed in one pass in the order met: no chain to follow.
+  starts->assign(items_.size() + 1, 0);
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    (*starts)[i + 1] = (*starts)[i] + items_[i].reference_count;
+  }
+  std::vector<std::uint32_t> next(starts->begin(), starts->end() - 1);
+  std::vector<Reference> grouped(met_.size());
+  for (const Met& met : met_) grouped[next[met.item]++] = met.reference;
+  return grouped;
+}
+
 const std::vector<CatalogueEntry>& CatalogueBuilder::entries() const {
   if (entries_made_) return entries_;
   entries_.assign(items_.size(), CatalogueEntry{});
+  std::vector<std::uint32_t> starts;
+  const std::vector<Reference> grouped = Grouped(&starts);
   for (std::size_t i = 0; i < items_.size(); ++i) {
     const Item& item = items_[i];
     CatalogueEntry& entry = entries_[i];
     entry.source = CatalogueText(TextOf(item));
     if (!translations_.empty()) entry.translation = translations_[i];
-    for (std::uint32_t r = item.first_reference; r != kNone; r = references_[r].next) {
-      entry.references.push_back(files_[references_[r].file] + ":" +
-                                 std::to_string(references_[r].number));
+    for (std::uint32_t r = starts[i]; r < starts[i + 1]; ++r) {
+      entry.references.push_back(files_[grouped[r].file] + ":" + std::to_string(grouped[r].number));
     }
     entry.flags.push_back(item.flag);
     for (std::uint32_t f = item.more_flags; f != kNone; f = more_flags_[f].next) {
@@ -1194,7 +1219,9 @@ std::string CatalogueBuilder::Po(std::string_view creation_date) const {
     names[i] += ':';
   }
   std::size_t size = 512 + 48 * items_.size() + 3 * text_.size();
-  for (const Reference& reference : references_) size += names[reference.file].size() + 12;
+  std::vector<std::uint32_t> starts;
+  const std::vector<Reference> grouped = Grouped(&starts);
+  for (const Reference& reference : grouped) size += names[reference.file].size() + 12;
   for (const std::string& translation : translations_) size += 2 * translation.size();
   std::string out;
   out.reserve(size);
@@ -1208,10 +1235,10 @@ std::string CatalogueBuilder::Po(std::string_view creation_date) const {
       AppendNumber(more_flags_[f].flag, out);
     }
     out += "\n#:";
-    for (std::uint32_t r = item.first_reference; r != kNone; r = references_[r].next) {
+    for (std::uint32_t r = starts[i]; r < starts[i + 1]; ++r) {
       out += ' ';
-      out += names[references_[r].file];
-      AppendNumber(references_[r].number, out);
+      out += names[grouped[r].file];
+      AppendNumber(grouped[r].number, out);
     }
     out += '\n';
     AppendShownPoString("msgid", TextOf(item), out);
@@ -1231,7 +1258,9 @@ std::string CatalogueBuilder::Csv() const {
     names[i] += ':';
   }
   std::size_t size = 64 + 32 * items_.size() + 3 * text_.size();
-  for (const Reference& reference : references_) size += names[reference.file].size() + 12;
+  std::vector<std::uint32_t> starts;
+  const std::vector<Reference> grouped = Grouped(&starts);
+  for (const Reference& reference : grouped) size += names[reference.file].size() + 12;
   for (const std::string& translation : translations_) size += 2 * translation.size();
   std::string out;
   out.reserve(size);
@@ -1244,10 +1273,10 @@ std::string CatalogueBuilder::Csv() const {
     out += "\",";
     AppendCsvCell(translations_.empty() ? std::string_view() : translations_[i], out);
     out += ",,\"";
-    for (std::uint32_t r = item.first_reference; r != kNone; r = references_[r].next) {
-      if (r != item.first_reference) out += ' ';
-      out += names[references_[r].file];
-      AppendNumber(references_[r].number, out);
+    for (std::uint32_t r = starts[i]; r < starts[i + 1]; ++r) {
+      if (r != starts[i]) out += ' ';
+      out += names[grouped[r].file];
+      AppendNumber(grouped[r].number, out);
     }
     out += "\",";
     AppendNumber(item.flag, out);

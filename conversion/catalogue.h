@@ -86,21 +86,24 @@ class CatalogueBuilder {
 
  private:
   static constexpr std::uint32_t kNone = 0xFFFFFFFF;
-  // An entry: its text's code page 1251 bytes in text_, its references and
-  // its flags as chains in references_ and more_flags_.
+  // An entry: its text's code page 1251 bytes in text_, its flags after the
+  // first as a chain in more_flags_; its references are in met_.
   struct Item {
     std::size_t text_at;
     std::size_t hash;
     std::uint32_t text_size;
-    std::uint32_t first_reference;
-    std::uint32_t last_reference;
+    std::uint32_t reference_count;
     std::int32_t flag;
     std::uint32_t more_flags = kNone;
   };
   struct Reference {
     std::uint32_t file;
     std::uint32_t number;  // from 1
-    std::uint32_t next = kNone;
+  };
+  // A record met: its entry and where it is.
+  struct Met {
+    std::uint32_t item;
+    Reference reference;
   };
   struct MoreFlag {
     std::int32_t flag;
@@ -117,7 +120,11 @@ class CatalogueBuilder {
   std::string text_;
   std::vector<Item> items_;
   std::vector<std::uint32_t> slots_;  // open addressing: an item's index + 1, 0 free
-  std::vector<Reference> references_;
+  std::vector<Met> met_;              // in the order the records were met
+
+  // The references of every entry, entry by entry: those of entry i from
+  // (*starts)[i] to (*starts)[i + 1].
+  std::vector<Reference> Grouped(std::vector<std::uint32_t>* starts) const;
   std::vector<MoreFlag> more_flags_;
   std::vector<std::string> translations_;  // by item; empty until one is taken
   mutable std::vector<CatalogueEntry> entries_;

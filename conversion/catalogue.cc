@@ -1032,6 +1032,20 @@ void AppendNumber(std::int64_t value, std::string& out) {
   out.append(digits, static_cast<std::size_t>(end - digits));
 }
 
+// Hands each record of `stream`, which ForEachRecord has read through
+// without fault, to `visit(flag, text)`, the text where it lies in `stream`.
+template <class Visit>
+void ForEachCheckedRecord(std::string_view stream, Visit visit) {
+  using record_format::kFieldWidth;
+  using record_format::LoadInt32;
+  for (std::size_t at = 0; at < stream.size();) {
+    const auto size = static_cast<std::size_t>(LoadInt32(stream.data() + at));
+    const std::string_view text = stream.substr(at + kFieldWidth, size);
+    visit(LoadInt32(text.data() + size), text);
+    at += size + 2 * kFieldWidth;
+  }
+}
+
 }  // namespace
 
 std::vector<Record> ReadRecords(std::string_view stream) {
@@ -1103,9 +1117,44 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   const auto index = static_cast<std::uint32_t>(files_.size());
   files_.emplace_back(file);
   met_.reserve(met_.size() + count);
+  // Most of the time goes in waiting for memory: the slot of a text, then
+  // its entry and stored text. So each record waits in a ring while the
+  // slot of the one kLead later is fetched, and the entry and text of the
+  // one kLead / 2 later.
+  struct Waiting {
+    std::string_view text;
+    std::size_t hash;
+    std::int32_t flag;
+    std::uint32_t number;
+  };
+  constexpr std::size_t kLead = 16;
+  std::array<Waiting, kLead> ring;
+  std::size_t taken = 0;  // records put in the ring
+  std::size_t done = 0;   // records added
+  const auto add_oldest = [&] {
+    if (taken - done > kLead / 2 && !slots_.empty()) {
+      const Waiting& half = ring[(done + kLead / 2) % kLead];
+      const std::uint32_t slot = slots_[half.hash & (slots_.size() - 1)];
+      if (slot != 0 && slot <= items_.size()) {
+        __builtin_prefetch(&items_[slot - 1]);
+        __builtin_prefetch(text_.data() + items_[slot - 1].text_at);
+      }
+    }
+    const Waiting& oldest = ring[done++ % kLead];
+    Add(index, oldest.number, oldest.text, oldest.flag, oldest.hash);
+  };
   std::uint32_t number = 0;
-  ForEachRecord(
-      stream, [&](std::int32_t flag, std::string_view text) { Add(index, ++number, text, flag); });
+  // The texts must stay where they are while they wait: ForEachRecord's
+  // may not.
+  ForEachCheckedRecord(stream, [&](std::int32_t flag, std::string_view text) {
+    ++number;
+    if (text.empty()) return;
+    const std::size_t hash = std::hash<std::string_view>{}(text);
+    if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    if (taken - done == kLead) add_oldest();
+    ring[taken++ % kLead] = {text, hash, flag, number};
+  });
+  while (done < taken) add_oldest();
 }
 
 void CatalogueBuilder::Grow() {
@@ -1123,8 +1172,12 @@ void CatalogueBuilder::Grow() {
 void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string_view text,
                            std::int32_t flag) {
   if (text.empty()) return;
+  Add(file, number, text, flag, std::hash<std::string_view>{}(text));
+}
+
+void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string_view text,
+                           std::int32_t flag, std::size_t hash) {
   if (2 * (items_.size() + 1) > slots_.size()) Grow();
-  const std::size_t hash = std::hash<std::string_view>{}(text);
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = hash & mask;
   while (true) {

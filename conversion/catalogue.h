@@ -111,6 +111,9 @@ class CatalogueBuilder {
   };
 
   void Add(std::uint32_t file, std::uint32_t number, std::string_view text, std::int32_t flag);
+  // A non-empty text whose std::hash is `hash`.
+  void Add(std::uint32_t file, std::uint32_t number, std::string_view text, std::int32_t flag,
+           std::size_t hash);
   void Grow();
   std::string_view TextOf(const Item& item) const {
     return {text_.data() + item.text_at, item.text_size};

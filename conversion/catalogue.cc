@@ -1485,8 +1485,9 @@ Translations::Translation* Translations::Find(std::string_view source, std::size
   return nullptr;
 }
 
-std::optional<std::string_view> Translations::Lookup(std::string_view text, ApplyCounts& counts) {
-  Translation* found = Find(text, std::hash<std::string_view>{}(text));
+std::optional<std::string_view> Translations::Lookup(std::string_view text, std::size_t hash,
+                                                     ApplyCounts& counts) {
+  Translation* found = Find(text, hash);
   if (found == nullptr) {
     ++counts.kept;
     return std::nullopt;
@@ -1504,7 +1505,8 @@ std::optional<std::string_view> Translations::Lookup(std::string_view text, Appl
 std::vector<Record> Translations::Apply(std::vector<Record> records, ApplyCounts& counts) {
   for (Record& record : records) {
     if (record.text.empty()) continue;
-    if (const std::optional<std::string_view> bytes = Lookup(record.text, counts)) {
+    if (const std::optional<std::string_view> bytes =
+            Lookup(record.text, std::hash<std::string_view>{}(record.text), counts)) {
       record.text = *bytes;
     }
   }
@@ -1516,17 +1518,48 @@ std::string Translations::ApplyStream(std::string_view stream, ApplyCounts& coun
   ForEachRecord(stream, [](std::int32_t, std::string_view) {});
   std::string out;
   out.reserve(stream.size() + stream.size() / 4);
-  ForEachRecord(stream, [&](std::int32_t flag, std::string_view text) {
+  // As CatalogueBuilder::AddStream does, each record waits in a ring while
+  // the table slot of the one kLead later is fetched, and the translation
+  // and stored source of the one kLead / 2 later.
+  struct Waiting {
+    std::string_view text;
+    std::size_t hash;
+    std::int32_t flag;
+  };
+  constexpr std::size_t kLead = 16;
+  std::array<Waiting, kLead> ring;
+  std::size_t taken = 0;
+  std::size_t done = 0;
+  const auto put_oldest = [&] {
+    if (taken - done > kLead / 2 && !slots_.empty()) {
+      const Waiting& half = ring[(done + kLead / 2) % kLead];
+      const std::uint32_t slot = slots_[half.hash & (slots_.size() - 1)];
+      if (slot != 0) {
+        __builtin_prefetch(&by_source_[slot - 1]);
+        __builtin_prefetch(store_.data() + by_source_[slot - 1].source_at);
+      }
+    }
+    const Waiting& oldest = ring[done++ % kLead];
+    std::string_view text = oldest.text;
     if (!text.empty()) {
-      if (const std::optional<std::string_view> bytes = Lookup(text, counts)) text = *bytes;
+      if (const std::optional<std::string_view> bytes = Lookup(text, oldest.hash, counts)) {
+        text = *bytes;
+      }
     }
     char field[record_format::kFieldWidth];
     record_format::StoreInt32(field, static_cast<std::int32_t>(text.size()));
     out.append(field, sizeof field);
     out += text;
-    record_format::StoreInt32(field, flag);
+    record_format::StoreInt32(field, oldest.flag);
     out.append(field, sizeof field);
+  };
+  ForEachCheckedRecord(stream, [&](std::int32_t flag, std::string_view text) {
+    const std::size_t hash = text.empty() ? 0 : std::hash<std::string_view>{}(text);
+    if (!text.empty() && !slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    if (taken - done == kLead) put_oldest();
+    ring[taken++ % kLead] = {text, hash, flag};
   });
+  while (done < taken) put_oldest();
   return out;
 }
 

@@ -208,9 +208,10 @@ class Translations {
     bool matched = false;
   };
 
-  // The translation of records whose text is `text`, counted into `counts`;
-  // none when the text is to stay.
-  std::optional<std::string_view> Lookup(std::string_view text, ApplyCounts& counts);
+  // The translation of records whose text is `text`, of std::hash `hash`,
+  // counted into `counts`; none when the text is to stay.
+  std::optional<std::string_view> Lookup(std::string_view text, std::size_t hash,
+                                         ApplyCounts& counts);
   Translation* Find(std::string_view source, std::size_t hash);
   void Place(std::size_t index);
 

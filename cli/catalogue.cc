@@ -102,6 +102,16 @@ std::optional<Translations> ReadTranslations(const std::filesystem::path& name) 
   CatalogueReading reading;
   try {
     const std::string content = name == kStandardInput ? ReadStandardInput() : ReadWholeFile(name);
+    // About one entry a line that starts a source, and sources and
+    // translations in code page 1251 about a third of it all: the room is
+    // made at once rather than doubled as it fills.
+    std::size_t sources = 0;
+    const std::string_view start = IsCsv(name) ? "\n" : "\nmsgid ";
+    for (std::size_t at = content.find(start); at != std::string::npos;
+         at = content.find(start, at + start.size())) {
+      ++sources;
+    }
+    translations.Reserve(sources, content.size() / 3);
     const EntrySink take = [&translations](CatalogueEntry&& entry) { translations.Add(entry); };
     reading = IsCsv(name) ? ReadCsv(content, take) : ReadPo(content, take);
   } catch (const RunTimeError& error) {
@@ -226,8 +236,9 @@ int RunApply(const Options& options) {
       return false;
     }
     ApplyCounts counts;
-    const std::string packed =
-        PackRecordStream(translations.ApplyStream(RecordStreamOf(file, zlib), counts), zlib);
+    // The file's own stream is let go before packing: a statement of its own.
+    const std::string stream = translations.ApplyStream(RecordStreamOf(file, zlib), counts);
+    const std::string packed = PackRecordStream(stream, zlib);
     if (options.to_stdout) {
       standard_output->Append(packed);
     } else {

@@ -1423,8 +1423,18 @@ CatalogueReading ReadCsv(std::string_view content, const EntrySink& take) {
 }
 
 Translations::Translations(const std::vector<CatalogueEntry>& entries) {
-  by_source_.reserve(entries.size());
+  Reserve(entries.size(), 0);
   for (const CatalogueEntry& entry : entries) Add(entry);
+}
+
+void Translations::Reserve(std::size_t entries, std::size_t bytes) {
+  by_source_.reserve(entries);
+  store_.reserve(bytes);
+  if (slots_.empty()) {
+    std::size_t slots = 1024;
+    while (slots < 2 * entries) slots *= 2;
+    slots_.assign(slots, 0);
+  }
 }
 
 void Translations::Add(const CatalogueEntry& entry) {
@@ -1447,7 +1457,6 @@ void Translations::Add(const CatalogueEntry& entry) {
   translation.source_size = static_cast<std::uint32_t>(source_.size());
   store_ += source_;
   if (usable) {
-    translation.bytes_at = store_.size();
     translation.bytes_size = static_cast<std::uint32_t>(bytes_.size());
     store_ += bytes_;
   }
@@ -1495,7 +1504,8 @@ std::optional<std::string_view> Translations::Lookup(std::string_view text, std:
   found->matched = true;
   if (found->usable) {
     ++counts.translated;
-    return std::string_view(store_.data() + found->bytes_at, found->bytes_size);
+    return std::string_view(store_.data() + found->source_at + found->source_size,
+                            found->bytes_size);
   }
   ++counts.kept;
   if (found->fuzzy) ++counts.fuzzy;

@@ -183,6 +183,10 @@ class Translations {
   // Adds the entry read after those already added, as the constructor does.
   void Add(const CatalogueEntry& entry);
 
+  // Room for `entries` entries and `bytes` bytes of sources and translations,
+  // made before the first Add: what a large catalogue needs, and no more.
+  void Reserve(std::size_t entries, std::size_t bytes);
+
   // `records` with every text that has a usable translation replaced by it;
   // the number, order and flags of the records stay. Counts into `counts`.
   std::vector<Record> Apply(std::vector<Record> records, ApplyCounts& counts);
@@ -196,10 +200,10 @@ class Translations {
   std::size_t Unmatched() const;
 
  private:
-  // A source and its translation, both code page 1251 bytes in store_.
+  // A source and its translation, both code page 1251 bytes in store_, the
+  // translation right after the source.
   struct Translation {
     std::size_t source_at = 0;
-    std::size_t bytes_at = 0;
     std::size_t hash = 0;
     std::uint32_t source_size = 0;
     std::uint32_t bytes_size = 0;

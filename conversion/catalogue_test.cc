@@ -45,9 +45,12 @@ std::string FileName(std::size_t index) { return "dir/f " + std::to_string(index
 
 CatalogueBuilder BuildFrom(const std::vector<std::vector<Entry>>& files) {
   CatalogueBuilder builder;
+  CatalogueBuilder streamed;
   for (std::size_t i = 0; i < files.size(); ++i) {
     builder.AddFile(FileName(i), ReadRecords(testing::RecordStream(files[i])));
+    streamed.AddStream(FileName(i), testing::RecordStream(files[i]));
   }
+  EXPECT_EQ(streamed.Po(CatalogueDate(0)), builder.Po(CatalogueDate(0)));
   return builder;
 }
 
@@ -55,18 +58,24 @@ CatalogueBuilder BuildFrom(const std::vector<std::vector<Entry>>& files) {
 void ExpectSameStreams(const std::vector<CatalogueEntry>& entries,
                        const std::vector<std::vector<Entry>>& files, bool translated) {
   Translations translations(entries);
+  Translations streamed(entries);
   ApplyCounts counts;
+  ApplyCounts streamed_counts;
   std::int64_t texts = 0;
   for (const auto& file : files) {
     const std::string stream = testing::RecordStream(file);
     EXPECT_TRUE(
         testing::SameBytes(WriteRecords(translations.Apply(ReadRecords(stream), counts)), stream));
+    EXPECT_TRUE(testing::SameBytes(streamed.ApplyStream(stream, streamed_counts), stream));
     for (const Entry& entry : file) texts += entry.text.empty() ? 0 : 1;
   }
   EXPECT_EQ(counts.translated, translated ? texts : 0);
   EXPECT_EQ(counts.kept, translated ? 0 : texts);
   EXPECT_EQ(counts.fuzzy, 0);
   EXPECT_EQ(translations.Unmatched(), 0u);
+  EXPECT_EQ(streamed_counts.translated, counts.translated);
+  EXPECT_EQ(streamed_counts.kept, counts.kept);
+  EXPECT_EQ(streamed.Unmatched(), 0u);
 }
 
 TEST(Catalogue, EveryEntryTranslatedToItselfGivesBackTheSameStreams) {
@@ -110,8 +119,8 @@ TEST(Catalogue, EveryEntryTranslatedToItselfGivesBackTheSameStreams) {
     const std::string date = CatalogueDate(0);
     for (const bool translated : {false, true}) {
       std::vector<CatalogueEntry> entries = builder.entries();
+      CatalogueBuilder copy = builder;
       if (translated) {
-        CatalogueBuilder copy = builder;
         for (CatalogueEntry& entry : entries) entry.translation = entry.source;
         EXPECT_EQ(copy.TakeTranslations(entries), entries.size());
         EXPECT_EQ(copy.entries().size(), entries.size());
@@ -121,6 +130,8 @@ TEST(Catalogue, EveryEntryTranslatedToItselfGivesBackTheSameStreams) {
       }
       const std::string po = WritePo(entries, date);
       EXPECT_EQ(po, WritePo(entries, date));
+      EXPECT_EQ(copy.Po(date), po);
+      EXPECT_EQ(copy.Csv(), WriteCsv(entries));
       for (const CatalogueReading& reading : {ReadPo(po), ReadCsv(WriteCsv(entries))}) {
         ASSERT_EQ(reading.fault_count, 0u) << reading.faults[0].cause;
         ASSERT_EQ(reading.entries.size(), entries.size());

@@ -1271,13 +1271,16 @@ std::string CatalogueBuilder::Po(std::string_view creation_date) const {
     AppendReference(files_[i], names[i]);
     names[i] += ':';
   }
+  std::size_t longest_name = 0;
+  for (const std::string& name : names) longest_name = std::max(longest_name, name.size());
   std::size_t size = 512 + 48 * items_.size() + 3 * text_.size();
   std::vector<std::uint32_t> starts;
   const std::vector<Reference> grouped = Grouped(&starts);
   for (const Reference& reference : grouped) size += names[reference.file].size() + 12;
   for (const std::string& translation : translations_) size += 2 * translation.size();
   std::string out;
-  out.reserve(size);
+  // With room for one entry's references as they are written.
+  out.reserve(size + longest_name + 12);
   AppendPoHeader(translated, creation_date, out);
   for (std::size_t i = 0; i < items_.size(); ++i) {
     const Item& item = items_[i];
@@ -1288,15 +1291,24 @@ std::string CatalogueBuilder::Po(std::string_view creation_date) const {
       AppendNumber(more_flags_[f].flag, out);
     }
     out += "\n#:";
+    // Room for the references made at once, written by pointer, then cut.
+    const std::size_t room = out.size();
+    out.resize(room + (starts[i + 1] - starts[i]) * (longest_name + 12));
+    char* at = out.data() + room;
     for (std::uint32_t r = starts[i]; r < starts[i + 1]; ++r) {
-      out += ' ';
-      out += names[grouped[r].file];
-      AppendNumber(grouped[r].number, out);
+      *at++ = ' ';
+      const std::string& name = names[grouped[r].file];
+      std::memcpy(at, name.data(), name.size());
+      at = std::to_chars(at + name.size(), at + name.size() + 11, grouped[r].number).ptr;
     }
+    out.resize(static_cast<std::size_t>(at - out.data()));
     out += '\n';
     AppendShownPoString("msgid", TextOf(item), out);
-    AppendPoString("", "msgstr", translations_.empty() ? std::string_view() : translations_[i],
-                   out);
+    if (translations_.empty() || translations_[i].empty()) {
+      out += "msgstr \"\"\n";
+    } else {
+      AppendPoString("", "msgstr", translations_[i], out);
+    }
   }
   return out;
 }

@@ -1119,15 +1119,15 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   met_.reserve(met_.size() + count);
   // Most of the time goes in waiting for memory: the slot of a text, then
   // its entry and stored text. So each record waits in a ring while the
-  // slot of the one kLead later is fetched, and the entry and text of the
-  // one kLead / 2 later.
+  // slot of the one kLead later is fetched, the entry of the one kLead / 2
+  // later, and the stored text of the one kLead / 4 later.
   struct Waiting {
     std::string_view text;
     std::size_t hash;
     std::int32_t flag;
     std::uint32_t number;
   };
-  constexpr std::size_t kLead = 16;
+  constexpr std::size_t kLead = 32;
   std::array<Waiting, kLead> ring;
   std::size_t taken = 0;  // records put in the ring
   std::size_t done = 0;   // records added
@@ -1135,8 +1135,12 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
     if (taken - done > kLead / 2 && !slots_.empty()) {
       const Waiting& half = ring[(done + kLead / 2) % kLead];
       const std::uint32_t slot = slots_[half.hash & (slots_.size() - 1)];
+      if (slot != 0 && slot <= items_.size()) __builtin_prefetch(&items_[slot - 1]);
+    }
+    if (taken - done > kLead / 4 && !slots_.empty()) {
+      const Waiting& quarter = ring[(done + kLead / 4) % kLead];
+      const std::uint32_t slot = slots_[quarter.hash & (slots_.size() - 1)];
       if (slot != 0 && slot <= items_.size()) {
-        __builtin_prefetch(&items_[slot - 1]);
         __builtin_prefetch(text_.data() + items_[slot - 1].text_at);
       }
     }
@@ -1542,13 +1546,13 @@ std::string Translations::ApplyStream(std::string_view stream, ApplyCounts& coun
   out.reserve(stream.size() + stream.size() / 4);
   // As CatalogueBuilder::AddStream does, each record waits in a ring while
   // the table slot of the one kLead later is fetched, and the translation
-  // and stored source of the one kLead / 2 later.
+  // of the one kLead / 2 later, and its stored source kLead / 4 later.
   struct Waiting {
     std::string_view text;
     std::size_t hash;
     std::int32_t flag;
   };
-  constexpr std::size_t kLead = 16;
+  constexpr std::size_t kLead = 32;
   std::array<Waiting, kLead> ring;
   std::size_t taken = 0;
   std::size_t done = 0;
@@ -1556,10 +1560,12 @@ std::string Translations::ApplyStream(std::string_view stream, ApplyCounts& coun
     if (taken - done > kLead / 2 && !slots_.empty()) {
       const Waiting& half = ring[(done + kLead / 2) % kLead];
       const std::uint32_t slot = slots_[half.hash & (slots_.size() - 1)];
-      if (slot != 0) {
-        __builtin_prefetch(&by_source_[slot - 1]);
-        __builtin_prefetch(store_.data() + by_source_[slot - 1].source_at);
-      }
+      if (slot != 0) __builtin_prefetch(&by_source_[slot - 1]);
+    }
+    if (taken - done > kLead / 4 && !slots_.empty()) {
+      const Waiting& quarter = ring[(done + kLead / 4) % kLead];
+      const std::uint32_t slot = slots_[quarter.hash & (slots_.size() - 1)];
+      if (slot != 0) __builtin_prefetch(store_.data() + by_source_[slot - 1].source_at);
     }
     const Waiting& oldest = ring[done++ % kLead];
     std::string_view text = oldest.text;

@@ -1117,9 +1117,6 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   const auto index = static_cast<std::uint32_t>(files_.size());
   files_.emplace_back(file);
   met_.reserve(met_.size() + count);
-  // At most one entry a record: the table is sized for them at once rather
-  // than rehashed as it fills.
-  Grow(items_.size() + count);
   // Most of the time goes in waiting for memory: the slot of a text, then
   // its entry and stored text. So each record waits in a ring while the
   // slot of the one kLead later is fetched, the entry of the one kLead / 2
@@ -1164,12 +1161,9 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   while (done < taken) add_oldest();
 }
 
-void CatalogueBuilder::Grow(std::size_t items) {
+void CatalogueBuilder::Grow() {
   // Half full at most, so that a probe stays short.
-  std::size_t size = std::max<std::size_t>(1024, slots_.size());
-  while (size < 2 * items) size *= 2;
-  if (size == slots_.size()) return;
-  std::vector<std::uint32_t> slots(size, 0);
+  std::vector<std::uint32_t> slots(std::max<std::size_t>(1024, 2 * slots_.size()), 0);
   const std::size_t mask = slots.size() - 1;
   for (std::size_t i = 0; i < items_.size(); ++i) {
     std::size_t at = items_[i].hash & mask;
@@ -1187,7 +1181,7 @@ void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string
 
 void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string_view text,
                            std::int32_t flag, std::size_t hash) {
-  if (2 * (items_.size() + 1) > slots_.size()) Grow(items_.size() + 1);
+  if (2 * (items_.size() + 1) > slots_.size()) Grow();
   const std::size_t mask = slots_.size() - 1;
   std::size_t at = hash & mask;
   while (true) {

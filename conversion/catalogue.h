@@ -114,8 +114,7 @@ class CatalogueBuilder {
   // A non-empty text whose std::hash is `hash`.
   void Add(std::uint32_t file, std::uint32_t number, std::string_view text, std::int32_t flag,
            std::size_t hash);
-  // Makes the table hold `items` entries at most half full.
-  void Grow(std::size_t items);
+  void Grow();
   std::string_view TextOf(const Item& item) const {
     return {text_.data() + item.text_at, item.text_size};
   }

@@ -44,6 +44,23 @@ class ReadableFile {
   virtual void Close() = 0;
 };
 
+// Bytes already in memory, read as a file; they must outlive it. Nothing is
+// written beside it, so it has no permissions.
+class MemoryFile final : public ReadableFile {
+ public:
+  explicit MemoryFile(std::string_view bytes) : bytes_(bytes) {}
+  std::int64_t Length() override { return static_cast<std::int64_t>(bytes_.size()); }
+  std::filesystem::perms Permissions() const override { return std::filesystem::perms::none; }
+  std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
+    if (offset < 0 || static_cast<std::size_t>(offset) >= bytes_.size()) return 0;
+    return bytes_.copy(dst, n, static_cast<std::size_t>(offset));
+  }
+  void Close() override {}
+
+ private:
+  std::string_view bytes_;
+};
+
 // A file written sequentially from its first byte, each append handed to the
 // system within the call. An append is a unit: should any byte of it fail,
 // the file is cut back to where the append began and RunTimeError is thrown

@@ -36,27 +36,6 @@ std::filesystem::path WithSuffix(const std::filesystem::path& input, const char*
       std::nullopt, input);
 }
 
-// Content already in memory, read as a file.
-class ContentFile final : public ReadableFile {
- public:
-  explicit ContentFile(std::string_view content) : content_(content) {}
-
-  std::int64_t Length() override { return static_cast<std::int64_t>(content_.size()); }
-
-  // Never asked: the content is not a file beside which anything is written.
-  std::filesystem::perms Permissions() const override { return std::filesystem::perms::none; }
-
-  std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
-    if (offset < 0 || static_cast<std::size_t>(offset) >= content_.size()) return 0;
-    return content_.copy(dst, n, static_cast<std::size_t>(offset));
-  }
-
-  void Close() override {}
-
- private:
-  std::string_view content_;
-};
-
 }  // namespace
 
 void Decompress(std::string& content, std::optional<cZLIB>& zlib,
@@ -170,7 +149,7 @@ void ConvertFile(const std::filesystem::path& folder, const std::filesystem::pat
 void ConvertContent(std::string content, WritableFile& target, std::optional<cZLIB>& zlib,
                     const TextForm& form) {
   Decompress(content, zlib, {});
-  ContentFile source(content);
+  MemoryFile source(content);
   RenderRecordStream(source, target, form);
 }
 

@@ -310,29 +310,11 @@ void RenderWith(ReadableFile& source, WritableFile& target, const TextForm& form
   RenderIn<Layout<kCp1251, kCrLf>>(source, target);
 }
 
-// A stream held in memory, read as a file.
-class MemoryStream final : public ReadableFile {
- public:
-  explicit MemoryStream(std::string_view bytes) : bytes_(bytes) {}
-  std::int64_t Length() override { return static_cast<std::int64_t>(bytes_.size()); }
-  std::filesystem::perms Permissions() const override { return std::filesystem::perms::none; }
-  std::size_t ReadAt(std::int64_t offset, char* dst, std::size_t n) override {
-    const auto at = static_cast<std::size_t>(std::clamp<std::int64_t>(offset, 0, Length()));
-    const std::size_t got = std::min(n, bytes_.size() - at);
-    std::memcpy(dst, bytes_.data() + at, got);
-    return got;
-  }
-  void Close() override {}
-
- private:
-  std::string_view bytes_;
-};
-
 }  // namespace
 
 void ForEachRecord(std::string_view stream,
                    const std::function<void(std::int32_t, std::string_view)>& visit) {
-  MemoryStream source(stream);
+  MemoryFile source(stream);
   SourceChunk chunk(source, source.Length());
   ParseEntries(chunk, source.Length(), 1,
                [&visit](std::int32_t, std::int32_t flag, const char* text, std::size_t n) {

@@ -705,12 +705,13 @@ class PoReader {
   std::size_t entry_line_ = 0;
 };
 
-// The names of a catalogue's CSV columns, in the order WriteCsv writes them.
+// The header row of a catalogue's CSV, and the names of the columns read
+// back (the flags always come from the files, so their column is not read).
+constexpr std::string_view kCsvHeaderRow = "source,target,fuzzy,references,flags\r\n";
 constexpr std::string_view kSourceColumn = "source";
 constexpr std::string_view kTargetColumn = "target";
 constexpr std::string_view kFuzzyColumn = "fuzzy";
 constexpr std::string_view kReferencesColumn = "references";
-constexpr std::string_view kFlagsColumn = "flags";
 
 // The CSV reader, a record at a time.
 class CsvReader {
@@ -1334,7 +1335,7 @@ std::string CatalogueBuilder::Csv() const {
   std::string out;
   out.reserve(size);
   out += kByteOrderMark;
-  out += "source,target,fuzzy,references,flags\r\n";
+  out += kCsvHeaderRow;
   for (std::size_t i = 0; i < items_.size(); ++i) {
     const Item& item = items_[i];
     out += '"';
@@ -1393,7 +1394,7 @@ std::string WriteCsv(const std::vector<CatalogueEntry>& entries) {
   std::string out;
   out.reserve(size);
   out += kByteOrderMark;
-  out += "source,target,fuzzy,references,flags\r\n";
+  out += kCsvHeaderRow;
   for (const CatalogueEntry& entry : entries) {
     if (entry.obsolete || entry.context) continue;
     AppendCsvCell(entry.source, out);

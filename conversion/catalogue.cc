@@ -924,30 +924,6 @@ void AppendEscaped(std::string_view text, Quoting quoting, std::string& out) {
   }
 }
 
-// A PO keyword and its string, split after each line break as gettext
-// writes them, `prefix` ("#~ " for an obsolete entry) before each line.
-void AppendPoString(std::string_view prefix, std::string_view keyword, std::string_view text,
-                    std::string& out) {
-  out += prefix;
-  out += keyword;
-  const std::size_t first_break = text.find('\n');
-  if (first_break == std::string_view::npos || first_break + 1 == text.size()) {
-    out += " \"";
-    AppendEscaped(text, Quoting::kPo, out);
-    out += "\"\n";
-    return;
-  }
-  out += " \"\"\n";
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t stop = std::min(text.find('\n', at), text.size() - 1) + 1;
-    out += prefix;
-    out += '"';
-    AppendEscaped(text.substr(at, stop - at), Quoting::kPo, out);
-    out += "\"\n";
-    at = stop;
-  }
-}
-
 void AppendCsvCell(std::string_view text, std::string& out) {
   out += '"';
   AppendEscaped(text, Quoting::kCsv, out);
@@ -1006,25 +982,41 @@ void AppendShownEscaped(std::string_view text, Quoting quoting, std::string& out
   }
 }
 
-// AppendPoString for the code page 1251 `text` as CatalogueText shows it,
-// without a prefix.
-void AppendShownPoString(std::string_view keyword, std::string_view text, std::string& out) {
+// A PO keyword and its string, split after each line break as gettext
+// writes them, `prefix` ("#~ " for an obsolete entry) before each line, each
+// piece written by `escape` (AppendEscaped or AppendShownEscaped).
+template <typename Escape>
+void AppendSplitPoString(std::string_view prefix, std::string_view keyword, std::string_view text,
+                         Escape escape, std::string& out) {
+  out += prefix;
   out += keyword;
   const std::size_t first_break = text.find('\n');
   if (first_break == std::string_view::npos || first_break + 1 == text.size()) {
     out += " \"";
-    AppendShownEscaped(text, Quoting::kPo, out);
+    escape(text, Quoting::kPo, out);
     out += "\"\n";
     return;
   }
   out += " \"\"\n";
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t stop = std::min(text.find('\n', at), text.size() - 1) + 1;
+    out += prefix;
     out += '"';
-    AppendShownEscaped(text.substr(at, stop - at), Quoting::kPo, out);
+    escape(text.substr(at, stop - at), Quoting::kPo, out);
     out += "\"\n";
     at = stop;
   }
+}
+
+// The string of a catalogue's own UTF-8 text.
+void AppendPoString(std::string_view prefix, std::string_view keyword, std::string_view text,
+                    std::string& out) {
+  AppendSplitPoString(prefix, keyword, text, AppendEscaped, out);
+}
+
+// The string of the code page 1251 `text` as CatalogueText shows it.
+void AppendShownPoString(std::string_view keyword, std::string_view text, std::string& out) {
+  AppendSplitPoString("", keyword, text, AppendShownEscaped, out);
 }
 
 void AppendNumber(std::int64_t value, std::string& out) {

@@ -112,10 +112,11 @@ class ProgressLine {
 };
 
 // ---------------------------------------------------------------------------
-// The program's sentences, each written once, in UTF-8, in console.cc: whole
-// sentences, the numbers and names they hold given as arguments and put in
-// as they are (a name escaped by the caller), so that a message catalogue
-// can take them over as they stand.
+// The program's sentences, each written once, in English, in console.cc, and
+// given in the user's language (common/translation.h): whole sentences, the
+// numbers and names they hold given as arguments and put in as they are (a
+// name escaped by the caller), so that a translation may order them as its
+// language needs.
 namespace sentence {
 
 // What --help prints: the usage line, what the program does, its options,
@@ -176,7 +177,9 @@ std::string RecordCountChanged(std::int64_t before, std::int64_t after);
 // many beyond the ones told line by line (0: none).
 std::string FaultyLines(std::size_t beyond_those_told, std::size_t in_all);
 
-// How many files a run of --pack packed (no line break).
+// How many files a run converted, and a run of --pack packed (no line
+// break).
+std::string ConvertedCount(std::int64_t count);
 std::string PackedCount(std::int64_t count);
 
 // The catalogues (catalogue.cc): -o or -c given for PATHs that stand for

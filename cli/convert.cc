@@ -48,7 +48,7 @@ int RunConvert(const Options& options) {
     }
     return true;
   };
-  return loop.Run(files, convert, {ConvertedCountLine, text_on_stdout, options.quiet},
+  return loop.Run(files, convert, {sentence::ConvertedCount, text_on_stdout, options.quiet},
                   a_path_failed);
 }
 

@@ -11,11 +11,13 @@
 #include "cli/convert.h"
 #include "cli/pack.h"
 #include "common/run_time_error.h"
+#include "common/translation.h"
 #include "text/escapes.h"
 
 namespace holvane::cli {
 
 int Main(const std::vector<Argument>& arguments) {
+  UseUserLanguage();
   const auto parsed = ParseCommandLine(arguments);
   if (const auto* error = std::get_if<UsageError>(&parsed)) {
     return UsageFailure(error->message);

@@ -17,7 +17,8 @@
 
 namespace holvane::cli {
 
-// The program, from its arguments to its exit status: parses them, answers
+// The program, from its arguments to its exit status: chooses the language
+// of its messages from the user's settings, parses the arguments, answers
 // --help and --version whatever else is asked, runs the command asked for,
 // and checks that standard output was written.
 int Main(const std::vector<Argument>& arguments);

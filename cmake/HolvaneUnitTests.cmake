@@ -3,7 +3,8 @@
 #                        [ENVIRONMENT variable=value])
 #
 # A GoogleTest program NAME, made the same way in every folder, and a CTest test for each of its
-# tests, named as GoogleTest names it. The program links LIBS and GoogleTest's main, or with
+# tests, named as GoogleTest names it, in Russian (tests/test_language.h). The program links
+# LIBS and GoogleTest's main, or with
 # OWN_MAIN GoogleTest alone, for sources that bring their own main. On Windows it is linked
 # statically, so that it needs no MinGW DLL beside it. Each test may run TIMEOUT seconds (60
 # unless told), with ENVIRONMENT set when given.
@@ -24,6 +25,9 @@ function(holvane_add_unit_tests name)
   else()
     target_link_libraries(${name} PRIVATE ${arg_LIBS} GTest::gtest_main)
   endif()
+  # Every test program speaks Russian, and so does each program it starts (tests/test_language.h).
+  target_link_libraries(${name} PRIVATE holvane_test_language)
+  add_dependencies(${name} holvane_catalogues)
   if(WIN32)
     target_link_options(${name} PRIVATE -static)
   endif()

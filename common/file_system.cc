@@ -15,22 +15,22 @@ namespace {
 
 // A failure without words of its own: its code and the system's description.
 std::string Unworded(long code, std::string_view system_text) {
-  return "системная ошибка " + std::to_string(code) + " (" + std::string(system_text) + ")";
+  return Filled(Tr("system error {} ({})"), {std::to_string(code), system_text});
 }
 
 }  // namespace
 
 namespace file_layer {
 
-void ThrowSystemError(std::string_view action, const std::filesystem::path& path,
-                      SystemErrorMeaning meaning, long code, std::string_view system_text) {
-  std::string cause = std::string(action) + ": ";
-  cause += meaning.words.empty() ? Unworded(code, system_text) : std::string(meaning.words);
-  throw RunTimeError(meaning.number, cause, std::nullopt, path);
+void ThrowSystemError(Words action, const std::filesystem::path& path, SystemErrorMeaning meaning,
+                      long code, std::string_view system_text) {
+  const std::string words =
+      meaning.words.empty() ? Unworded(code, system_text) : std::string(meaning.words);
+  throw RunTimeError(meaning.number, Filled(Tr("{}: {}"), {Tr(action), words}), std::nullopt, path);
 }
 
-void Refuse(std::string_view action, const std::filesystem::path& path, std::string_view why) {
-  throw RunTimeError(ErrorNumber::kPathFileAccess, std::string(action) + ": " + std::string(why),
+void Refuse(Words action, const std::filesystem::path& path, Words why) {
+  throw RunTimeError(ErrorNumber::kPathFileAccess, Filled(Tr("{}: {}"), {Tr(action), Tr(why)}),
                      std::nullopt, path);
 }
 
@@ -46,35 +46,35 @@ std::string_view SystemErrorWords(std::errc condition) {
   using file_layer::kSymbolicLink;
   switch (condition) {
     case std::errc::no_such_file_or_directory:
-      return "файл не найден";
+      return Tr("file not found");
     case std::errc::not_a_directory:
-      return "путь не найден";
+      return Tr("path not found");
     case std::errc::permission_denied:
     case std::errc::operation_not_permitted:
-      return "доступ запрещён";
+      return Tr("permission denied");
     case std::errc::read_only_file_system:
-      return "файловая система только для чтения";
+      return Tr("read-only file system");
     case std::errc::no_space_on_device:
-      return "нет места на диске";
+      return Tr("no space left on the disk");
     case std::errc::file_too_large:
-      return "файл слишком велик";
+      return Tr("file too large");
     case std::errc::io_error:
-      return "ошибка ввода-вывода";
+      return Tr("input/output error");
     case std::errc::is_a_directory:
-      return kFolder;
+      return Tr(kFolder);
     case std::errc::too_many_symbolic_link_levels:
-      return kSymbolicLink;
+      return Tr(kSymbolicLink);
     case std::errc::filename_too_long:
-      return "слишком длинное имя";
+      return Tr("name too long");
     case std::errc::too_many_files_open:
     case std::errc::too_many_files_open_in_system:
-      return "слишком много открытых файлов";
+      return Tr("too many open files");
     case std::errc::not_enough_memory:
-      return "недостаточно памяти";
+      return Tr("not enough memory");
     case std::errc::file_exists:
-      return kAlreadyExists;
+      return Tr(kAlreadyExists);
     case std::errc::resource_unavailable_try_again:
-      return "не хватает системных ресурсов";
+      return Tr("not enough system resources");
     default:
       return {};
   }
@@ -97,8 +97,9 @@ std::vector<std::filesystem::path> FileSystem::ListFolder(const std::filesystem:
 }
 
 StandardOutputClosed::StandardOutputClosed()
-    : RunTimeError(ErrorNumber::kDeviceIo, std::string(file_layer::kWriteStandardOutputAction) +
-                                               ": читающая сторона канала закрыта") {}
+    : RunTimeError(ErrorNumber::kDeviceIo,
+                   Filled(Tr("{}: {}"), {Tr(file_layer::kWriteStandardOutputAction),
+                                         Tr("the reading end of the pipe is closed")})) {}
 
 std::string ReadStandardInput() {
   std::string content;
@@ -126,8 +127,8 @@ std::string ReadWholeFile(ReadableFile& file, const std::filesystem::path& path)
   content.assign(static_cast<std::size_t>(length), ' ');
   if (file.ReadAt(0, content.data(), content.size()) != content.size()) {
     // The file shrank between asking its length and reading it.
-    throw RunTimeError(ErrorNumber::kInputPastEndOfFile, "файл стал короче во время чтения",
-                       std::nullopt, path);
+    throw RunTimeError(ErrorNumber::kInputPastEndOfFile,
+                       Tr("the file became shorter while it was read"), std::nullopt, path);
   }
   file.Close();
   return content;

@@ -181,7 +181,7 @@ class StandardOutputClosed final : public RunTimeError {
 };
 
 // The file system of the machine. A write past the process's file-size
-// limit fails as a full disk does ("файл слишком велик") instead of ending
+// limit fails as a full disk does ("file too large") instead of ending
 // the process.
 FileSystem& DefaultFileSystem();
 
@@ -263,7 +263,7 @@ std::string_view SystemErrorWords(std::errc condition);
 
 // The cause of a failure the system reported as `code` outside the file
 // layer (starting a thread, setting signals up): words for a lack of
-// resources, of memory or of permission, else "системная ошибка N (text)".
+// resources, of memory or of permission, else "system error N (text)".
 std::string SystemFailureCause(const std::error_code& code);
 
 }  // namespace holvane

@@ -12,33 +12,36 @@
 #include <string_view>
 
 #include "common/run_time_error.h"
+#include "common/translation.h"
 
 namespace holvane::file_layer {
 
-inline constexpr std::string_view kOpenAction = "не удаётся открыть";
-inline constexpr std::string_view kReadAction = "не удаётся прочитать";
-inline constexpr std::string_view kCreateAction = "не удаётся создать";
-inline constexpr std::string_view kWriteAction = "не удаётся записать";
-inline constexpr std::string_view kCloseAction = "не удаётся закрыть";
-inline constexpr std::string_view kRemoveAction = "не удаётся удалить";
-inline constexpr std::string_view kRenameAction = "не удаётся переименовать в";
-inline constexpr std::string_view kSyncAction = "не удаётся сбросить на диск";
-inline constexpr std::string_view kLockAction = "не удаётся заблокировать";
-inline constexpr std::string_view kListAction = "не удаётся прочитать папку";
-inline constexpr std::string_view kPermissionsAction = "не удаётся задать права доступа";
-inline constexpr std::string_view kWriteStandardOutputAction =
-    "не удаётся записать в стандартный вывод";
-inline constexpr std::string_view kReadStandardInputAction =
-    "не удаётся прочитать стандартный ввод";
+// Words marked for the catalogues and translated where they are put into a
+// cause (ThrowSystemError, Refuse, or Tr where a meaning is made).
+using Words = const char*;
+
+inline constexpr Words kOpenAction = TrNoop("cannot open");
+inline constexpr Words kReadAction = TrNoop("cannot read");
+inline constexpr Words kCreateAction = TrNoop("cannot create");
+inline constexpr Words kWriteAction = TrNoop("cannot write");
+inline constexpr Words kCloseAction = TrNoop("cannot close");
+inline constexpr Words kRemoveAction = TrNoop("cannot remove");
+inline constexpr Words kRenameAction = TrNoop("cannot rename to");
+inline constexpr Words kSyncAction = TrNoop("cannot flush to disk");
+inline constexpr Words kLockAction = TrNoop("cannot lock");
+inline constexpr Words kListAction = TrNoop("cannot read the folder");
+inline constexpr Words kPermissionsAction = TrNoop("cannot set the permissions");
+inline constexpr Words kWriteStandardOutputAction = TrNoop("cannot write to standard output");
+inline constexpr Words kReadStandardInputAction = TrNoop("cannot read standard input");
 
 // Why a file is refused, whether the system said so or the layer found it.
-inline constexpr std::string_view kClosedFile = "файл уже закрыт";
-inline constexpr std::string_view kNotRegularFile = "это не обычный файл";
-inline constexpr std::string_view kFolder = "это папка, а не файл";
-inline constexpr std::string_view kSymbolicLink = "это символическая ссылка";
-inline constexpr std::string_view kAlreadyExists = "файл с таким именем уже есть";
-inline constexpr std::string_view kOtherHardLinks =
-    "у файла есть другие жёсткие ссылки, перезапись изменила бы и их";
+inline constexpr Words kClosedFile = TrNoop("the file is closed already");
+inline constexpr Words kNotRegularFile = TrNoop("not a regular file");
+inline constexpr Words kFolder = TrNoop("a folder, not a file");
+inline constexpr Words kSymbolicLink = TrNoop("a symbolic link");
+inline constexpr Words kAlreadyExists = TrNoop("a file of that name exists already");
+inline constexpr Words kOtherHardLinks =
+    TrNoop("the file has other hard links, which overwriting it would change too");
 
 // What a system's error code means to the program: its number, and its cause
 // in words (SystemErrorWords, or a system's own), empty where it has none.
@@ -50,14 +53,13 @@ struct SystemErrorMeaning {
 // Throws RunTimeError for `action` on `path` (empty: no file concerned)
 // failed with the system's `code`: the cause is the action and the meaning's
 // words, or, where it has none, the code and the system's own description.
-[[noreturn]] void ThrowSystemError(std::string_view action, const std::filesystem::path& path,
+[[noreturn]] void ThrowSystemError(Words action, const std::filesystem::path& path,
                                    SystemErrorMeaning meaning, long code,
                                    std::string_view system_text);
 
 // Throws RunTimeError (75, path/file access) for `action` on `path` refused
 // for the reason `why`.
-[[noreturn]] void Refuse(std::string_view action, const std::filesystem::path& path,
-                         std::string_view why);
+[[noreturn]] void Refuse(Words action, const std::filesystem::path& path, Words why);
 
 // Reads some bytes of standard input into `dst`, at most `n`; 0 only at its
 // end. Throws as ReadStandardInput does. Each system has its own.

@@ -48,7 +48,7 @@ SystemErrorMeaning Meaning(int error) {
     case EFBIG:
       return {ErrorNumber::kDiskFull, words()};
     case EDQUOT:
-      return {ErrorNumber::kDiskFull, "превышена дисковая квота"};
+      return {ErrorNumber::kDiskFull, Tr("disk quota exceeded")};
     case EIO:
       return {ErrorNumber::kDeviceIo, words()};
     case EISDIR:
@@ -61,7 +61,7 @@ SystemErrorMeaning Meaning(int error) {
       // What open(2) says of a socket, of a named pipe opened to write with
       // no reader, and of a device with nothing behind it: never of a
       // regular file.
-      return {ErrorNumber::kPathFileAccess, kNotRegularFile};
+      return {ErrorNumber::kPathFileAccess, Tr(kNotRegularFile)};
     case ENOMEM:
       return {ErrorNumber::kOutOfMemory, words()};
     case EEXIST:
@@ -71,7 +71,7 @@ SystemErrorMeaning Meaning(int error) {
   }
 }
 
-[[noreturn]] void Fail(std::string_view action, const std::filesystem::path& path, int error) {
+[[noreturn]] void Fail(Words action, const std::filesystem::path& path, int error) {
   ThrowSystemError(action, path, Meaning(error), error, std::strerror(error));
 }
 
@@ -178,8 +178,7 @@ int Flock(int fd, int operation) {
 // Whether the name `path` leads to the file `file` describes: false when
 // the name is gone, or another file has it. Throws for `action` when it
 // cannot be told.
-bool NameLeadsTo(const std::filesystem::path& path, const struct stat& file,
-                 std::string_view action) {
+bool NameLeadsTo(const std::filesystem::path& path, const struct stat& file, Words action) {
   struct stat named {};
   if (Retried([&] { return ::lstat(path.c_str(), &named); }) != 0) {
     if (errno == ENOENT) return false;
@@ -402,7 +401,7 @@ void PrepareForWriting(int fd, const struct stat& info, const std::filesystem::p
 
 // A descriptor of its own for the open file `fd`: closing it leaves `fd`,
 // and with it the lock, as they were.
-Descriptor Duplicate(int fd, const std::filesystem::path& path, std::string_view action) {
+Descriptor Duplicate(int fd, const std::filesystem::path& path, Words action) {
   Descriptor copy(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
   if (!copy.is_open()) Fail(action, path, errno);
   return copy;

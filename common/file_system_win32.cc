@@ -36,16 +36,16 @@ SystemErrorMeaning Meaning(DWORD error) {
     case ERROR_ACCESS_DENIED:
       return {ErrorNumber::kPermissionDenied, SystemErrorWords(std::errc::permission_denied)};
     case ERROR_WRITE_PROTECT:
-      return {ErrorNumber::kPermissionDenied, "диск защищён от записи"};
+      return {ErrorNumber::kPermissionDenied, Tr("the disk is write-protected")};
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
       return {ErrorNumber::kDiskFull, SystemErrorWords(std::errc::no_space_on_device)};
     case ERROR_FILE_TOO_LARGE:
       return {ErrorNumber::kDiskFull, SystemErrorWords(std::errc::file_too_large)};
     case ERROR_SHARING_VIOLATION:
-      return {ErrorNumber::kPathFileAccess, "файл занят другой программой"};
+      return {ErrorNumber::kPathFileAccess, Tr("the file is in use by another program")};
     case ERROR_LOCK_VIOLATION:
-      return {ErrorNumber::kPathFileAccess, "часть файла заблокирована другой программой"};
+      return {ErrorNumber::kPathFileAccess, Tr("part of the file is locked by another program")};
     case ERROR_FILENAME_EXCED_RANGE:
       return {ErrorNumber::kPathFileAccess, SystemErrorWords(std::errc::filename_too_long)};
     case ERROR_TOO_MANY_OPEN_FILES:
@@ -86,7 +86,7 @@ std::string Describe(DWORD error) {
   return result.empty() ? "Windows" : result;
 }
 
-[[noreturn]] void Fail(std::string_view action, const std::filesystem::path& path, DWORD error) {
+[[noreturn]] void Fail(Words action, const std::filesystem::path& path, DWORD error) {
   ThrowSystemError(action, path, Meaning(error), static_cast<long>(error), Describe(error));
 }
 
@@ -276,7 +276,7 @@ struct OpenedFile {
 
 // Whether the file at `path` is a folder, or a reparse point of any kind:
 // asked once opening it failed, to tell why.
-std::optional<std::string_view> FolderOrLink(const std::filesystem::path& path) {
+std::optional<Words> FolderOrLink(const std::filesystem::path& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return kSymbolicLink;
@@ -286,7 +286,7 @@ std::optional<std::string_view> FolderOrLink(const std::filesystem::path& path) 
 
 // Why the file on a disk that `info` describes is not one to write, or
 // nothing when it is a regular file.
-std::optional<std::string_view> NotRegular(const BY_HANDLE_FILE_INFORMATION& info) {
+std::optional<Words> NotRegular(const BY_HANDLE_FILE_INFORMATION& info) {
   if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return kSymbolicLink;
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kFolder;
   return std::nullopt;

@@ -3,13 +3,15 @@
 
 #include <utility>
 
+#include "common/translation.h"
+
 namespace holvane {
 
 namespace {
 
 std::string Describe(const std::string& cause, std::optional<std::int64_t> offset) {
   if (!offset) return cause;
-  return cause + " (смещение " + std::to_string(*offset) + ")";
+  return Filled(Tr("{} (offset {})"), {cause, std::to_string(*offset)});
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "common/file_system.h"
 #include "common/run_time_error.h"
+#include "common/translation.h"
 #include "compression/inflate.h"
 
 namespace holvane {
@@ -22,11 +23,15 @@ constexpr std::int32_t kGzipHeaderLength = 10;
 constexpr std::int32_t kBufferTooSmall = -5;
 constexpr std::int32_t kBindingFailed = -1;
 
+constexpr const char* kBufferOutOfRange = TrNoop("the buffer's size is beyond the 32-bit range");
+constexpr const char* kCompressedOutOfRange =
+    TrNoop("the compressed data's size is beyond the 32-bit range");
+
 // The wrapper works in 32-bit signed sizes; a longer string cannot be handed
 // to the binding at all.
 std::int32_t LengthOf(const std::string& data) {
   if (data.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-    throw RunTimeError(ErrorNumber::kOverflow, "строка длиннее 2 147 483 647 байт");
+    throw RunTimeError(ErrorNumber::kOverflow, Tr("a string longer than 2,147,483,647 bytes"));
   }
   return static_cast<std::int32_t>(data.size());
 }
@@ -34,7 +39,7 @@ std::int32_t LengthOf(const std::string& data) {
 std::int32_t CheckedAdd(std::int32_t a, std::int32_t b) {
   std::int32_t sum = 0;
   if (__builtin_add_overflow(a, b, &sum)) {
-    throw RunTimeError(ErrorNumber::kOverflow, "размер буфера выходит за 32-битный диапазон");
+    throw RunTimeError(ErrorNumber::kOverflow, Tr(kBufferOutOfRange));
   }
   return sum;
 }
@@ -42,7 +47,7 @@ std::int32_t CheckedAdd(std::int32_t a, std::int32_t b) {
 std::int32_t CheckedMultiply(std::int32_t a, std::int32_t b) {
   std::int32_t product = 0;
   if (__builtin_mul_overflow(a, b, &product)) {
-    throw RunTimeError(ErrorNumber::kOverflow, "размер буфера выходит за 32-битный диапазон");
+    throw RunTimeError(ErrorNumber::kOverflow, Tr(kBufferOutOfRange));
   }
   return product;
 }
@@ -126,8 +131,7 @@ std::int32_t cZLIB::CompressString(std::string& Data, std::int32_t Mode) const {
     if (n == 0) return 0;
     const std::int32_t bound = binding_->compressBound(n);
     if (bound < 0) {
-      throw RunTimeError(ErrorNumber::kOverflow,
-                         "размер сжатых данных выходит за 32-битный диапазон");
+      throw RunTimeError(ErrorNumber::kOverflow, Tr(kCompressedOutOfRange));
     }
     std::int32_t output_length = bound;
     auto buffer = MakeBuffer(bound);
@@ -152,7 +156,8 @@ std::int32_t cZLIB::UncompressString(std::string& Data, std::int32_t Mode) const
       // The header's fixed fields must be there; their values are zlib's to
       // judge.
       if (n < kGzipHeaderLength) {
-        throw RunTimeError(ErrorNumber::kSubscriptOutOfRange, "член gzip короче своего заголовка");
+        throw RunTimeError(ErrorNumber::kSubscriptOutOfRange,
+                           Tr("a gzip member shorter than its header"));
       }
       // Only the two low bytes of ISIZE: a forged trailer cannot demand a
       // huge first buffer. A start of 0 (an empty member, or one whose size
@@ -194,21 +199,25 @@ std::int32_t cZLIB::UncompressString(std::string& Data, std::int32_t Mode) const
 
 std::string DescribeZlibResult(ZlibMethod method, std::int32_t result) {
   if (result < 0) {
-    return method == ZlibMethod::kCompressString ? "zlib отказался его сжимать"
-                                                 : "это не поток zlib, или он повреждён";
+    return method == ZlibMethod::kCompressString ? Tr("zlib refused to compress it")
+                                                 : Tr("not a zlib stream, or a damaged one");
   }
-  const std::string number = "ошибка выполнения " + std::to_string(result);
-  if (method == ZlibMethod::kCompressString) return number;
+  const std::string number = std::to_string(result);
   // The results a person can act on, in words; the number stays beside
   // them, as the one the wrapper documents.
-  switch (static_cast<ErrorNumber>(result)) {
-    case ErrorNumber::kOutOfMemory:
-      return "недостаточно памяти для распакованного содержимого (" + number + ")";
-    case ErrorNumber::kOverflow:
-      return "содержимое слишком велико для 32-битных размеров (" + number + ")";
-    default:
-      return number;
+  if (method == ZlibMethod::kUncompressString) {
+    switch (static_cast<ErrorNumber>(result)) {
+      case ErrorNumber::kOutOfMemory:
+        return Filled(Tr("not enough memory for the decompressed content (run-time error {})"),
+                      {number});
+      case ErrorNumber::kOverflow:
+        return Filled(Tr("the content is too large for 32-bit sizes (run-time error {})"),
+                      {number});
+      default:
+        break;
+    }
   }
+  return Filled(Tr("run-time error {}"), {number});
 }
 
 // The binding over the zlib the program is linked with.
@@ -252,7 +261,7 @@ class SystemZlibBinding final : public ZlibBinding {
 
   std::int32_t compressBound(std::int32_t source_length) override {
     if (source_length < 0) {
-      throw RunTimeError(ErrorNumber::kInvalidArgument, "отрицательная длина данных");
+      throw RunTimeError(ErrorNumber::kInvalidArgument, Tr("a negative length of data"));
     }
     // zlib's compressBound is tight only for windowBits 15 and assumes the
     // 6-byte zlib wrapper. deflateBound falls back to a looser bound for other
@@ -263,8 +272,7 @@ class SystemZlibBinding final : public ZlibBinding {
     const std::int64_t loose = n + ((n + 7) >> 3) + ((n + 63) >> 6) + 5 + 6;
     const std::int64_t bound = std::max(tight, loose) + (18 - 6);
     if (bound > std::numeric_limits<std::int32_t>::max()) {
-      throw RunTimeError(ErrorNumber::kOverflow,
-                         "размер сжатых данных выходит за 32-битный диапазон");
+      throw RunTimeError(ErrorNumber::kOverflow, Tr(kCompressedOutOfRange));
     }
     return static_cast<std::int32_t>(bound);
   }

@@ -110,7 +110,7 @@ class cZLIB {
 enum class ZlibMethod { kCompressString, kUncompressString };
 
 // A result of `method` other than 0 in the words of the program's messages:
-// "ошибка выполнения N" for a run-time error N (UncompressString's 7 and 6
+// "run-time error N" for a run-time error N (UncompressString's 7 and 6
 // first say what ran out), and zlib's refusal for -1.
 std::string DescribeZlibResult(ZlibMethod method, std::int32_t result);
 

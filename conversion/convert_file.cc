@@ -7,6 +7,7 @@
 
 #include "common/file_system.h"
 #include "common/run_time_error.h"
+#include "common/translation.h"
 #include "conversion/editable_form.h"
 #include "conversion/record_format.h"
 #include "conversion/record_stream.h"
@@ -32,7 +33,8 @@ std::filesystem::path WithSuffix(const std::filesystem::path& input, const char*
 [[noreturn]] void NotDecompressed(const std::filesystem::path& input, std::int32_t result) {
   throw RunTimeError(
       result > 0 ? static_cast<ErrorNumber>(result) : ErrorNumber::kInvalidFileFormat,
-      "не удаётся распаковать: " + DescribeZlibResult(ZlibMethod::kUncompressString, result),
+      Filled(Tr("cannot decompress: {}"),
+             {DescribeZlibResult(ZlibMethod::kUncompressString, result)}),
       std::nullopt, input);
 }
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "common/translation.h"
 #include "text/code_page_1251.h"
 #include "text/escapes.h"
 #include "text/unicode.h"
@@ -65,7 +66,7 @@ class LineReader {
   std::optional<Fault> ReadEntry(std::string_view line, std::size_t entry) {
     std::int32_t flag = 0;
     std::size_t at = 1;
-    if (line.empty()) return Fault{0, "пустая строка: нет метки записи «+», «-» или «?»"};
+    if (line.empty()) return Fault{0, Tr("an empty line: no record mark '+', '-' or '?'")};
     switch (line[0]) {
       case '+':
         flag = record_format::kTrue;
@@ -77,7 +78,7 @@ class LineReader {
         if (auto fault = ReadFlag(line, at, flag)) return fault;
         break;
       default:
-        return Fault{0, "нет метки записи: строка должна начинаться с «+», «-» или «?»"};
+        return Fault{0, Tr("no record mark: a line must begin with '+', '-' or '?'")};
     }
     using record_format::kFieldWidth;
     // The length field is written once the text is read and its length known.
@@ -89,8 +90,9 @@ class LineReader {
     stream_.append(kFieldWidth, '\0');
     record_format::StoreInt32(stream_.data() + stream_.size() - kFieldWidth, flag);
     if (static_cast<std::int64_t>(stream_.size()) > limits_.stream) {
-      return Fault{0, "поток записей длиннее " + std::to_string(limits_.stream) +
-                          " байт: столько не вмещают его 32-битные позиции"};
+      return Fault{0, Filled(Tr("a record stream longer than {} bytes: its 32-bit positions "
+                                "cannot hold that many"),
+                             {std::to_string(limits_.stream)})};
     }
     return std::nullopt;
   }
@@ -107,16 +109,17 @@ class LineReader {
       value = std::min(value * 10 + (line[at] - '0'), kFlagLimit + 1);
       ++at;
     }
-    if (at == digits) return Fault{number, "после «?» нужно число флага"};
+    if (at == digits) return Fault{number, Tr("a flag number must follow '?'")};
     if (value > (negative ? kFlagLimit : kFlagLimit - 1)) {
       std::string written(line.substr(number, std::min<std::size_t>(at - number, 24)));
       if (at - number > written.size()) written += "…";
       return Fault{number,
-                   "флаг " + written + " вне 32-битного диапазона: от -2147483648 до 2147483647"};
+                   Filled(Tr("the flag {} is outside the 32-bit range: -2147483648 to 2147483647"),
+                          {written})};
     }
     flag = static_cast<std::int32_t>(negative ? -value : value);
     if (at >= line.size() || line[at] != ' ') {
-      return Fault{at, "после числа флага нужен пробел, затем текст"};
+      return Fault{at, Tr("the flag number must be followed by a space, then the text")};
     }
     ++at;
     return std::nullopt;
@@ -134,8 +137,9 @@ class LineReader {
     char* out = start;
     while (at < line.size()) {
       if (limited && out - start >= limits_.text) [[unlikely]] {
-        return Fault{at, "текст длиннее " + std::to_string(limits_.text) +
-                             " байт: столько не вмещает поле длины записи"};
+        return Fault{at, Filled(Tr("a text longer than {} bytes: a record's length field "
+                                   "cannot hold that many"),
+                                {std::to_string(limits_.text)})};
       }
       const auto byte = static_cast<unsigned char>(line[at]);
       if (IsPlain(byte) || (!utf8_ && byte >= 0x80)) {
@@ -159,18 +163,21 @@ class LineReader {
         taken = text::ReadEscape(line.substr(at), value);
         if (taken == 0) return BadEscape(line, at);
       } else if (byte < 0x80) {
-        return Fault{at, "управляющий символ " + CodePointName(byte) +
-                             " в тексте: запишите его как " + text::EscapeOf(byte)};
+        return Fault{at, Filled(Tr("the control character {} in a text: write it as {}"),
+                                {CodePointName(byte), text::EscapeOf(byte)})};
       } else {
         char32_t code_point = 0;
         taken = text::DecodeUtf8Character(line.substr(at), code_point);
-        if (taken == 0) return Fault{at, "байт " + ByteName(byte) + " не из текста UTF-8"};
+        if (taken == 0) return Fault{at, Filled(Tr(text::kNotUtf8), {ByteName(byte)})};
         const std::optional<unsigned char> mapped = text::CodePage1251Byte(code_point);
         if (!mapped) {
-          std::string cause = "символ «" + std::string(line.substr(at, taken)) + "» (" +
-                              CodePointName(code_point) + ") не представим в кодовой странице 1251";
-          if (code_point == 0xFFFD) cause += "; байт 0x98 записывается как \\x98";
-          return Fault{at, cause};
+          const std::string character(line.substr(at, taken));
+          const std::string name = CodePointName(code_point);
+          return Fault{at, code_point == 0xFFFD
+                               ? Filled(Tr("the character '{}' ({}) has no place in code page "
+                                           "1251; the byte 0x98 is written as \\x98"),
+                                        {character, name})
+                               : Filled(Tr(text::kNotIn1251), {character, name})};
         }
         value = *mapped;
       }
@@ -186,9 +193,8 @@ class LineReader {
     std::size_t end = at + 1;
     const std::size_t most = end < line.size() && line[end] == 'x' ? at + 4 : at + 2;
     while (end < std::min(most, line.size()) && line[end] > 0x20 && line[end] < 0x7F) ++end;
-    return Fault{at, "неверная escape-последовательность «" +
-                         std::string(line.substr(at, end - at)) +
-                         "»: допустимы \\\\, \\r, \\n, \\t и \\xNN"};
+    return Fault{at, Filled(Tr("a bad escape sequence '{}': write \\\\, \\r, \\n, \\t or \\xNN"),
+                            {line.substr(at, end - at)})};
   }
 
   const bool utf8_;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/run_time_error.h"
+#include "common/translation.h"
 #include "conversion/record_format.h"
 #include "text/escapes.h"
 
@@ -75,16 +76,17 @@ std::string PackRecordStream(const std::string& stream, std::optional<cZLIB>& zl
   if (const std::int32_t result = zlib->CompressString(packed, record_format::kFileZlibMode);
       result != 0) {
     throw RunTimeError(result > 0 ? static_cast<ErrorNumber>(result) : ErrorNumber::kDeviceIo,
-                       "не удаётся сжать поток записей: " +
-                           DescribeZlibResult(ZlibMethod::kCompressString, result));
+                       Filled(Tr("cannot compress the record stream: {}"),
+                              {DescribeZlibResult(ZlibMethod::kCompressString, result)}));
   }
   // What is kept must read back as what was meant, by the very step that
   // will read it.
   std::string unpacked = packed;
   const std::int32_t result = zlib->UncompressString(unpacked, record_format::kFileZlibMode);
   if (result != 0 || unpacked != stream) {
-    throw RunTimeError(ErrorNumber::kInvalidFileFormat,
-                       "проверка не прошла: сжатый поток записей не распаковывается в тот же");
+    throw RunTimeError(
+        ErrorNumber::kInvalidFileFormat,
+        Tr("the check failed: the compressed record stream does not decompress to the same"));
   }
   return packed;
 }

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "common/run_time_error.h"
+#include "common/translation.h"
 #include "conversion/editable_form.h"
 #include "conversion/readable_form.h"
 #include "conversion/record_format.h"
@@ -54,7 +55,8 @@ std::int64_t OffsetOf(std::int32_t position) { return std::int64_t{position} - 1
 // Kept out of line, so that the checks on every entry stay small.
 [[noreturn, gnu::noinline, gnu::cold]] void PositionOverflow(std::int32_t position) {
   throw RunTimeError(ErrorNumber::kOverflow,
-                     "позиция в потоке записей выходит за 32-битный диапазон", OffsetOf(position));
+                     Tr("a position in the record stream is beyond the 32-bit range"),
+                     OffsetOf(position));
 }
 
 std::int32_t Advance(std::int32_t position, std::int32_t by) {
@@ -69,13 +71,43 @@ std::int64_t Remaining(std::int64_t length, std::int32_t position) {
   return length - OffsetOf(position);
 }
 
-[[noreturn, gnu::noinline, gnu::cold]] void Truncated(std::string_view what, std::int32_t position,
+// The field of an entry a stream breaks off in.
+enum class Field { kLength, kText, kFlag };
+
+[[noreturn, gnu::noinline, gnu::cold]] void Truncated(Field field, std::int32_t position,
                                                       std::int64_t needed, std::int64_t remaining) {
-  throw RunTimeError(ErrorNumber::kInputPastEndOfFile,
-                     "поток записей обрывается: " + std::string(what) + " требует " +
-                         std::to_string(needed) + " байт, а до конца потока осталось " +
-                         std::to_string(remaining < 0 ? 0 : remaining),
-                     OffsetOf(position));
+  const auto n = static_cast<std::uint64_t>(needed);
+  const char* pattern = nullptr;
+  switch (field) {
+    case Field::kLength:
+      pattern = TrPlural(
+          "the record stream breaks off: a length field needs {} byte, "
+          "and the stream has {} left",
+          "the record stream breaks off: a length field needs {} bytes, "
+          "and the stream has {} left",
+          n);
+      break;
+    case Field::kText:
+      pattern = TrPlural(
+          "the record stream breaks off: a record's text needs {} byte, "
+          "and the stream has {} left",
+          "the record stream breaks off: a record's text needs {} bytes, "
+          "and the stream has {} left",
+          n);
+      break;
+    case Field::kFlag:
+      pattern = TrPlural(
+          "the record stream breaks off: a flag field needs {} byte, "
+          "and the stream has {} left",
+          "the record stream breaks off: a flag field needs {} bytes, "
+          "and the stream has {} left",
+          n);
+      break;
+  }
+  throw RunTimeError(
+      ErrorNumber::kInputPastEndOfFile,
+      Filled(pattern, {std::to_string(needed), std::to_string(remaining < 0 ? 0 : remaining)}),
+      OffsetOf(position));
 }
 
 // The piece of the source held in memory. Entries are read in order, so a
@@ -108,7 +140,9 @@ class SourceChunk {
         bytes_ = MakeChunk(wanted);
       } catch (const std::bad_alloc&) {
         throw RunTimeError(ErrorNumber::kOutOfMemory,
-                           "недостаточно памяти для записи длиной " + std::to_string(n) + " байт",
+                           Filled(TrPlural("not enough memory for a record {} byte long",
+                                           "not enough memory for a record {} bytes long", n),
+                                  {std::to_string(n)}),
                            offset);
       }
       capacity_ = wanted;
@@ -142,23 +176,23 @@ void ParseEntries(SourceChunk& chunk, std::int64_t length, std::int32_t from, Vi
         length_remaining < kFieldWidth
             ? nullptr
             : chunk.Fetch(OffsetOf(p), static_cast<std::size_t>(kFieldWidth));
-    if (length_field == nullptr) Truncated("поле длины", p, kFieldWidth, length_remaining);
+    if (length_field == nullptr) Truncated(Field::kLength, p, kFieldWidth, length_remaining);
     const std::int32_t n = LoadInt32(length_field);
     const std::int32_t length_position = p;
     p = Advance(p, kFieldWidth);
     if (n < 0) [[unlikely]] {
       throw RunTimeError(ErrorNumber::kInvalidArgument,
-                         "отрицательная длина записи " + std::to_string(n),
+                         Filled(Tr("a negative record length {}"), {std::to_string(n)}),
                          OffsetOf(length_position));
     }
     // The length is checked against what is left before anything that long
     // is read, so a forged length cannot demand more memory than the stream
     // holds, and a text whose end no position can name is never read.
     const std::int64_t text_remaining = Remaining(length, p);
-    if (n > text_remaining) Truncated("текст записи", p, n, text_remaining);
+    if (n > text_remaining) Truncated(Field::kText, p, n, text_remaining);
     const std::int32_t q = Advance(p, n);
     const std::int64_t flag_remaining = Remaining(length, q);
-    if (flag_remaining < kFieldWidth) Truncated("поле флага", q, kFieldWidth, flag_remaining);
+    if (flag_remaining < kFieldWidth) Truncated(Field::kFlag, q, kFieldWidth, flag_remaining);
     // An entry whose flag can be read is whole, even when the position after
     // it cannot be held: it is handed on, and the step past it fails after.
     std::int32_t next = 0;
@@ -168,7 +202,7 @@ void ParseEntries(SourceChunk& chunk, std::int64_t length, std::int32_t from, Vi
     // entry that fails leaves nothing of itself in the target.
     const auto entry_size = static_cast<std::size_t>(n) + kFieldWidth;
     const char* entry = chunk.Fetch(OffsetOf(p), entry_size);
-    if (entry == nullptr) Truncated("текст записи", p, n, text_remaining);
+    if (entry == nullptr) Truncated(Field::kText, p, n, text_remaining);
     if (!visit(length_position, LoadInt32(entry + n), entry, static_cast<std::size_t>(n))) return;
     if (last_position) [[unlikely]] {
       PositionOverflow(q);

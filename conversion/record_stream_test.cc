@@ -17,6 +17,8 @@
 
 #include "common/file_system.h"
 #include "common/run_time_error.h"
+#include "common/translation.h"
+#include "tests/test_language.h"
 #include "tests/test_support.h"
 
 namespace holvane {
@@ -301,6 +303,37 @@ TEST(RecordStreamTruncationTest, EveryPrefixOfAStream) {
                               : rest < kFieldWidth + n ? boundary + kFieldWidth
                                                        : boundary + kFieldWidth + n;
     EXPECT_EQ(rendering.error->offset(), std::optional<std::int64_t>(field));
+  }
+}
+
+// The bytes a text lacks are counted in the forms of the user's language:
+// Russian's three (by the last digits: 1; 2 to 4; the rest, 11 to 14 among
+// them), English's two.
+TEST(RecordStreamTruncationTest, TheCauseCountsInTheFormsOfTheLanguage) {
+  struct Row {
+    std::int32_t needed;
+    const char* russian;
+    const char* english;
+  };
+  const Row rows[] = {
+      {1, "1 байт", "1 byte"},        {2, "2 байта", "2 bytes"},
+      {4, "4 байта", "4 bytes"},      {5, "5 байт", "5 bytes"},
+      {11, "11 байт", "11 bytes"},    {12, "12 байт", "12 bytes"},
+      {21, "21 байт", "21 bytes"},    {22, "22 байта", "22 bytes"},
+      {111, "111 байт", "111 bytes"}, {1'000'003, "1000003 байта", "1000003 bytes"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.needed);
+    const std::string length_alone = Int32Bytes(row.needed);
+    ASSERT_TRUE(Render(length_alone).error.has_value());
+    EXPECT_EQ(Render(length_alone).error->cause(),
+              "поток записей обрывается: текст записи требует "s + row.russian +
+                  ", а до конца потока осталось 0");
+    UseLanguage("");
+    EXPECT_EQ(Render(length_alone).error->cause(),
+              "the record stream breaks off: a record's text needs "s + row.english +
+                  ", and the stream has 0 left");
+    UseTestLanguage();
   }
 }
 

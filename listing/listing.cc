@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "common/run_time_error.h"
+#include "common/translation.h"
 #include "text/names.h"
 #include "text/unicode.h"
 
@@ -70,18 +71,18 @@ std::uint32_t Entries::Builder::Offset(std::size_t offset) {
 RunTimeError UnreadableFolder(const std::filesystem::path& folder, Unreadable why) {
   switch (why) {
     case Unreadable::kNotFound:
-      return RunTimeError(ErrorNumber::kPathNotFound, "папка не найдена", std::nullopt, folder);
+      return RunTimeError(ErrorNumber::kPathNotFound, Tr("folder not found"), std::nullopt, folder);
     case Unreadable::kAccessDenied:
-      return RunTimeError(ErrorNumber::kPermissionDenied, "нет доступа к папке", std::nullopt,
-                          folder);
+      return RunTimeError(ErrorNumber::kPermissionDenied, Tr("no access to the folder"),
+                          std::nullopt, folder);
     case Unreadable::kPathTooLong:
       return RunTimeError(ErrorNumber::kPathFileAccess,
-                          "путь к папке длиннее, чем система позволяет (PATH_MAX)", std::nullopt,
-                          folder);
+                          Tr("the folder's path is longer than the system allows (PATH_MAX)"),
+                          std::nullopt, folder);
     case Unreadable::kOther:
       break;
   }
-  return RunTimeError(ErrorNumber::kPathFileAccess, "не удаётся прочитать папку", std::nullopt,
+  return RunTimeError(ErrorNumber::kPathFileAccess, Tr("cannot read the folder"), std::nullopt,
                       folder);
 }
 

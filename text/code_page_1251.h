@@ -10,7 +10,17 @@
 #include <optional>
 #include <string>
 
+#include "common/translation.h"
+
 namespace holvane::text {
+
+// What a reader of a typed text (the editable form, a catalogue) says of
+// what code page 1251 cannot take, marked for translation: a byte that is no
+// UTF-8 ({} its name, "0xD0"), a character the code page has no byte for
+// ({} the character, then its code point, "U+20AC").
+inline constexpr const char* kNotUtf8 = TrNoop("the byte {} is not of a UTF-8 text");
+inline constexpr const char* kNotIn1251 =
+    TrNoop("the character '{}' ({}) has no place in code page 1251");
 
 // Code page 1251, the code page of the program's texts and of the names the
 // files were given on the machines they come from. Its lower half, 0x00 to

@@ -26,6 +26,7 @@ trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 for file in usr/games/holvane usr/games/holvane-convert usr/share/doc/holvane/LICENSE \
   usr/share/man/man1/holvane-convert.1.gz usr/share/man/man1/holvane.1.gz \
+  usr/share/man/ru/man1/holvane-convert.1.gz usr/share/man/ru/man1/holvane.1.gz \
   usr/share/bash-completion/completions/holvane-convert \
   usr/share/applications/org.example.holvane.desktop \
   usr/share/metainfo/org.example.holvane.metainfo.xml \

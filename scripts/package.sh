@@ -27,6 +27,7 @@ dpkg-deb -x "$deb" "$root"
 for file in usr/games/holvane usr/games/holvane-convert usr/share/doc/holvane/LICENSE \
   usr/share/man/man1/holvane-convert.1.gz usr/share/man/man1/holvane.1.gz \
   usr/share/man/ru/man1/holvane-convert.1.gz usr/share/man/ru/man1/holvane.1.gz \
+  usr/share/locale/ru/LC_MESSAGES/holvane.mo \
   usr/share/bash-completion/completions/holvane-convert \
   usr/share/applications/org.example.holvane.desktop \
   usr/share/metainfo/org.example.holvane.metainfo.xml \
@@ -40,6 +41,13 @@ cp examples/basic.wvl "$root/basic.wvl"
 [ -s "$root/basic.wvl.txt" ] || { echo "package.sh: holvane-convert wrote no text" >&2; exit 1; }
 version=$("$root/usr/games/holvane-convert" --version)
 echo "${version%%$'\n'*}"
+# The catalogue it carries, read where the package puts it.
+russian=$(TEXTDOMAINDIR="$root/usr/share/locale" LANGUAGE=ru LC_ALL=C.UTF-8 \
+  "$root/usr/games/holvane-convert" --version)
+case "$russian" in
+  *"Лицензия MIT"*) ;;
+  *) echo "package.sh: holvane-convert from $deb does not speak Russian:" >&2; echo "$russian" >&2; exit 1 ;;
+esac
 
 status=0
 (cd "$root" && QT_QPA_PLATFORM=offscreen timeout 2 "$root/usr/games/holvane") || status=$?

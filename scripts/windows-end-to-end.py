@@ -14,6 +14,7 @@ checks what it writes against a reading of the files made here with Python's own
 - a catalogue of a Cyrillic folder and its subfolder made as CSV, translated here (every text
   with " [T]" after it), applied into another folder, converted back and compared; the same
   translations carried into a PO catalogue by --from give the same files;
+- a missing file told in Russian and in English, as LANGUAGE asks;
 - `--version` and an unknown option (exit status 2).
 """
 import csv
@@ -60,8 +61,10 @@ def record_stream(items):
     return b"".join(struct.pack("<i", len(t)) + t + struct.pack("<i", f) for t, f in items)
 
 
-def wine(exe, *args, cwd):
+def wine(exe, *args, cwd, language=None):
     env = dict(os.environ, WINEDEBUG="-all")
+    if language is not None:
+        env.update(LANGUAGE=language, LC_ALL="C.UTF-8")
     return subprocess.run(["wine", exe, *args], cwd=cwd, env=env, capture_output=True, timeout=300)
 
 
@@ -144,6 +147,12 @@ def main():
             fail(f"a folder with a cut file: exit status {run.returncode}, not 1\n{err}")
         if "обрезан.wvl" not in err:
             fail(f"the cut file is not named in what was printed:\n{err}")
+        # The catalogues are in the program itself: the same failure in either language.
+        for language, words in (("ru", "нет такого файла или папки"), ("", "no such file or folder")):
+            run = wine(exe, "нет.wvl", cwd=work, language=language)
+            err = run.stderr.decode("utf-8", errors="replace")
+            if run.returncode != 1 or f"нет.wvl: {words}" not in err:
+                fail(f"a missing file with LANGUAGE={language!r}: status {run.returncode}\n{err}")
         if os.path.exists(os.path.join(folder, "обрезан.wvl.txt")):
             fail("the cut file got a .txt")
         for name in examples:

@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Installs what Holvane needs on Debian 12, by set: any of
 #
-#   run      building and running the programs (the default)
-#   test     run's, and what the tests and the benchmarks need (gettext: the catalogues' round trip)
+#   run      building and running the programs (the default; gettext's msgfmt compiles the
+#            message catalogues)
+#   test     run's, and what the tests and the benchmarks need
 #   clang    test's, and clang (scripts/test-clang.sh)
 #   fuzz     test's, and clang with libFuzzer (scripts/fuzz.sh)
 #   package  run's, and what builds and checks the .deb (scripts/package.sh)
@@ -16,13 +17,13 @@
 # missing, and returns at once when nothing is.
 set -euo pipefail
 
-run=(cmake ninja-build g++ pkg-config zlib1g-dev libdeflate-dev qt6-base-dev)
+run=(cmake ninja-build g++ pkg-config zlib1g-dev libdeflate-dev qt6-base-dev gettext)
 test=("${run[@]}" git clang-format-14 python3 libgtest-dev libgmock-dev libbenchmark-dev
-  appstream desktop-file-utils gettext)
+  appstream desktop-file-utils)
 clang=("${test[@]}" clang)
 fuzz=("${test[@]}" clang libfuzzer-14-dev)
 package=("${run[@]}" dpkg-dev file)
-windows=(cmake ninja-build git python3 g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest
+windows=(cmake ninja-build git python3 gettext g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest
   wine wine64 zip unzip xvfb xauth fonts-wine)
 screenshots=("${windows[@]}" "${run[@]}" imagemagick)
 

@@ -159,18 +159,30 @@ int RunCatalogue(const Options& options) {
                         a_path_failed);
   if (status == kReaderGoneStatus) return status;
   const std::size_t translated = options.from ? builder.TakeTranslations(previous) : 0;
-  const std::string catalogue = options.catalogue_format == CatalogueFormat::kCsv
-                                    ? builder.Csv()
-                                    : builder.Po(CreationDate());
+  // Written as it is made, never whole in memory (docs/performance.md,
+  // "Translation catalogues").
+  const std::string creation_date = CreationDate();
+  const auto write_catalogue = [&](const PieceSink& write) {
+    if (options.catalogue_format == CatalogueFormat::kCsv) {
+      builder.Csv(write);
+    } else {
+      builder.Po(creation_date, write);
+    }
+  };
   try {
     if (options.to_stdout) {
-      StandardOutput()->Append(catalogue);
+      const std::unique_ptr<WritableFile> standard_output = StandardOutput();
+      write_catalogue([&](std::string_view piece) { standard_output->Append(piece); });
     } else {
       const std::filesystem::path& output = *options.output;
       loop.Begin(output);
       PackWriter(loop.files())
-          .Write(output, catalogue, options.force,
-                 PackedPermissions(output, std::filesystem::path(kStandardInput)));
+          .Write(
+              output,
+              [&](WritableFile& file) {
+                write_catalogue([&file](std::string_view piece) { file.Append(piece); });
+              },
+              options.force, PackedPermissions(output, std::filesystem::path(kStandardInput)));
       loop.End();
     }
   } catch (const StandardOutputClosed&) {

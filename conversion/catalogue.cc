@@ -1260,6 +1260,18 @@ const std::vector<CatalogueEntry>& CatalogueBuilder::entries() const {
 }
 
 std::string CatalogueBuilder::Po(std::string_view creation_date) const {
+  std::string out;
+  Po(creation_date, [&out](std::string_view piece) { out += piece; });
+  return out;
+}
+
+std::string CatalogueBuilder::Csv() const {
+  std::string out;
+  Csv([&out](std::string_view piece) { out += piece; });
+  return out;
+}
+
+void CatalogueBuilder::Po(std::string_view creation_date, const PieceSink& write) const {
   const bool translated = std::any_of(translations_.begin(), translations_.end(),
                                       [](const std::string& t) { return !t.empty(); });
   // Each file's name as a reference shows it, once.
@@ -1270,14 +1282,13 @@ std::string CatalogueBuilder::Po(std::string_view creation_date) const {
   }
   std::size_t longest_name = 0;
   for (const std::string& name : names) longest_name = std::max(longest_name, name.size());
-  std::size_t size = 512 + 48 * items_.size() + 3 * text_.size();
   std::vector<std::uint32_t> starts;
   const std::vector<Reference> grouped = Grouped(&starts);
-  for (const Reference& reference : grouped) size += names[reference.file].size() + 12;
-  for (const std::string& translation : translations_) size += 2 * translation.size();
+  // One piece at a time, handed on once it is full: the same few pages are
+  // written over and over, where a whole catalogue in memory would cost a
+  // page fault for every 4 KiB of it.
   std::string out;
-  // With room for one entry's references as they are written.
-  out.reserve(size + longest_name + 12);
+  out.reserve(2 * kCataloguePiece);
   AppendPoHeader(translated, creation_date, out);
   for (std::size_t i = 0; i < items_.size(); ++i) {
     const Item& item = items_[i];
@@ -1306,11 +1317,15 @@ std::string CatalogueBuilder::Po(std::string_view creation_date) const {
     } else {
       AppendPoString("", "msgstr", translations_[i], out);
     }
+    if (out.size() >= kCataloguePiece) {
+      write(out);
+      out.clear();
+    }
   }
-  return out;
+  if (!out.empty()) write(out);
 }
 
-std::string CatalogueBuilder::Csv() const {
+void CatalogueBuilder::Csv(const PieceSink& write) const {
   // Each file's name as a reference shows it in a cell, once.
   std::vector<std::string> names(files_.size());
   for (std::size_t i = 0; i < files_.size(); ++i) {
@@ -1319,13 +1334,11 @@ std::string CatalogueBuilder::Csv() const {
     AppendEscaped(name, Quoting::kCsv, names[i]);
     names[i] += ':';
   }
-  std::size_t size = 64 + 32 * items_.size() + 3 * text_.size();
   std::vector<std::uint32_t> starts;
   const std::vector<Reference> grouped = Grouped(&starts);
-  for (const Reference& reference : grouped) size += names[reference.file].size() + 12;
-  for (const std::string& translation : translations_) size += 2 * translation.size();
+  // In pieces, as Po writes.
   std::string out;
-  out.reserve(size);
+  out.reserve(2 * kCataloguePiece);
   out += kByteOrderMark;
   out += kCsvHeaderRow;
   for (std::size_t i = 0; i < items_.size(); ++i) {
@@ -1347,8 +1360,12 @@ std::string CatalogueBuilder::Csv() const {
       AppendNumber(more_flags_[f].flag, out);
     }
     out += "\r\n";
+    if (out.size() >= kCataloguePiece) {
+      write(out);
+      out.clear();
+    }
   }
-  return out;
+  if (!out.empty()) write(out);
 }
 
 std::string WritePo(const std::vector<CatalogueEntry>& entries, std::string_view creation_date) {

@@ -42,6 +42,13 @@ std::string CatalogueText(std::string_view cp1251);
 // "YYYY-MM-DD hh:mm+0000".
 std::string CatalogueDate(std::int64_t seconds);
 
+// Takes a catalogue's bytes in pieces, in order; what it throws ends the
+// writing and goes on.
+using PieceSink = std::function<void(std::string_view)>;
+
+// About how many bytes CatalogueBuilder hands on at a time.
+inline constexpr std::size_t kCataloguePiece = std::size_t{1} << 18;
+
 // One entry of a catalogue.
 struct CatalogueEntry {
   std::string source;                   // CatalogueText of the records' text
@@ -83,6 +90,12 @@ class CatalogueBuilder {
   // written without making the entries.
   std::string Po(std::string_view creation_date) const;
   std::string Csv() const;
+
+  // The same bytes handed to `write` as they are made, in pieces of about
+  // kCataloguePiece bytes (an entry is never split), so that the whole
+  // catalogue is never held in memory.
+  void Po(std::string_view creation_date, const PieceSink& write) const;
+  void Csv(const PieceSink& write) const;
 
  private:
   static constexpr std::uint32_t kNone = 0xFFFFFFFF;

@@ -1109,14 +1109,18 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   entries_made_ = false;
   const auto index = static_cast<std::uint32_t>(files_.size());
   files_.emplace_back(file);
-  met_.reserve(met_.size() + count);
+  if (met_.size() + count > met_.capacity()) {
+    met_.reserve(std::max(met_.size() + count, met_.capacity() + met_.capacity() / 2));
+  }
+  // Every text new, at most: room reserved is not memory used until written,
+  // and the store is never copied as it fills.
+  Reserve(stream.size() + count * (sizeof(Header) + 8));
   // Most of the time goes in waiting for memory: the slot of a text, then
-  // its entry and stored text. So each record waits in a ring while the
-  // slot of the one kLead later is fetched, the entry of the one kLead / 2
-  // later, and the stored text of the one kLead / 4 later.
+  // its entry. So each record waits in a ring while the slot of the one
+  // kLead later is fetched, and the entry of the one kLead / 2 later.
   struct Waiting {
     std::string_view text;
-    std::size_t hash;
+    std::uint64_t hash;
     std::int32_t flag;
     std::uint32_t number;
   };
@@ -1127,14 +1131,11 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   const auto add_oldest = [&] {
     if (taken - done > kLead / 2 && !slots_.empty()) {
       const Waiting& half = ring[(done + kLead / 2) % kLead];
-      const std::uint32_t slot = slots_[half.hash & (slots_.size() - 1)];
-      if (slot != 0 && slot <= items_.size()) __builtin_prefetch(&items_[slot - 1]);
-    }
-    if (taken - done > kLead / 4 && !slots_.empty()) {
-      const Waiting& quarter = ring[(done + kLead / 4) % kLead];
-      const std::uint32_t slot = slots_[quarter.hash & (slots_.size() - 1)];
-      if (slot != 0 && slot <= items_.size()) {
-        __builtin_prefetch(text_.data() + items_[slot - 1].text_at);
+      const std::uint64_t slot = slots_[SlotOf(half.hash)];
+      const auto word = static_cast<std::uint32_t>(slot);
+      if (word != 0 && (slot >> 32) == (half.hash >> 32)) {
+        const std::size_t at = 8 * std::size_t{word - 1};
+        if (at < store_.size()) __builtin_prefetch(store_.data() + at);
       }
     }
     const Waiting& oldest = ring[done++ % kLead];
@@ -1146,61 +1147,92 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   ForEachCheckedRecord(stream, [&](std::int32_t flag, std::string_view text) {
     ++number;
     if (text.empty()) return;
-    const std::size_t hash = std::hash<std::string_view>{}(text);
-    if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    const std::uint64_t hash = HashOf(text);
+    if (!slots_.empty()) __builtin_prefetch(&slots_[SlotOf(hash)]);
     if (taken - done == kLead) add_oldest();
     ring[taken++ % kLead] = {text, hash, flag, number};
   });
   while (done < taken) add_oldest();
 }
 
+void CatalogueBuilder::Reserve(std::size_t bytes) {
+  if (store_.size() + bytes <= store_.capacity()) return;
+  store_.reserve(std::max(store_.size() + bytes, store_.capacity() + store_.capacity() / 2));
+}
+
+CatalogueBuilder::Header CatalogueBuilder::HeaderAt(std::size_t at) const {
+  Header header;
+  std::memcpy(&header, store_.data() + at, sizeof header);
+  return header;
+}
+
 void CatalogueBuilder::Grow() {
-  // Half full at most, so that a probe stays short.
-  std::vector<std::uint32_t> slots(std::max<std::size_t>(1024, 2 * slots_.size()), 0);
+  // Half full at most, so that a probe stays short. A slot starts at its
+  // hash's highest bits, which the slot itself holds: the table is rebuilt
+  // from the old one alone, in order, without a look at any entry.
+  const int bits = std::max(10, slot_bits_ + 1);
+  std::vector<std::uint64_t> slots(std::size_t{1} << bits, 0);
   const std::size_t mask = slots.size() - 1;
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    std::size_t at = items_[i].hash & mask;
+  for (const std::uint64_t slot : slots_) {
+    if (slot == 0) continue;
+    std::size_t at = slot >> (64 - bits);
     while (slots[at] != 0) at = (at + 1) & mask;
-    slots[at] = static_cast<std::uint32_t>(i + 1);
+    slots[at] = slot;
   }
   slots_ = std::move(slots);
+  slot_bits_ = bits;
 }
 
 void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string_view text,
                            std::int32_t flag) {
   if (text.empty()) return;
-  Add(file, number, text, flag, std::hash<std::string_view>{}(text));
+  Add(file, number, text, flag, HashOf(text));
 }
 
 void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string_view text,
-                           std::int32_t flag, std::size_t hash) {
-  if (2 * (items_.size() + 1) > slots_.size()) Grow();
+                           std::int32_t flag, std::uint64_t hash) {
+  if (2 * (item_count_ + 1) > slots_.size()) Grow();
   const std::size_t mask = slots_.size() - 1;
-  std::size_t at = hash & mask;
+  const std::uint64_t tag = hash >> 32 << 32;
+  std::size_t at = SlotOf(hash);
   while (true) {
-    const std::uint32_t slot = slots_[at];
+    const std::uint64_t slot = slots_[at];
     if (slot == 0) {
-      slots_[at] = static_cast<std::uint32_t>(items_.size() + 1);
-      met_.push_back({static_cast<std::uint32_t>(items_.size()), {file, number}});
-      items_.push_back({text_.size(), hash, static_cast<std::uint32_t>(text.size()), 1, flag});
-      text_ += text;
+      // A new entry, at the end of the store, which Reserve has made room
+      // for: the padding is zeros, so that the store's bytes are all written.
+      const std::size_t place = store_.size();
+      const auto item = static_cast<std::uint32_t>(item_count_++);
+      slots_[at] = tag | (place / 8 + 1);
+      met_.push_back({item, {file, number}});
+      const Header header{static_cast<std::uint32_t>(text.size()), item, flag, kNone};
+      store_.append(reinterpret_cast<const char*>(&header), sizeof header);
+      store_ += text;
+      store_.append(Next(place, header) - store_.size(), '\0');
       if (!translations_.empty()) translations_.emplace_back();
       return;
     }
-    Item& item = items_[slot - 1];
-    if (item.hash == hash && TextOf(item) == text) {
-      met_.push_back({slot - 1, {file, number}});
-      ++item.reference_count;
-      // Flags are few; a search of those already met stays short.
-      if (item.flag == flag) return;
-      std::uint32_t* next = &item.more_flags;
-      while (*next != kNone) {
-        if (more_flags_[*next].flag == flag) return;
-        next = &more_flags_[*next].next;
+    if ((slot & ~std::uint64_t{0xFFFFFFFF}) == tag) {
+      const std::size_t place = 8 * ((slot & 0xFFFFFFFF) - 1);
+      Header header = HeaderAt(place);
+      if (TextAt(place, header) == text) {
+        met_.push_back({header.item, {file, number}});
+        // Flags are few; a search of those already met stays short.
+        if (header.flag == flag) return;
+        std::uint32_t next = header.more_flags;
+        std::uint32_t last = kNone;
+        for (; next != kNone; last = next, next = more_flags_[next].next) {
+          if (more_flags_[next].flag == flag) return;
+        }
+        const auto added = static_cast<std::uint32_t>(more_flags_.size());
+        more_flags_.push_back({flag});
+        if (last == kNone) {
+          header.more_flags = added;
+          std::memcpy(store_.data() + place, &header, sizeof header);
+        } else {
+          more_flags_[last].next = added;
+        }
+        return;
       }
-      *next = static_cast<std::uint32_t>(more_flags_.size());
-      more_flags_.push_back({flag});
-      return;
     }
     at = (at + 1) & mask;
   }
@@ -1212,11 +1244,13 @@ std::size_t CatalogueBuilder::TakeTranslations(const std::vector<CatalogueEntry>
   for (const CatalogueEntry& entry : previous) {
     if (entry.Usable() && !entry.context) usable.try_emplace(entry.source, &entry);
   }
-  translations_.resize(items_.size());
+  translations_.resize(item_count_);
   entries_made_ = false;
   std::size_t filled = 0;
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    const auto found = usable.find(CatalogueText(TextOf(items_[i])));
+  for (std::size_t at = 0, i = 0; i < item_count_; ++i) {
+    const Header header = HeaderAt(at);
+    const auto found = usable.find(CatalogueText(TextAt(at, header)));
+    at = Next(at, header);
     if (found == usable.end()) continue;
     translations_[i] = found->second->translation;
     ++filled;
@@ -1227,10 +1261,9 @@ std::size_t CatalogueBuilder::TakeTranslations(const std::vector<CatalogueEntry>
 std::vector<CatalogueBuilder::Reference> CatalogueBuilder::Grouped(
     std::vector<std::uint32_t>* starts) const {
   // Counted, then placed in one pass in the order met: no chain to follow.
-  starts->assign(items_.size() + 1, 0);
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    (*starts)[i + 1] = (*starts)[i] + items_[i].reference_count;
-  }
+  starts->assign(item_count_ + 1, 0);
+  for (const Met& met : met_) ++(*starts)[met.item + 1];
+  for (std::size_t i = 0; i < item_count_; ++i) (*starts)[i + 1] += (*starts)[i];
   std::vector<std::uint32_t> next(starts->begin(), starts->end() - 1);
   std::vector<Reference> grouped(met_.size());
   for (const Met& met : met_) grouped[next[met.item]++] = met.reference;
@@ -1239,21 +1272,22 @@ std::vector<CatalogueBuilder::Reference> CatalogueBuilder::Grouped(
 
 const std::vector<CatalogueEntry>& CatalogueBuilder::entries() const {
   if (entries_made_) return entries_;
-  entries_.assign(items_.size(), CatalogueEntry{});
+  entries_.assign(item_count_, CatalogueEntry{});
   std::vector<std::uint32_t> starts;
   const std::vector<Reference> grouped = Grouped(&starts);
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    const Item& item = items_[i];
+  for (std::size_t at = 0, i = 0; i < item_count_; ++i) {
+    const Header header = HeaderAt(at);
     CatalogueEntry& entry = entries_[i];
-    entry.source = CatalogueText(TextOf(item));
+    entry.source = CatalogueText(TextAt(at, header));
     if (!translations_.empty()) entry.translation = translations_[i];
     for (std::uint32_t r = starts[i]; r < starts[i + 1]; ++r) {
       entry.references.push_back(files_[grouped[r].file] + ":" + std::to_string(grouped[r].number));
     }
-    entry.flags.push_back(item.flag);
-    for (std::uint32_t f = item.more_flags; f != kNone; f = more_flags_[f].next) {
+    entry.flags.push_back(header.flag);
+    for (std::uint32_t f = header.more_flags; f != kNone; f = more_flags_[f].next) {
       entry.flags.push_back(more_flags_[f].flag);
     }
+    at = Next(at, header);
   }
   entries_made_ = true;
   return entries_;
@@ -1290,11 +1324,11 @@ void CatalogueBuilder::Po(std::string_view creation_date, const PieceSink& write
   std::string out;
   out.reserve(2 * kCataloguePiece);
   AppendPoHeader(translated, creation_date, out);
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    const Item& item = items_[i];
+  for (std::size_t at = 0, i = 0; i < item_count_; ++i) {
+    const Header header = HeaderAt(at);
     out += "\n#. flags: ";
-    AppendNumber(item.flag, out);
-    for (std::uint32_t f = item.more_flags; f != kNone; f = more_flags_[f].next) {
+    AppendNumber(header.flag, out);
+    for (std::uint32_t f = header.more_flags; f != kNone; f = more_flags_[f].next) {
       out += ' ';
       AppendNumber(more_flags_[f].flag, out);
     }
@@ -1302,16 +1336,17 @@ void CatalogueBuilder::Po(std::string_view creation_date, const PieceSink& write
     // Room for the references made at once, written by pointer, then cut.
     const std::size_t room = out.size();
     out.resize(room + (starts[i + 1] - starts[i]) * (longest_name + 12));
-    char* at = out.data() + room;
+    char* put = out.data() + room;
     for (std::uint32_t r = starts[i]; r < starts[i + 1]; ++r) {
-      *at++ = ' ';
+      *put++ = ' ';
       const std::string& name = names[grouped[r].file];
-      std::memcpy(at, name.data(), name.size());
-      at = std::to_chars(at + name.size(), at + name.size() + 11, grouped[r].number).ptr;
+      std::memcpy(put, name.data(), name.size());
+      put = std::to_chars(put + name.size(), put + name.size() + 11, grouped[r].number).ptr;
     }
-    out.resize(static_cast<std::size_t>(at - out.data()));
+    out.resize(static_cast<std::size_t>(put - out.data()));
     out += '\n';
-    AppendShownPoString("msgid", TextOf(item), out);
+    AppendShownPoString("msgid", TextAt(at, header), out);
+    at = Next(at, header);
     if (translations_.empty() || translations_[i].empty()) {
       out += "msgstr \"\"\n";
     } else {
@@ -1341,10 +1376,11 @@ void CatalogueBuilder::Csv(const PieceSink& write) const {
   out.reserve(2 * kCataloguePiece);
   out += kByteOrderMark;
   out += kCsvHeaderRow;
-  for (std::size_t i = 0; i < items_.size(); ++i) {
-    const Item& item = items_[i];
+  for (std::size_t at = 0, i = 0; i < item_count_; ++i) {
+    const Header header = HeaderAt(at);
     out += '"';
-    AppendShownEscaped(TextOf(item), Quoting::kCsv, out);
+    AppendShownEscaped(TextAt(at, header), Quoting::kCsv, out);
+    at = Next(at, header);
     out += "\",";
     AppendCsvCell(translations_.empty() ? std::string_view() : translations_[i], out);
     out += ",,\"";
@@ -1354,8 +1390,8 @@ void CatalogueBuilder::Csv(const PieceSink& write) const {
       AppendNumber(grouped[r].number, out);
     }
     out += "\",";
-    AppendNumber(item.flag, out);
-    for (std::uint32_t f = item.more_flags; f != kNone; f = more_flags_[f].next) {
+    AppendNumber(header.flag, out);
+    for (std::uint32_t f = header.more_flags; f != kNone; f = more_flags_[f].next) {
       out += ' ';
       AppendNumber(more_flags_[f].flag, out);
     }

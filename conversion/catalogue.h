@@ -81,7 +81,7 @@ class CatalogueBuilder {
   std::size_t TakeTranslations(const std::vector<CatalogueEntry>& previous);
 
   // How many entries there are.
-  std::size_t size() const { return items_.size(); }
+  std::size_t size() const { return item_count_; }
 
   // The entries, made when first asked for after a change.
   const std::vector<CatalogueEntry>& entries() const;
@@ -99,15 +99,15 @@ class CatalogueBuilder {
 
  private:
   static constexpr std::uint32_t kNone = 0xFFFFFFFF;
-  // An entry: its text's code page 1251 bytes in text_, its flags after the
-  // first as a chain in more_flags_; its references are in met_.
-  struct Item {
-    std::size_t text_at;
-    std::size_t hash;
+  // An entry, kept in store_ as this header, then its text's code page 1251
+  // bytes, padded to a multiple of 8; entries lie there in the order made.
+  // Its flags after the first are a chain in more_flags_; its references are
+  // in met_.
+  struct Header {
     std::uint32_t text_size;
-    std::uint32_t reference_count;
+    std::uint32_t item;  // the entry's number, from 0
     std::int32_t flag;
-    std::uint32_t more_flags = kNone;
+    std::uint32_t more_flags;
   };
   struct Reference {
     std::uint32_t file;
@@ -124,19 +124,35 @@ class CatalogueBuilder {
   };
 
   void Add(std::uint32_t file, std::uint32_t number, std::string_view text, std::int32_t flag);
-  // A non-empty text whose std::hash is `hash`.
+  // A non-empty text whose HashOf is `hash`.
   void Add(std::uint32_t file, std::uint32_t number, std::string_view text, std::int32_t flag,
-           std::size_t hash);
+           std::uint64_t hash);
+  // A text's hash, its high 32 bits as good as the rest.
+  static std::uint64_t HashOf(std::string_view text) {
+    return std::uint64_t{std::hash<std::string_view>{}(text)} * 0x9E3779B97F4A7C15;
+  }
+  // The slot a hash's probe starts at: its highest bits.
+  std::size_t SlotOf(std::uint64_t hash) const { return hash >> (64 - slot_bits_); }
   void Grow();
-  std::string_view TextOf(const Item& item) const {
-    return {text_.data() + item.text_at, item.text_size};
+  // Room in store_ for `bytes` more, grown by half at least.
+  void Reserve(std::size_t bytes);
+  Header HeaderAt(std::size_t at) const;
+  std::string_view TextAt(std::size_t at, const Header& header) const {
+    return {store_.data() + at + sizeof(Header), header.text_size};
+  }
+  // Where the entry after the one at `at` starts.
+  static std::size_t Next(std::size_t at, const Header& header) {
+    return at + sizeof(Header) + ((header.text_size + 7) & ~std::size_t{7});
   }
 
   std::vector<std::string> files_;
-  std::string text_;
-  std::vector<Item> items_;
-  std::vector<std::uint32_t> slots_;  // open addressing: an item's index + 1, 0 free
-  std::vector<Met> met_;              // in the order the records were met
+  std::string store_;
+  std::size_t item_count_ = 0;
+  // Open addressing: the high 32 bits of a text's hash, then the place of its
+  // entry in store_ / 8 + 1; 0 free. 2^slot_bits_ of them, or none.
+  std::vector<std::uint64_t> slots_;
+  int slot_bits_ = 0;
+  std::vector<Met> met_;  // in the order the records were met
 
   // The references of every entry, entry by entry: those of entry i from
   // (*starts)[i] to (*starts)[i + 1].

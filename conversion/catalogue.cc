@@ -8,6 +8,7 @@
 #include <cstring>
 #include <utility>
 
+#include "common/file_system.h"
 #include "conversion/record_format.h"
 #include "conversion/record_stream.h"
 #include "text/code_page_1251.h"
@@ -1111,6 +1112,7 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   files_.emplace_back(file);
   if (met_.size() + count > met_.capacity()) {
     met_.reserve(std::max(met_.size() + count, met_.capacity() + met_.capacity() / 2));
+    PreferLargePages(met_.data(), met_.capacity() * sizeof(Met));
   }
   // Every text new, at most: room reserved is not memory used until written,
   // and the store is never copied as it fills.
@@ -1158,6 +1160,7 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
 void CatalogueBuilder::Reserve(std::size_t bytes) {
   if (store_.size() + bytes <= store_.capacity()) return;
   store_.reserve(std::max(store_.size() + bytes, store_.capacity() + store_.capacity() / 2));
+  PreferLargePages(store_.data(), store_.capacity());
 }
 
 CatalogueBuilder::Header CatalogueBuilder::HeaderAt(std::size_t at) const {
@@ -1171,7 +1174,13 @@ void CatalogueBuilder::Grow() {
   // hash's highest bits, which the slot itself holds: the table is rebuilt
   // from the old one alone, in order, without a look at any entry.
   const int bits = std::max(10, slot_bits_ + 1);
-  std::vector<std::uint64_t> slots(std::size_t{1} << bits, 0);
+  // The large tables of a large catalogue are made of large pages where the
+  // system gives them, asked for before the first byte is written: a page
+  // fault for every 4 KiB costs more than building the table.
+  std::vector<std::uint64_t> slots;
+  slots.reserve(std::size_t{1} << bits);
+  PreferLargePages(slots.data(), slots.capacity() * sizeof(std::uint64_t));
+  slots.resize(slots.capacity(), 0);
   const std::size_t mask = slots.size() - 1;
   for (const std::uint64_t slot : slots_) {
     if (slot == 0) continue;
@@ -1265,7 +1274,10 @@ std::vector<CatalogueBuilder::Reference> CatalogueBuilder::Grouped(
   for (const Met& met : met_) ++(*starts)[met.item + 1];
   for (std::size_t i = 0; i < item_count_; ++i) (*starts)[i + 1] += (*starts)[i];
   std::vector<std::uint32_t> next(starts->begin(), starts->end() - 1);
-  std::vector<Reference> grouped(met_.size());
+  std::vector<Reference> grouped;
+  grouped.reserve(met_.size());
+  PreferLargePages(grouped.data(), grouped.capacity() * sizeof(Reference));
+  grouped.resize(met_.size());
   for (const Met& met : met_) grouped[next[met.item]++] = met.reference;
   return grouped;
 }

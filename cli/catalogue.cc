@@ -218,6 +218,7 @@ int RunApply(const Options& options) {
   std::optional<cZLIB> zlib;
   PackWriter writer(loop.files());
   ApplyCounts totals;
+  std::size_t applied = 0;  // files written with the catalogue applied
   // Two files of one relative name from two PATHs would be written into one
   // file of -O, the second over the first.
   std::set<std::filesystem::path> written;
@@ -271,11 +272,13 @@ int RunApply(const Options& options) {
     totals.translated += counts.translated;
     totals.kept += counts.kept;
     totals.fuzzy += counts.fuzzy;
+    ++applied;
     return true;
   };
   const int status = loop.Run(
       files, apply, {sentence::AppliedCount, options.to_stdout, options.quiet}, a_path_failed);
-  if (status != kReaderGoneStatus && !options.quiet) {
+  // With no file written, every entry would be told unmatched: no totals.
+  if (status != kReaderGoneStatus && !options.quiet && applied > 0) {
     WriteText(CountStream(options.to_stdout),
               sentence::ApplyTotals(totals.translated, totals.kept, totals.fuzzy,
                                     translations.Unmatched()) +

@@ -4,7 +4,7 @@
 
 // Translation catalogues of the files' texts (docs/format.md, "Catalogues"):
 // one entry for each distinct non-empty text, written as a gettext PO file or
-// as CSV, read back, and applied onto record streams.
+// as CSV (po_form.h, csv_form.h), read back, and applied onto record streams.
 
 #include <cstddef>
 #include <cstdint>
@@ -163,17 +163,6 @@ class CatalogueBuilder {
   mutable bool entries_made_ = true;
 };
 
-// The catalogue as a PO file: UTF-8, with its header; a template (every
-// msgstr empty, the header's fields left as a template has them) when no
-// entry is translated. `creation_date` is the POT-Creation-Date to write
-// ("YYYY-MM-DD hh:mm+0000"), from SOURCE_DATE_EPOCH or the clock.
-std::string WritePo(const std::vector<CatalogueEntry>& entries, std::string_view creation_date);
-
-// The catalogue as CSV (RFC 4180, UTF-8 with a byte-order mark, CR LF): a
-// header row, then a row per entry; TAB, LF, CR and backslash inside a cell
-// as \t, \n, \r, \\.
-std::string WriteCsv(const std::vector<CatalogueEntry>& entries);
-
 // What reading a catalogue gives: its entries, or the faults of its lines
 // (LineFault as the editable form's, lines and columns from 1, columns in
 // characters). A usable translation with a character code page 1251 cannot
@@ -183,16 +172,13 @@ struct CatalogueReading {
   std::vector<LineFault> faults;  // the first kReportedFaults
   std::size_t fault_count = 0;
 };
-CatalogueReading ReadPo(std::string_view content);
-CatalogueReading ReadCsv(std::string_view content);
 
-// The same, each entry handed to `take` as it is read, without its
-// references, instead of kept in `entries`: for applying a catalogue without
-// holding it as entries. An entry is handed only while no fault has been
-// found, but a later line may still have one: what was taken is then void.
+// Each entry handed to `take` as it is read, without its references, instead
+// of kept in `entries` (ReadPo and ReadCsv with a sink): for applying a
+// catalogue without holding it as entries. An entry is handed only while no
+// fault has been found, but a later line may still have one: what was taken
+// is then void.
 using EntrySink = std::function<void(CatalogueEntry&&)>;
-CatalogueReading ReadPo(std::string_view content, const EntrySink& take);
-CatalogueReading ReadCsv(std::string_view content, const EntrySink& take);
 
 // What applying a catalogue did, over every file it was applied to.
 struct ApplyCounts {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "conversion/csv_form.h"
+#include "conversion/po_form.h"
 #include "conversion/record_stream.h"
 #include "tests/test_support.h"
 

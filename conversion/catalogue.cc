@@ -82,10 +82,10 @@ std::string CatalogueDate(std::int64_t seconds) {
 
 void CatalogueBuilder::AddFile(std::string_view file, const std::vector<Record>& records) {
   entries_made_ = false;
-  const auto index = static_cast<std::uint32_t>(files_.size());
   files_.emplace_back(file);
+  file_starts_.push_back(met_.size());
   for (std::size_t i = 0; i < records.size(); ++i) {
-    Add(index, static_cast<std::uint32_t>(i + 1), records[i].text, records[i].flag);
+    Add(static_cast<std::uint32_t>(i + 1), records[i].text, records[i].flag);
   }
 }
 
@@ -94,8 +94,8 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   std::size_t count = 0;
   ForEachRecord(stream, [&count](std::int32_t, std::string_view) { ++count; });
   entries_made_ = false;
-  const auto index = static_cast<std::uint32_t>(files_.size());
   files_.emplace_back(file);
+  file_starts_.push_back(met_.size());
   if (met_.size() + count > met_.capacity()) {
     met_.reserve(std::max(met_.size() + count, met_.capacity() + met_.capacity() / 2));
     PreferLargePages(met_.data(), met_.capacity() * sizeof(Met));
@@ -127,7 +127,7 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
       }
     }
     const Waiting& oldest = ring[done++ % kLead];
-    Add(index, oldest.number, oldest.text, oldest.flag, oldest.hash);
+    Add(oldest.number, oldest.text, oldest.flag, oldest.hash);
   };
   std::uint32_t number = 0;
   // The texts must stay where they are while they wait: ForEachRecord's
@@ -178,14 +178,13 @@ void CatalogueBuilder::Grow() {
   slot_bits_ = bits;
 }
 
-void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string_view text,
-                           std::int32_t flag) {
+void CatalogueBuilder::Add(std::uint32_t number, std::string_view text, std::int32_t flag) {
   if (text.empty()) return;
-  Add(file, number, text, flag, HashOf(text));
+  Add(number, text, flag, HashOf(text));
 }
 
-void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string_view text,
-                           std::int32_t flag, std::uint64_t hash) {
+void CatalogueBuilder::Add(std::uint32_t number, std::string_view text, std::int32_t flag,
+                           std::uint64_t hash) {
   if (2 * (item_count_ + 1) > slots_.size()) Grow();
   const std::size_t mask = slots_.size() - 1;
   const std::uint64_t tag = hash >> 32 << 32;
@@ -198,7 +197,7 @@ void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string
       const std::size_t place = store_.size();
       const auto item = static_cast<std::uint32_t>(item_count_++);
       slots_[at] = tag | (place / 8 + 1);
-      met_.push_back({item, {file, number}});
+      met_.push_back({item, number});
       const Header header{static_cast<std::uint32_t>(text.size()), item, flag, kNone};
       store_.append(reinterpret_cast<const char*>(&header), sizeof header);
       store_ += text;
@@ -210,7 +209,7 @@ void CatalogueBuilder::Add(std::uint32_t file, std::uint32_t number, std::string
       const std::size_t place = 8 * ((slot & 0xFFFFFFFF) - 1);
       Header header = HeaderAt(place);
       if (TextAt(place, header) == text) {
-        met_.push_back({header.item, {file, number}});
+        met_.push_back({header.item, number});
         // Flags are few; a search of those already met stays short.
         if (header.flag == flag) return;
         std::uint32_t next = header.more_flags;
@@ -256,15 +255,23 @@ std::size_t CatalogueBuilder::TakeTranslations(const std::vector<CatalogueEntry>
 std::vector<CatalogueBuilder::Reference> CatalogueBuilder::Grouped(
     std::vector<std::uint32_t>* starts) const {
   // Counted, then placed in one pass in the order met: no chain to follow.
+  // Each entry's start is its cursor while placing, which leaves it at the
+  // next entry's start; shifted by one, the starts are back.
   starts->assign(item_count_ + 1, 0);
   for (const Met& met : met_) ++(*starts)[met.item + 1];
   for (std::size_t i = 0; i < item_count_; ++i) (*starts)[i + 1] += (*starts)[i];
-  std::vector<std::uint32_t> next(starts->begin(), starts->end() - 1);
   std::vector<Reference> grouped;
   grouped.reserve(met_.size());
   PreferLargePages(grouped.data(), grouped.capacity() * sizeof(Reference));
   grouped.resize(met_.size());
-  for (const Met& met : met_) grouped[next[met.item]++] = met.reference;
+  for (std::size_t file = 0; file < file_starts_.size(); ++file) {
+    const std::size_t end = file + 1 < file_starts_.size() ? file_starts_[file + 1] : met_.size();
+    for (std::size_t m = file_starts_[file]; m < end; ++m) {
+      grouped[(*starts)[met_[m].item]++] = {static_cast<std::uint32_t>(file), met_[m].number};
+    }
+  }
+  std::copy_backward(starts->begin(), starts->end() - 1, starts->end());
+  (*starts)[0] = 0;
   return grouped;
 }
 

@@ -113,20 +113,20 @@ class CatalogueBuilder {
     std::uint32_t file;
     std::uint32_t number;  // from 1
   };
-  // A record met: its entry and where it is.
+  // A record met: its entry and its number; its file is the last one whose
+  // first record met_ held before it (file_starts_).
   struct Met {
     std::uint32_t item;
-    Reference reference;
+    std::uint32_t number;
   };
   struct MoreFlag {
     std::int32_t flag;
     std::uint32_t next = kNone;
   };
 
-  void Add(std::uint32_t file, std::uint32_t number, std::string_view text, std::int32_t flag);
+  void Add(std::uint32_t number, std::string_view text, std::int32_t flag);
   // A non-empty text whose HashOf is `hash`.
-  void Add(std::uint32_t file, std::uint32_t number, std::string_view text, std::int32_t flag,
-           std::uint64_t hash);
+  void Add(std::uint32_t number, std::string_view text, std::int32_t flag, std::uint64_t hash);
   // A text's hash, its high 32 bits as good as the rest.
   static std::uint64_t HashOf(std::string_view text) {
     return std::uint64_t{std::hash<std::string_view>{}(text)} * 0x9E3779B97F4A7C15;
@@ -152,7 +152,8 @@ class CatalogueBuilder {
   // entry in store_ / 8 + 1; 0 free. 2^slot_bits_ of them, or none.
   std::vector<std::uint64_t> slots_;
   int slot_bits_ = 0;
-  std::vector<Met> met_;  // in the order the records were met
+  std::vector<Met> met_;                  // in the order the records were met
+  std::vector<std::size_t> file_starts_;  // by file: where its records start in met_
 
   // The references of every entry, entry by entry: those of entry i from
   // (*starts)[i] to (*starts)[i + 1].

@@ -143,6 +143,44 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   while (done < taken) add_oldest();
 }
 
+std::uint64_t CatalogueBuilder::HashOf(std::string_view text) {
+  // Most texts are short: eight bytes at a time, each word mixed in by a
+  // multiply, the last word read overlapping the one before rather than
+  // byte by byte; a text under eight bytes read as two overlapping halves.
+  // Only the table sees the hash, never the output.
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15;
+  const auto mix = [](std::uint64_t hash, std::uint64_t word) {
+    hash = (hash ^ word) * kMultiplier;
+    return hash ^ (hash >> 32);
+  };
+  const char* data = text.data();
+  const std::size_t size = text.size();
+  std::uint64_t hash = size * kMultiplier;
+  if (size >= 8) {
+    std::uint64_t word = 0;
+    for (std::size_t at = 0; at + 8 < size; at += 8) {
+      std::memcpy(&word, data + at, 8);
+      hash = mix(hash, word);
+    }
+    std::memcpy(&word, data + size - 8, 8);
+    hash = mix(hash, word);
+  } else if (size >= 4) {
+    std::uint32_t first = 0;
+    std::uint32_t last = 0;
+    std::memcpy(&first, data, 4);
+    std::memcpy(&last, data + size - 4, 4);
+    hash = mix(hash, (std::uint64_t{first} << 32) | last);
+  } else if (size > 0) {
+    const auto byte = [data](std::size_t at) {
+      return std::uint64_t{static_cast<unsigned char>(data[at])};
+    };
+    hash = mix(hash, (byte(0) << 16) | (byte(size / 2) << 8) | byte(size - 1));
+  }
+  // The high bits, which choose the slot, from every bit of the last word.
+  hash *= 0xFF51AFD7ED558CCD;
+  return hash ^ (hash >> 29);
+}
+
 void CatalogueBuilder::Reserve(std::size_t bytes) {
   if (store_.size() + bytes <= store_.capacity()) return;
   store_.reserve(std::max(store_.size() + bytes, store_.capacity() + store_.capacity() / 2));

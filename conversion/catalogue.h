@@ -128,9 +128,7 @@ class CatalogueBuilder {
   // A non-empty text whose HashOf is `hash`.
   void Add(std::uint32_t number, std::string_view text, std::int32_t flag, std::uint64_t hash);
   // A text's hash, its high 32 bits as good as the rest.
-  static std::uint64_t HashOf(std::string_view text) {
-    return std::uint64_t{std::hash<std::string_view>{}(text)} * 0x9E3779B97F4A7C15;
-  }
+  static std::uint64_t HashOf(std::string_view text);
   // The slot a hash's probe starts at: its highest bits.
   std::size_t SlotOf(std::uint64_t hash) const { return hash >> (64 - slot_bits_); }
   void Grow();

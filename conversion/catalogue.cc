@@ -103,6 +103,10 @@ void CatalogueBuilder::AddStream(std::string_view file, std::string_view stream)
   // Every text new, at most: room reserved is not memory used until written,
   // and the store is never copied as it fills.
   Reserve(stream.size() + count * (sizeof(Header) + 8));
+  // A table for one new text in two records, made at once: each doubling
+  // on the way would write a table as large as the last. (For every
+  // record, the table would be twice as large when most texts repeat.)
+  if (2 * (item_count_ + count / 2) > slots_.size()) Grow(item_count_ + count / 2);
   // Most of the time goes in waiting for memory: the slot of a text, then
   // its entry. So each record waits in a ring while the slot of the one
   // kLead later is fetched, and the entry of the one kLead / 2 later.
@@ -193,11 +197,12 @@ CatalogueBuilder::Header CatalogueBuilder::HeaderAt(std::size_t at) const {
   return header;
 }
 
-void CatalogueBuilder::Grow() {
+void CatalogueBuilder::Grow(std::size_t items) {
   // Half full at most, so that a probe stays short. A slot starts at its
   // hash's highest bits, which the slot itself holds: the table is rebuilt
   // from the old one alone, in order, without a look at any entry.
-  const int bits = std::max(10, slot_bits_ + 1);
+  int bits = std::max(10, slot_bits_ + 1);
+  while ((std::size_t{1} << bits) < 2 * items) ++bits;
   // The large tables of a large catalogue are made of large pages where the
   // system gives them, asked for before the first byte is written: a page
   // fault for every 4 KiB costs more than building the table.
@@ -223,7 +228,7 @@ void CatalogueBuilder::Add(std::uint32_t number, std::string_view text, std::int
 
 void CatalogueBuilder::Add(std::uint32_t number, std::string_view text, std::int32_t flag,
                            std::uint64_t hash) {
-  if (2 * (item_count_ + 1) > slots_.size()) Grow();
+  if (2 * (item_count_ + 1) > slots_.size()) Grow(item_count_ + 1);
   const std::size_t mask = slots_.size() - 1;
   const std::uint64_t tag = hash >> 32 << 32;
   std::size_t at = SlotOf(hash);

@@ -131,7 +131,8 @@ class CatalogueBuilder {
   static std::uint64_t HashOf(std::string_view text);
   // The slot a hash's probe starts at: its highest bits.
   std::size_t SlotOf(std::uint64_t hash) const { return hash >> (64 - slot_bits_); }
-  void Grow();
+  // Room in the table for `items` entries, half full at most.
+  void Grow(std::size_t items);
   // Room in store_ for `bytes` more, grown by half at least.
   void Reserve(std::size_t bytes);
   Header HeaderAt(std::size_t at) const;

@@ -375,8 +375,8 @@ void AppendNumber(std::int64_t value, std::string& out) {
 std::string CatalogueText(std::string_view cp1251) {
   // Three bytes at most for each, and the table's store behind the last.
   std::string utf8(3 * cp1251.size() + sizeof(internal::Shown), '\0');
-  char* end =
-      text::PutPackedCharacters(utf8.data(), cp1251.data(), cp1251.size(), internal::ShownCharacters());
+  char* end = text::PutPackedCharacters(utf8.data(), cp1251.data(), cp1251.size(),
+                                        internal::ShownCharacters());
   utf8.resize(static_cast<std::size_t>(end - utf8.data()));
   return utf8;
 }

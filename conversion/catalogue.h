@@ -148,7 +148,8 @@ class CatalogueBuilder {
   std::string store_;
   std::size_t item_count_ = 0;
   // Open addressing: the high 32 bits of a text's hash, then the place of its
-  // entry in store_ / 8 + 1; 0 free. 2^slot_bits_ of them, or none.
+  // entry in store_ / 8 + 1 (a store under 32 GiB); 0 free. 2^slot_bits_ of
+  // them, or none.
   std::vector<std::uint64_t> slots_;
   int slot_bits_ = 0;
   std::vector<Met> met_;                  // in the order the records were met

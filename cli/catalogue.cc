@@ -27,7 +27,9 @@
 #include "compression/czlib.h"
 #include "conversion/catalogue.h"
 #include "conversion/convert_file.h"
+#include "conversion/csv_form.h"
 #include "conversion/pack.h"
+#include "conversion/po_form.h"
 #include "conversion/record_format.h"
 #include "text/escapes.h"
 #include "text/names.h"
@@ -159,18 +161,30 @@ int RunCatalogue(const Options& options) {
                         a_path_failed);
   if (status == kReaderGoneStatus) return status;
   const std::size_t translated = options.from ? builder.TakeTranslations(previous) : 0;
-  const std::string catalogue = options.catalogue_format == CatalogueFormat::kCsv
-                                    ? builder.Csv()
-                                    : builder.Po(CreationDate());
+  // Written as it is made, never whole in memory (docs/performance.md,
+  // "Translation catalogues").
+  const std::string creation_date = CreationDate();
+  const auto write_catalogue = [&](const PieceSink& write) {
+    if (options.catalogue_format == CatalogueFormat::kCsv) {
+      builder.Csv(write);
+    } else {
+      builder.Po(creation_date, write);
+    }
+  };
   try {
     if (options.to_stdout) {
-      StandardOutput()->Append(catalogue);
+      const std::unique_ptr<WritableFile> standard_output = StandardOutput();
+      write_catalogue([&](std::string_view piece) { standard_output->Append(piece); });
     } else {
       const std::filesystem::path& output = *options.output;
       loop.Begin(output);
       PackWriter(loop.files())
-          .Write(output, catalogue, options.force,
-                 PackedPermissions(output, std::filesystem::path(kStandardInput)));
+          .Write(
+              output,
+              [&](WritableFile& file) {
+                write_catalogue([&file](std::string_view piece) { file.Append(piece); });
+              },
+              options.force, PackedPermissions(output, std::filesystem::path(kStandardInput)));
       loop.End();
     }
   } catch (const StandardOutputClosed&) {
@@ -206,6 +220,7 @@ int RunApply(const Options& options) {
   std::optional<cZLIB> zlib;
   PackWriter writer(loop.files());
   ApplyCounts totals;
+  std::size_t applied = 0;  // files written with the catalogue applied
   // Two files of one relative name from two PATHs would be written into one
   // file of -O, the second over the first.
   std::set<std::filesystem::path> written;
@@ -259,11 +274,13 @@ int RunApply(const Options& options) {
     totals.translated += counts.translated;
     totals.kept += counts.kept;
     totals.fuzzy += counts.fuzzy;
+    ++applied;
     return true;
   };
   const int status = loop.Run(
       files, apply, {sentence::AppliedCount, options.to_stdout, options.quiet}, a_path_failed);
-  if (status != kReaderGoneStatus && !options.quiet) {
+  // With no file written, every entry would be told unmatched: no totals.
+  if (status != kReaderGoneStatus && !options.quiet && applied > 0) {
     WriteText(CountStream(options.to_stdout),
               sentence::ApplyTotals(totals.translated, totals.kept, totals.fuzzy,
                                     translations.Unmatched()) +

@@ -1622,6 +1622,8 @@ TEST(CliCatalogue, MadeTranslatedAndAppliedReplacingOnlyWhenForced) {
             (std::vector<std::string>{"holvane-convert: " + out + "/a.wvl" + there,
                                       "holvane-convert: " + out + "/sub/b.wvl" + there}));
   EXPECT_EQ(ReadFileBytes(dir / "out" / "a.wvl"), "kept");
+  // Nothing written, nothing matched: no totals telling every entry unmatched.
+  EXPECT_EQ(RunConvert({"--apply=" + po, "-r", "-O", out, game}).out, "");
   const Result forced = RunConvert({"-q", "--apply=" + po, "-rf", "-O", out, game});
   EXPECT_EQ(forced.status, 0) << forced.err;
   EXPECT_EQ(forced.out, "");

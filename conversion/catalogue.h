@@ -4,7 +4,7 @@
 
 // Translation catalogues of the files' texts (docs/format.md, "Catalogues"):
 // one entry for each distinct non-empty text, written as a gettext PO file or
-// as CSV, read back, and applied onto record streams.
+// as CSV (po_form.h, csv_form.h), read back, and applied onto record streams.
 
 #include <cstddef>
 #include <cstdint>
@@ -42,6 +42,13 @@ std::string CatalogueText(std::string_view cp1251);
 // "YYYY-MM-DD hh:mm+0000".
 std::string CatalogueDate(std::int64_t seconds);
 
+// Takes a catalogue's bytes in pieces, in order; what it throws ends the
+// writing and goes on.
+using PieceSink = std::function<void(std::string_view)>;
+
+// About how many bytes CatalogueBuilder hands on at a time.
+inline constexpr std::size_t kCataloguePiece = std::size_t{1} << 18;
+
 // One entry of a catalogue.
 struct CatalogueEntry {
   std::string source;                   // CatalogueText of the records' text
@@ -74,7 +81,7 @@ class CatalogueBuilder {
   std::size_t TakeTranslations(const std::vector<CatalogueEntry>& previous);
 
   // How many entries there are.
-  std::size_t size() const { return items_.size(); }
+  std::size_t size() const { return item_count_; }
 
   // The entries, made when first asked for after a change.
   const std::vector<CatalogueEntry>& entries() const;
@@ -84,46 +91,69 @@ class CatalogueBuilder {
   std::string Po(std::string_view creation_date) const;
   std::string Csv() const;
 
+  // The same bytes handed to `write` as they are made, in pieces of about
+  // kCataloguePiece bytes (an entry is never split), so that the whole
+  // catalogue is never held in memory.
+  void Po(std::string_view creation_date, const PieceSink& write) const;
+  void Csv(const PieceSink& write) const;
+
  private:
   static constexpr std::uint32_t kNone = 0xFFFFFFFF;
-  // An entry: its text's code page 1251 bytes in text_, its flags after the
-  // first as a chain in more_flags_; its references are in met_.
-  struct Item {
-    std::size_t text_at;
-    std::size_t hash;
+  // An entry, kept in store_ as this header, then its text's code page 1251
+  // bytes, padded to a multiple of 8; entries lie there in the order made.
+  // Its flags after the first are a chain in more_flags_; its references are
+  // in met_.
+  struct Header {
     std::uint32_t text_size;
-    std::uint32_t reference_count;
+    std::uint32_t item;  // the entry's number, from 0
     std::int32_t flag;
-    std::uint32_t more_flags = kNone;
+    std::uint32_t more_flags;
   };
   struct Reference {
     std::uint32_t file;
     std::uint32_t number;  // from 1
   };
-  // A record met: its entry and where it is.
+  // A record met: its entry and its number; its file is the last one whose
+  // first record met_ held before it (file_starts_).
   struct Met {
     std::uint32_t item;
-    Reference reference;
+    std::uint32_t number;
   };
   struct MoreFlag {
     std::int32_t flag;
     std::uint32_t next = kNone;
   };
 
-  void Add(std::uint32_t file, std::uint32_t number, std::string_view text, std::int32_t flag);
-  // A non-empty text whose std::hash is `hash`.
-  void Add(std::uint32_t file, std::uint32_t number, std::string_view text, std::int32_t flag,
-           std::size_t hash);
-  void Grow();
-  std::string_view TextOf(const Item& item) const {
-    return {text_.data() + item.text_at, item.text_size};
+  void Add(std::uint32_t number, std::string_view text, std::int32_t flag);
+  // A non-empty text whose HashOf is `hash`.
+  void Add(std::uint32_t number, std::string_view text, std::int32_t flag, std::uint64_t hash);
+  // A text's hash, its high 32 bits as good as the rest.
+  static std::uint64_t HashOf(std::string_view text);
+  // The slot a hash's probe starts at: its highest bits.
+  std::size_t SlotOf(std::uint64_t hash) const { return hash >> (64 - slot_bits_); }
+  // Room in the table for `items` entries, half full at most.
+  void Grow(std::size_t items);
+  // Room in store_ for `bytes` more, grown by half at least.
+  void Reserve(std::size_t bytes);
+  Header HeaderAt(std::size_t at) const;
+  std::string_view TextAt(std::size_t at, const Header& header) const {
+    return {store_.data() + at + sizeof(Header), header.text_size};
+  }
+  // Where the entry after the one at `at` starts.
+  static std::size_t Next(std::size_t at, const Header& header) {
+    return at + sizeof(Header) + ((header.text_size + 7) & ~std::size_t{7});
   }
 
   std::vector<std::string> files_;
-  std::string text_;
-  std::vector<Item> items_;
-  std::vector<std::uint32_t> slots_;  // open addressing: an item's index + 1, 0 free
-  std::vector<Met> met_;              // in the order the records were met
+  std::string store_;
+  std::size_t item_count_ = 0;
+  // Open addressing: the high 32 bits of a text's hash, then the place of its
+  // entry in store_ / 8 + 1 (a store under 32 GiB); 0 free. 2^slot_bits_ of
+  // them, or none.
+  std::vector<std::uint64_t> slots_;
+  int slot_bits_ = 0;
+  std::vector<Met> met_;                  // in the order the records were met
+  std::vector<std::size_t> file_starts_;  // by file: where its records start in met_
 
   // The references of every entry, entry by entry: those of entry i from
   // (*starts)[i] to (*starts)[i + 1].
@@ -134,17 +164,6 @@ class CatalogueBuilder {
   mutable bool entries_made_ = true;
 };
 
-// The catalogue as a PO file: UTF-8, with its header; a template (every
-// msgstr empty, the header's fields left as a template has them) when no
-// entry is translated. `creation_date` is the POT-Creation-Date to write
-// ("YYYY-MM-DD hh:mm+0000"), from SOURCE_DATE_EPOCH or the clock.
-std::string WritePo(const std::vector<CatalogueEntry>& entries, std::string_view creation_date);
-
-// The catalogue as CSV (RFC 4180, UTF-8 with a byte-order mark, CR LF): a
-// header row, then a row per entry; TAB, LF, CR and backslash inside a cell
-// as \t, \n, \r, \\.
-std::string WriteCsv(const std::vector<CatalogueEntry>& entries);
-
 // What reading a catalogue gives: its entries, or the faults of its lines
 // (LineFault as the editable form's, lines and columns from 1, columns in
 // characters). A usable translation with a character code page 1251 cannot
@@ -154,16 +173,13 @@ struct CatalogueReading {
   std::vector<LineFault> faults;  // the first kReportedFaults
   std::size_t fault_count = 0;
 };
-CatalogueReading ReadPo(std::string_view content);
-CatalogueReading ReadCsv(std::string_view content);
 
-// The same, each entry handed to `take` as it is read, without its
-// references, instead of kept in `entries`: for applying a catalogue without
-// holding it as entries. An entry is handed only while no fault has been
-// found, but a later line may still have one: what was taken is then void.
+// Each entry handed to `take` as it is read, without its references, instead
+// of kept in `entries` (ReadPo and ReadCsv with a sink): for applying a
+// catalogue without holding it as entries. An entry is handed only while no
+// fault has been found, but a later line may still have one: what was taken
+// is then void.
 using EntrySink = std::function<void(CatalogueEntry&&)>;
-CatalogueReading ReadPo(std::string_view content, const EntrySink& take);
-CatalogueReading ReadCsv(std::string_view content, const EntrySink& take);
 
 // What applying a catalogue did, over every file it was applied to.
 struct ApplyCounts {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "conversion/csv_form.h"
+#include "conversion/po_form.h"
 #include "conversion/record_stream.h"
 #include "tests/test_support.h"
 
@@ -144,6 +146,42 @@ TEST(Catalogue, EveryEntryTranslatedToItselfGivesBackTheSameStreams) {
       }
     }
   }
+}
+
+// Texts enough for the builder's table to grow while it holds entries, met
+// again in a second file, are each one entry still; the catalogue, larger
+// than a piece, comes in several that together are what WritePo and
+// WriteCsv make of the entries.
+TEST(Catalogue, LargeCatalogueKeepsEveryEntryAndComesInPieces) {
+  std::vector<Entry> records;
+  for (int i = 0; i < 20000; ++i) records.push_back({"text " + std::to_string(i), i % 3});
+  CatalogueBuilder builder;
+  builder.AddStream("a.wvl", testing::RecordStream(records));
+  builder.AddStream("b.wvl", testing::RecordStream(records));
+  ASSERT_EQ(builder.size(), records.size());
+  for (std::size_t i = 0; i < records.size(); i += 997) {
+    EXPECT_EQ(builder.entries()[i].source, records[i].text);
+    EXPECT_EQ(builder.entries()[i].references,
+              (std::vector<std::string>{"a.wvl:" + std::to_string(i + 1),
+                                        "b.wvl:" + std::to_string(i + 1)}));
+  }
+  const std::string date = CatalogueDate(0);
+  std::string po;
+  std::size_t pieces = 0;
+  builder.Po(date, [&](std::string_view piece) {
+    po += piece;
+    ++pieces;
+  });
+  EXPECT_GT(pieces, 1u);
+  EXPECT_EQ(po, WritePo(builder.entries(), date));
+  std::string csv;
+  pieces = 0;
+  builder.Csv([&](std::string_view piece) {
+    csv += piece;
+    ++pieces;
+  });
+  EXPECT_GT(pieces, 1u);
+  EXPECT_EQ(csv, WriteCsv(builder.entries()));
 }
 
 TEST(Catalogue, CatalogueTextShowsControlsAsPicturesAndTheHoleAsReplacement) {

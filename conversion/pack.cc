@@ -102,6 +102,13 @@ PackWriter::PackWriter(FileSystem& file_system) : file_system_(file_system) {}
 // files into one folder would read it thousands of times otherwise.
 void PackWriter::Write(const std::filesystem::path& output, std::string_view packed, bool replace,
                        std::filesystem::perms permissions) {
+  Write(
+      output, [packed](WritableFile& file) { file.Append(packed); }, replace, permissions);
+}
+
+void PackWriter::Write(const std::filesystem::path& output,
+                       const std::function<void(WritableFile&)>& write, bool replace,
+                       std::filesystem::perms permissions) {
   // The temporary files of packs that died: each has its process's own
   // name, so no later pack makes it again to remove it. One a pack still
   // writes is held, and stays. This is tidying, which must not stop the
@@ -142,7 +149,7 @@ void PackWriter::Write(const std::filesystem::path& output, std::string_view pac
     throw;
   }
   try {
-    file->Append(packed);
+    write(*file);
     file->Sync();
     file->Close();
     // Still held, closed or not, until `file` goes: no other pack into the

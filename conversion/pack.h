@@ -3,6 +3,7 @@
 #define HOLVANE_CONVERSION_PACK_H_
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -45,6 +46,12 @@ class PackWriter {
   // is written"); failures of that are ignored.
   void Write(const std::filesystem::path& output, std::string_view packed, bool replace,
              std::filesystem::perms permissions);
+
+  // The same for the bytes `write` appends to the temporary file it is
+  // handed, in as many appends as it likes: for a file too large to be made
+  // whole in memory first. What `write` throws is a failure as above.
+  void Write(const std::filesystem::path& output, const std::function<void(WritableFile&)>& write,
+             bool replace, std::filesystem::perms permissions);
 
  private:
   FileSystem& file_system_;

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "common/translation.h"
+#include "text/code_page_1251.h"
 #include "text/unicode.h"
 
 // Both readers find their faults as byte offsets into the whole catalogue
@@ -94,9 +96,9 @@ bool EntryMaker::Utf8(std::string_view decoded, const std::vector<Span>& spans) 
       std::vector<std::size_t> positions;
       std::string again;
       Decode(content_, spans, quoting_, again, &positions);
-      faults_.Add(positions[at], "escape-последовательности дают байт " +
-                                     ByteName(static_cast<unsigned char>(decoded[at])) +
-                                     " не из текста UTF-8");
+      faults_.Add(positions[at],
+                  Filled(Tr("the escape sequences give the byte {}, which is not of a UTF-8 text"),
+                         {ByteName(static_cast<unsigned char>(decoded[at]))}));
       return false;
     }
     at += taken;
@@ -127,8 +129,9 @@ void EntryMaker::CheckHeader(const std::string& header, const Gathered& gathered
     const auto name_at =
         static_cast<std::size_t>(field.data() - header.data()) + at + kCharset.size();
     faults_.Add(name_at < positions.size() ? positions[name_at] : gathered.str.back().end,
-                "кодировка каталога «" + std::string(charset) +
-                    "» не поддерживается: нужна UTF-8 (charset=UTF-8 в Content-Type)");
+                Filled(Tr("the catalogue's charset '{}' is not supported: it must be UTF-8 "
+                          "(charset=UTF-8 in Content-Type)"),
+                       {charset}));
     return;
   }
 }
@@ -160,8 +163,8 @@ bool CheckUtf8(std::string_view content, std::size_t start, std::size_t end, Fau
     char32_t code_point = 0;
     const std::size_t taken = text::DecodeUtf8Character(content.substr(at, end - at), code_point);
     if (taken == 0) {
-      faults.Add(
-          at, "байт " + ByteName(static_cast<unsigned char>(content[at])) + " не из текста UTF-8");
+      faults.Add(at,
+                 Filled(Tr(text::kNotUtf8), {ByteName(static_cast<unsigned char>(content[at]))}));
       return false;
     }
     at += taken;

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "common/translation.h"
 #include "text/code_page_1251.h"
 #include "text/escapes.h"
 #include "text/unicode.h"
@@ -65,9 +66,8 @@ std::string NoByteCause(std::string_view utf8) {
   char32_t code_point = 0;
   const std::size_t taken = text::DecodeUtf8Character(utf8, code_point);
   if (taken == 0)
-    return "байт " + ByteName(static_cast<unsigned char>(utf8[0])) + " не из текста UTF-8";
-  return "символ «" + std::string(utf8.substr(0, taken)) + "» (" + CodePointName(code_point) +
-         ") не представим в кодовой странице 1251";
+    return Filled(Tr(text::kNotUtf8), {ByteName(static_cast<unsigned char>(utf8[0]))});
+  return Filled(Tr(text::kNotIn1251), {utf8.substr(0, taken), CodePointName(code_point)});
 }
 
 // `utf8` in code page 1251 into `bytes`; on a character without a byte, the
@@ -191,9 +191,8 @@ std::size_t CheckEscape(std::string_view content, std::size_t at, std::size_t en
   const char e = at + 1 < end ? content[at + 1] : '\0';
   if (quoting == Quoting::kCsv) {
     if (e == 'n' || e == 't' || e == 'r' || e == '\\') return 2;
-    cause = "неверная escape-последовательность «\\" +
-            std::string(e == '\0' ? "" : std::string(1, e)) +
-            "»: в ячейке допустимы \\\\, \\t, \\n и \\r";
+    cause = Filled(Tr("a bad escape sequence '\\{}': a cell may hold \\\\, \\t, \\n and \\r"),
+                   {e == '\0' ? std::string() : std::string(1, e)});
     return 0;
   }
   if (std::strchr("ntrabfv\\\"'?", e) != nullptr && e != '\0') return 2;
@@ -205,7 +204,7 @@ std::size_t CheckEscape(std::string_view content, std::size_t at, std::size_t en
       ++n;
     }
     if (value <= 0xFF) return n;
-    cause = "восьмеричный код «" + std::string(content.substr(at, n)) + "» больше байта (\\377)";
+    cause = Filled(Tr("the octal code '{}' is more than a byte (\\377)"), {content.substr(at, n)});
     return 0;
   }
   if (e == 'x') {
@@ -218,14 +217,14 @@ std::size_t CheckEscape(std::string_view content, std::size_t at, std::size_t en
           0x100u, value * 16 + static_cast<unsigned>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10));
     }
     if (n > 2 && value <= 0xFF) return n;
-    cause = n == 2 ? "после «\\x» нужны шестнадцатеричные цифры"
-                   : "шестнадцатеричный код «" + std::string(content.substr(at, n)) +
-                         "» больше байта (\\xFF)";
+    cause = n == 2 ? std::string(Tr("hexadecimal digits must follow '\\x'"))
+                   : Filled(Tr("the hexadecimal code '{}' is more than a byte (\\xFF)"),
+                            {content.substr(at, n)});
     return 0;
   }
-  cause = "неверная escape-последовательность «\\" +
-          std::string(e == '\0' ? "" : std::string(1, e)) +
-          "»: допустимы \\\\, \\\", \\n, \\t, \\r, \\a, \\b, \\f, \\v, \\NNN и \\xNN";
+  cause = Filled(Tr("a bad escape sequence '\\{}': write \\\\, \\\", \\n, \\t, \\r, \\a, \\b, \\f, "
+                    "\\v, \\NNN or \\xNN"),
+                 {e == '\0' ? std::string() : std::string(1, e)});
   return 0;
 }
 

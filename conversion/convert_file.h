@@ -60,8 +60,10 @@ void Decompress(std::string& content, std::optional<cZLIB>& zlib,
 void ConvertContent(std::string content, WritableFile& target, std::optional<cZLIB>& zlib,
                     const TextForm& form = {});
 
-// How many files a run converted, as the window and holvane-convert both end
-// it, in UTF-8: "Файлов успешно декомпилировано: 3." (no line break).
+// How many files a run of the window converted, as the window ends it, in
+// UTF-8 and in its own language whatever the user's: "Файлов успешно
+// декомпилировано: 3." (no line break). holvane-convert says it in the
+// user's language (cli/console.h).
 std::string ConvertedCountLine(std::int64_t count);
 
 }  // namespace holvane

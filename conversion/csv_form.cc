@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/translation.h"
 #include "conversion/catalogue_reading.h"
 #include "conversion/catalogue_text.h"
 
@@ -48,7 +49,7 @@ class CsvReader {
     }
     if (header)
       faults_.Add(content_.size() > 0 ? content_.size() - 1 : 0,
-                  "нет строки заголовка со столбцами «source» и «target»");
+                  Tr("no header row with the columns 'source' and 'target'"));
     faults_.Into(reading_);
   }
 
@@ -70,7 +71,7 @@ class CsvReader {
         const std::size_t open = at++;
         while (true) {
           if (at >= content_.size()) {
-            faults_.Add(open, "ячейка в кавычках не закрыта до конца файла");
+            faults_.Add(open, Tr("a quoted cell is not closed before the end of the file"));
             return false;
           }
           if (content_[at] == '"') {
@@ -88,7 +89,8 @@ class CsvReader {
         if (at < content_.size() && content_[at] != ',' && content_[at] != '\n' &&
             !(content_[at] == '\r' && at + 1 < content_.size() && content_[at + 1] == '\n') &&
             !(content_[at] == '\r' && at + 1 == content_.size())) {
-          if (good) faults_.Add(at, "после закрывающей кавычки нужна запятая или конец строки");
+          if (good)
+            faults_.Add(at, Tr("a comma or the end of the line must follow the closing quote"));
           good = false;
           while (at < content_.size() && content_[at] != ',' && content_[at] != '\n') ++at;
         }
@@ -96,9 +98,8 @@ class CsvReader {
         const std::size_t start = at;
         while (at < content_.size() && content_[at] != ',' && content_[at] != '\n') {
           if (content_[at] == '"' && good) {
-            faults_.Add(
-                at,
-                "кавычка внутри ячейки без кавычек: заключите ячейку в кавычки, а кавычку удвойте");
+            faults_.Add(at, Tr("a quote inside a cell without quotes: put the cell in quotes and "
+                               "double the quote"));
             good = false;
           }
           ++at;
@@ -157,8 +158,8 @@ class CsvReader {
       if (name == kReferencesColumn) references_ = i;
     }
     if (source_ && target_) return true;
-    faults_.Add(row_at, "в строке заголовка нет столбца «" +
-                            std::string(source_ ? kTargetColumn : kSourceColumn) + "»");
+    faults_.Add(row_at, Filled(Tr("the header row has no column '{}'"),
+                               {source_ ? kTargetColumn : kSourceColumn}));
     return false;
   }
 

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "common/translation.h"
 #include "conversion/catalogue_reading.h"
 #include "conversion/catalogue_text.h"
 
@@ -56,9 +57,9 @@ class PoReader {
   // Ends the entry being gathered, if any, before what starts at `at`.
   void Finish(std::size_t at) {
     if (!current_.has_id) {
-      if (current_.has_context) faults_.Add(current_.start, "у msgctxt нет msgid");
+      if (current_.has_context) faults_.Add(current_.start, Tr("msgctxt has no msgid"));
     } else if (!current_.has_str) {
-      faults_.Add(at == content_.size() ? current_.id_at : at, "у msgid нет msgstr");
+      faults_.Add(at == content_.size() ? current_.id_at : at, Tr("msgid has no msgstr"));
     } else {
       maker_.Make(current_, entry_line_);
     }
@@ -117,7 +118,7 @@ class PoReader {
   void ReadKeyword(std::size_t at, std::size_t end, std::size_t number, bool obsolete) {
     if (content_[at] == '"') {
       if (field_ == Field::kNone) {
-        faults_.Add(at, "строка в кавычках без msgctxt, msgid или msgstr перед ней");
+        faults_.Add(at, Tr("a quoted string without msgctxt, msgid or msgstr before it"));
         return;
       }
       ReadString(at, end, Target());
@@ -146,26 +147,28 @@ class PoReader {
       field_ = Field::kId;
     } else if (word == "msgstr") {
       if (!current_.has_id || current_.has_str) {
-        faults_.Add(
-            at, current_.has_str ? "второй msgstr у одной записи" : "msgstr без msgid перед ним");
+        faults_.Add(at, current_.has_str ? Tr("a second msgstr in one entry")
+                                         : Tr("msgstr without msgid before it"));
         field_ = Field::kNone;
         return;
       }
       current_.has_str = true;
       field_ = Field::kStr;
     } else if (word == "msgid_plural" || word.starts_with("msgstr[")) {
-      faults_.Add(at, "формы множественного числа («" + std::string(word) +
-                          "») не поддерживаются: у текстов файлов их нет");
+      faults_.Add(
+          at,
+          Filled(Tr("plural forms ('{}') are not supported: the files' texts have none"), {word}));
       field_ = Field::kNone;
       return;
     } else {
       faults_.Add(at,
-                  "неизвестное слово «" + std::string(word) +
-                      "»: ожидается msgctxt, msgid, msgstr, строка в кавычках или комментарий «#»");
+                  Filled(Tr("an unknown word '{}': msgctxt, msgid, msgstr, a quoted string or a "
+                            "comment '#' is expected"),
+                         {word}));
       return;
     }
     if (string_at == end || content_[string_at] != '"') {
-      faults_.Add(string_at, "после " + std::string(word) + " нужна строка в кавычках");
+      faults_.Add(string_at, Filled(Tr("a quoted string must follow {}"), {word}));
       field_ = Field::kNone;
       return;
     }
@@ -195,12 +198,12 @@ class PoReader {
       }
     }
     if (p >= end) {
-      faults_.Add(at, "строка не закрыта кавычкой до конца строки");
+      faults_.Add(at, Tr("the string is not closed by a quote before the end of the line"));
       return;
     }
     const std::size_t after = SkipSpaces(p + 1, end);
     if (after != end) {
-      faults_.Add(after, "лишнее после закрывающей кавычки");
+      faults_.Add(after, Tr("something more after the closing quote"));
       return;
     }
     into.push_back({at + 1, p});

@@ -4,7 +4,8 @@
 # order of the files and of the sentences in them (each placed by its file only, so that moving
 # code does not change the template), and merges it into every po/LL.po (msgmerge keeps
 # each translation; a sentence changed comes back fuzzy). With --check it changes nothing and
-# fails when the template in po/ is not the one the code gives (the creation date aside).
+# fails when the template in po/ is not the one the code gives (the creation date aside), or a
+# catalogue does not pass msgfmt --check, leaves a sentence untranslated or has a fuzzy one.
 # Needs xgettext (package gettext); without it, status 77.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,11 +26,22 @@ xgettext --language=C++ --from-code=UTF-8 --keyword= --keyword=Tr --keyword=TrPl
 
 without_date() { grep -v '^"POT-Creation-Date:' "$1"; }
 if [ "${1:-}" = --check ]; then
+  status=0
   if ! diff -u <(without_date po/holvane.pot) <(without_date "$made"); then
     echo "update-pot.sh: po/holvane.pot is not the code's; run scripts/update-pot.sh" >&2
-    exit 1
+    status=1
   fi
-  exit 0
+  for po in po/*.po; do
+    [ -e "$po" ] || continue
+    msgfmt --check -o /dev/null "$po" || status=1
+    # Every sentence of the template translated, none of them fuzzy.
+    msgcmp "$po" po/holvane.pot || status=1
+    if [ -n "$(msgattrib --only-fuzzy --no-obsolete "$po")" ]; then
+      echo "update-pot.sh: $po has fuzzy entries" >&2
+      status=1
+    fi
+  done
+  exit $status
 fi
 if [ -f po/holvane.pot ] && diff -q <(without_date po/holvane.pot) <(without_date "$made") >/dev/null; then
   echo "po/holvane.pot is up to date"

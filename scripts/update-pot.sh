@@ -11,9 +11,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v xgettext >/dev/null || { echo "update-pot.sh: xgettext not found (package gettext)" >&2; exit 77; }
 
-sources=$(git ls-files 'common/*.cc' 'common/*.h' 'text/*.cc' 'text/*.h' 'compression/*.cc' \
-  'compression/*.h' 'conversion/*.cc' 'conversion/*.h' 'listing/*.cc' 'listing/*.h' \
-  'cli/*.cc' 'cli/*.h' | grep -v '_test\.cc$' | LC_ALL=C sort)
+# What holvane-convert is built from: the core, the listing and cli/ (the window's texts are
+# its own and never translated).
+sources=$(find common text compression conversion listing cli -maxdepth 1 -type f \
+  \( -name '*.cc' -o -name '*.h' \) ! -name '*_test.cc' | LC_ALL=C sort)
 bugs=$(sed -n 's|.*<url type="homepage">\(.*\)</url>.*|\1|p' resources/org.example.holvane.metainfo.xml)
 version=$(sed -n 's/^project(Holvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 made=$(mktemp)

@@ -212,7 +212,7 @@ def main():
         if run.returncode != 2:
             fail(f"an unknown option: status {run.returncode}, not 2")
     print(f"windows-end-to-end: {len(examples) + 4} conversions, an edit packed back, a catalogue "
-          "applied and 2 option checks under Wine passed")
+          "applied, a failure told in two languages and 2 option checks under Wine passed")
 
 
 if __name__ == "__main__":

@@ -51,8 +51,9 @@ std::string InterfaceLanguage() {
   const LCID locale = MAKELCID(GetUserDefaultUILanguage(), SORT_DEFAULT);
   if (LCIDToLocaleName(locale, name, LOCALE_NAME_MAX_LENGTH, 0) == 0) return {};
   std::string ascii;
-  for (const wchar_t* c = name; *c != L'\0'; ++c)
+  for (const wchar_t* c = name; *c != L'\0'; ++c) {
     ascii.push_back(*c == L'-' ? '_' : static_cast<char>(*c & 0x7F));
+  }
   return ascii;
 }
 

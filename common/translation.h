@@ -16,9 +16,9 @@ namespace holvane {
 // The message catalogues' domain: holvane.mo, and the name of po/holvane.pot.
 inline constexpr char kTextDomain[] = "holvane";
 
-// `english` in the language chosen by UseUserLanguage or UseLanguage; as
-// written until one of them is called, and wherever the catalogue has no
-// translation of it. The result lives as long as the program.
+// `english` in the language chosen by UseUserLanguage; as written until it
+// is called, and wherever the catalogue has no translation of it. The result lives as long as the
+// program.
 const char* Tr(const char* english);
 
 // Marks `english` for the catalogues where it is kept to be translated
@@ -36,10 +36,6 @@ const char* TrPlural(const char* singular, const char* plural, std::uint64_t n);
 // no catalogue fits. On Windows, where none of these is set, the user's
 // interface language.
 void UseUserLanguage();
-
-// Chooses `language` ("ru", "ru_RU"; "" for English) whatever the settings
-// say: for tests, which compare the sentences of one language.
-void UseLanguage(std::string_view language);
 
 // `pattern` with its holes filled: "{}" takes the next of `values`, "{N}" the
 // Nth (from 1), so that a translation may put them in another order. Values

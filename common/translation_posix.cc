@@ -5,7 +5,6 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <string>
 
 #include "common/translation.h"
 
@@ -17,18 +16,6 @@ namespace {
 // English it is written in, whatever the locale.
 bool chosen = false;
 
-// TEXTDOMAINDIR, as gettext's own shell scripts take it, names another folder
-// of catalogues: the build tree's, for the tests and for a program run before
-// it is installed.
-void Bind() {
-  const char* folder = std::getenv("TEXTDOMAINDIR");
-  bindtextdomain(kTextDomain, folder != nullptr && *folder != '\0' ? folder : HOLVANE_LOCALEDIR);
-  // The program writes UTF-8 whatever the locale's character set, and in a
-  // locale that is neither, gettext would otherwise turn Cyrillic into '?'.
-  bind_textdomain_codeset(kTextDomain, "UTF-8");
-  chosen = true;
-}
-
 }  // namespace
 
 const char* Tr(const char* english) { return chosen ? dgettext(kTextDomain, english) : english; }
@@ -39,23 +26,17 @@ const char* TrPlural(const char* singular, const char* plural, std::uint64_t n) 
 }
 
 // Only the messages' category: the program's bytes, numbers and names must
-// not follow a locale.
+// not follow a locale. TEXTDOMAINDIR, as gettext's own shell scripts take it,
+// names another folder of catalogues: the build tree's, for the tests and for
+// a program run before it is installed.
 void UseUserLanguage() {
   std::setlocale(LC_MESSAGES, "");
-  Bind();
-}
-
-// gettext takes LANGUAGE before the locale, but only outside the C locale;
-// C.UTF-8 is built into the C library and always there.
-void UseLanguage(std::string_view language) {
-  if (language.empty()) {
-    unsetenv("LANGUAGE");
-    std::setlocale(LC_MESSAGES, "C");
-  } else {
-    setenv("LANGUAGE", std::string(language).c_str(), 1);
-    std::setlocale(LC_MESSAGES, "C.UTF-8");
-  }
-  Bind();
+  const char* folder = std::getenv("TEXTDOMAINDIR");
+  bindtextdomain(kTextDomain, folder != nullptr && *folder != '\0' ? folder : HOLVANE_LOCALEDIR);
+  // The program writes UTF-8 whatever the locale's character set, and in a
+  // locale that is neither, gettext would otherwise turn Cyrillic into '?'.
+  bind_textdomain_codeset(kTextDomain, "UTF-8");
+  chosen = true;
 }
 
 }  // namespace holvane

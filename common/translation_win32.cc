@@ -94,8 +94,4 @@ void UseUserLanguage() {
   if (chosen == nullptr && languages.empty()) chosen = CatalogueFor(locale);
 }
 
-void UseLanguage(std::string_view language) {
-  chosen = language.empty() ? nullptr : CatalogueFor(std::string(language));
-}
-
 }  // namespace holvane

@@ -329,7 +329,8 @@ TEST(RecordStreamTruncationTest, TheCauseCountsInTheFormsOfTheLanguage) {
     EXPECT_EQ(Render(length_alone).error->cause(),
               "поток записей обрывается: текст записи требует "s + row.russian +
                   ", а до конца потока осталось 0");
-    UseLanguage("");
+    SetVariable("LANGUAGE", "");  // the tests' C.UTF-8 has no catalogue: English
+    UseUserLanguage();
     EXPECT_EQ(Render(length_alone).error->cause(),
               "the record stream breaks off: a record's text needs "s + row.english +
                   ", and the stream has 0 left");

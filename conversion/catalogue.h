@@ -4,7 +4,8 @@
 
 // Translation catalogues of the files' texts (docs/format.md, "Catalogues"):
 // one entry for each distinct non-empty text, written as a gettext PO file or
-// as CSV (po_form.h, csv_form.h), read back, and applied onto record streams.
+// as CSV (written and read in po_form.cc and csv_form.cc), read back, and applied onto
+// record streams.
 
 #include <cstddef>
 #include <cstdint>
@@ -243,6 +244,32 @@ class Translations {
   std::size_t never_matched_ = 0;
   std::string source_, bytes_;  // Add's room
 };
+
+// ---------------------------------------------------------------------------
+// The two forms of a catalogue on disk (docs/format.md, "Catalogues"), each
+// written and read back in a file of its own; CatalogueBuilder::Po and ::Csv
+// write the same forms.
+
+// The catalogue as a PO file: UTF-8, with its header; a template (every
+// msgstr empty, the header's fields left as a template has them) when no
+// entry is translated. `creation_date` is the POT-Creation-Date to write
+// ("YYYY-MM-DD hh:mm+0000"), from SOURCE_DATE_EPOCH or the clock.
+std::string WritePo(const std::vector<CatalogueEntry>& entries, std::string_view creation_date);
+
+// The PO catalogue `content` read, as CatalogueReading tells; with `take`,
+// each entry handed to it as EntrySink tells.
+CatalogueReading ReadPo(std::string_view content);
+CatalogueReading ReadPo(std::string_view content, const EntrySink& take);
+
+// The catalogue as CSV (RFC 4180, UTF-8 with a byte-order mark, CR LF): a
+// header row, then a row per entry; TAB, LF, CR and backslash inside a cell
+// as \t, \n, \r, \\.
+std::string WriteCsv(const std::vector<CatalogueEntry>& entries);
+
+// The CSV catalogue `content` read, as CatalogueReading tells; with `take`,
+// each entry handed to it as EntrySink tells.
+CatalogueReading ReadCsv(std::string_view content);
+CatalogueReading ReadCsv(std::string_view content, const EntrySink& take);
 
 }  // namespace holvane
 

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "conversion/csv_form.h"
-#include "conversion/po_form.h"
 #include "conversion/record_stream.h"
 #include "tests/test_support.h"
 

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "conversion/csv_form.h"
-
 #include <algorithm>
 #include <cstring>
 
 #include "common/translation.h"
+#include "conversion/catalogue.h"
 #include "conversion/catalogue_reading.h"
 #include "conversion/catalogue_text.h"
 

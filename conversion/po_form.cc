@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "conversion/po_form.h"
-
 #include <algorithm>
 #include <charconv>
 #include <cstring>
 
 #include "common/translation.h"
+#include "conversion/catalogue.h"
 #include "conversion/catalogue_reading.h"
 #include "conversion/catalogue_text.h"
 

@@ -8,8 +8,6 @@
 #include <string>
 
 #include "conversion/catalogue.h"
-#include "conversion/csv_form.h"
-#include "conversion/po_form.h"
 #include "tests/test_kit.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -13,8 +13,6 @@
 #include "compression/czlib.h"
 #include "conversion/catalogue.h"
 #include "conversion/convert_file.h"
-#include "conversion/csv_form.h"
-#include "conversion/po_form.h"
 #include "examples/example_set.h"
 #include "tests/test_kit.h"
 
